@@ -1,0 +1,50 @@
+// tilestack: remove pairs of free pieces with equal symbols from a stacked board.
+// Started with any argument it is the layout editor instead.
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "app/game_over.h"
+#include "app/resources.h"
+#include "app/title_menu.h"
+#include "board/layout.h"
+#include "editor/editor.h"
+#include "play/game.h"
+
+namespace {
+
+// Loads one of the three layout files, picked at random, into the board.
+void load_random_layout()
+{
+    char name[16];
+    std::sprintf(name, "%i.lyt", std::rand() % layout_file_choices);
+    if (!layout.load(name))
+        fatal_error("tilestack: cannot read the layout file %s.", name);
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    (void)argv;  // only the number of arguments matters
+    std::srand(std::time(nullptr));
+    init_game();
+
+    if (argc > 1) {
+        edit_layouts();
+    } else {
+        check_layout_files();
+        while (title_menu() == 0) {
+            while (mouse_b != 0) {
+                // a button still held from the menu must not reach the game as a click
+            }
+            load_random_layout();
+            if (play_game() != 1)
+                show_game_over();
+        }
+    }
+
+    resources.free_resources();
+    return 0;
+}
+END_OF_MAIN()

@@ -1,0 +1,126 @@
+#include "app/resources.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+
+#include "board/layout.h"
+#include "render/legacy_text.h"
+
+GameResources resources;  // everything loaded at start-up, for the whole run
+
+namespace {
+bool library_up = false;  // allegro_init succeeded, so allegro_message is safe to call
+}
+
+GameResources::GameResources()
+{
+    buffer = nullptr;
+    piece_image = nullptr;
+    title_image = nullptr;
+    background_image = nullptr;
+    symbol_strip = nullptr;
+}
+
+void GameResources::free_resources()
+{
+    BITMAP *bitmaps[] = {buffer, piece_image, title_image, background_image, symbol_strip};
+    for (BITMAP *b : bitmaps)
+        if (b)
+            destroy_bitmap(b);
+}
+
+int open_first_depth(int card, int (*open_mode)(int, int, int, int, int))
+{
+    for (int depth : display_depths) {
+        set_color_depth(depth);
+        if (open_mode(card, 640, 480, 0, 0) >= 0)
+            return TRUE;
+    }
+    return 0;
+}
+
+int set_display_mode(int card)
+{
+    return open_first_depth(card, set_gfx_mode);
+}
+
+void fatal_error(const char *format, ...)
+{
+    char message[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+
+    if (library_up) {
+        // Back to the desktop first, so the message is not hidden behind the game window.
+        set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+        allegro_message("%s\n", message);
+    } else {
+        std::fprintf(stderr, "%s\n", message);
+    }
+    resources.free_resources();
+    // The references above are dangling now; nothing may draw after this point.
+    std::exit(1);
+}
+
+namespace {
+
+BITMAP *load_image(const char *name)
+{
+    BITMAP *image = load_bitmap(name, nullptr);
+    if (!image)
+        fatal_error("tilestack: cannot load the picture %s (missing or not a TGA image).", name);
+    return image;
+}
+
+}  // namespace
+
+void init_game()
+{
+    if (allegro_init() != 0)
+        fatal_error("Sorry! tilestack needs a graphical display (is DISPLAY set?).");
+    library_up = true;
+    install_keyboard();
+    install_mouse();
+    if (!set_display_mode(GFX_AUTODETECT_WINDOWED))
+        fatal_error("Sorry!");
+
+    resources.buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    if (!resources.buffer)
+        fatal_error("tilestack: out of memory for the back buffer.");
+    resources.piece_image = load_image("empty.tga");
+    resources.background_image = load_image("bg.tga");
+    resources.symbol_strip = load_image("geek.tga");
+    if (resources.symbol_strip->w < 27)
+        fatal_error("tilestack: geek.tga is %d pixels wide; it needs at least one 27 x 27 "
+                    "symbol.", resources.symbol_strip->w);
+    resources.title_image = load_image("title.tga");
+
+    resources.font_file = load_datafile("font.dat");
+    if (!resources.font_file)
+        fatal_error("tilestack: cannot load font.dat (missing or not a datafile).");
+    if (resources.font_file[0].type != DAT_FONT)
+        fatal_error("tilestack: font.dat does not start with a font.");
+    resources.game_font = static_cast<FONT *>(resources.font_file[0].dat);
+
+    LEGACY_TEXT(text_mode(-1));  // all text from now on is drawn with no background box
+    show_mouse(screen);
+}
+
+void check_layout_files()
+{
+    for (int n = 0; n < layout_file_choices; n++) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%i.lyt", n);
+        struct stat info;
+        if (stat(name, &info) != 0)
+            fatal_error("tilestack: the layout file %s is missing.", name);
+        if (!S_ISREG(info.st_mode) || info.st_size < Layout::cell_count)
+            fatal_error("tilestack: the layout file %s is not a complete layout (%d bytes).",
+                        name, Layout::cell_count);
+    }
+}

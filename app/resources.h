@@ -1,0 +1,43 @@
+// The pictures, font and back buffer that every screen draws with, and program start-up.
+#pragma once
+
+#include <allegro.h>
+
+struct GameResources {
+    BITMAP *buffer;            // back buffer, SCREEN_W x SCREEN_H in the display's depth
+    BITMAP *piece_image;       // empty.tga: the blank face of a piece
+    BITMAP *title_image;       // title.tga
+    BITMAP *background_image;  // bg.tga: the play field
+    BITMAP *symbol_strip;      // geek.tga: 27 x 27 symbols side by side
+    DATAFILE *font_file;       // font.dat
+    FONT *game_font;           // the first object of font_file
+
+    GameResources();
+    // Destroys the bitmaps that exist. The datafile stays loaded until the process ends.
+    void free_resources();
+};
+
+extern GameResources resources;
+
+// Opens a 640 x 480 mode on the given card in the first colour depth that works, trying
+// 16, 32, 15 and 24 bits in that order. Non-zero (TRUE) when a mode opened, 0 otherwise.
+int set_display_mode(int card);
+
+// The depths in the order they are tried, and the search itself with the mode setter passed
+// in, so that the order can be checked without a display.
+constexpr int display_depths[] = {16, 32, 15, 24};
+int open_first_depth(int card, int (*open_mode)(int card, int w, int h, int vw, int vh));
+
+// Starts the library, keyboard, mouse and display and loads the data files. Any failure
+// is reported through fatal_error.
+void init_game();
+
+// Checks that each layout file the game picks from is present and complete.
+void check_layout_files();
+
+// Says what went wrong (in a message box when the library is up, else on standard error),
+// releases the resources and ends the program with exit status 1.
+[[noreturn]] void fatal_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+// How many layout files the game picks from: "0.lyt", "1.lyt" and "2.lyt".
+constexpr int layout_file_choices = 3;

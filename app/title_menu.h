@@ -1,0 +1,20 @@
+// The title screen with its two items, "Start" and "Exit", chosen by the pointer's height.
+#pragma once
+
+struct TitleMenu {
+    static constexpr int first_item_top = 180;
+    static constexpr const char *items[2] = {"Start", "Exit"};
+
+    int line_height;      // distance between the tops of the two items
+    int hovered = -1;     // band under the pointer; an item only when 0 or 1
+    int last_shown = -1;  // band that was hovered at the last copy to the screen
+    bool shown = false;   // the screen has been copied at least once
+    int choice = -1;      // 0 Start, 1 Exit; negative while the menu runs
+
+    TitleMenu();
+    // One pass: recompose the menu, show it if the hovered band changed, read the input.
+    void pass();
+};
+
+// Runs the menu until a choice is made: 0 to start a game, 1 (also Escape) to end.
+int title_menu();

@@ -1,0 +1,10 @@
+// Paints the dealt board of the global layout: faces, symbols, layer veils, selection frame.
+#pragma once
+
+#include <allegro.h>
+
+// Draws every layer of `layout` into target with the corner of cell (0, 0, 0) at (ox, oy).
+// Before each layer z the whole target is veiled with factor (top_layer - z) * shading_step;
+// selected_cell (a cell index, or -1) gets a two-tone green frame.
+void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
+                int selected_cell);

@@ -1,0 +1,224 @@
+// The board grid: cell order, count bookkeeping, the support rule and layout files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "board/layout.h"
+#include "board/layout_text.h"
+#include "support/files.h"
+
+namespace {
+
+int counted(const Layout &l)
+{
+    int n = 0;
+    for (int i = 0; i < Layout::cell_count; i++)
+        n += l.cell(i) != 0;
+    return n;
+}
+
+Layout empty_layout()
+{
+    Layout l;
+    l.clear();
+    return l;
+}
+
+}  // namespace
+
+TEST(LayoutGrid, CellIndexIsColumnThenRowThenLayer)
+{
+    EXPECT_EQ(Layout::index(0, 0, 0), 0);
+    EXPECT_EQ(Layout::index(1, 0, 0), 1);
+    EXPECT_EQ(Layout::index(0, 1, 0), 12);
+    EXPECT_EQ(Layout::index(0, 0, 1), 84);
+    EXPECT_EQ(Layout::index(11, 6, 5), 503);
+    Layout l = empty_layout();
+    l.set(3, 4, 2, 9);
+    EXPECT_EQ(l.cell(3 + 12 * 4 + 84 * 2), 9);
+    EXPECT_EQ(l.get(3, 4, 2), 9);
+}
+
+TEST(LayoutGrid, StaticBoardStartsEmpty)
+{
+    static Layout fresh;  // static storage, as the game's own board
+    EXPECT_EQ(fresh.count, 0);
+    EXPECT_EQ(counted(fresh), 0);
+}
+
+TEST(LayoutGrid, SetCellKeepsCountOfOccupiedCells)
+{
+    Layout l = empty_layout();
+    l.set_cell(10, 1);
+    EXPECT_EQ(l.count, 1);
+    l.set_cell(10, 200);  // piece over piece
+    EXPECT_EQ(l.count, 1);
+    l.set_cell(11, 0);  // empty over empty
+    EXPECT_EQ(l.count, 1);
+    l.set_cell(10, 0);
+    EXPECT_EQ(l.count, 0);
+    for (int i = 0; i < Layout::cell_count; i++)
+        l.set_cell(i, i % 7);
+    EXPECT_EQ(l.count, counted(l));
+    l.clear();
+    EXPECT_EQ(l.count, 0);
+    EXPECT_EQ(counted(l), 0);
+}
+
+TEST(LayoutGrid, PieceNeedsBottomLayerOrPieceBelow)
+{
+    Layout l = empty_layout();
+    EXPECT_TRUE(l.is_supported(0, 0, 0));
+    EXPECT_TRUE(l.is_supported(11, 6, 0));
+    EXPECT_FALSE(l.is_supported(4, 3, 1));
+    l.set(4, 3, 0, 1);
+    EXPECT_TRUE(l.is_supported(4, 3, 1));
+    EXPECT_FALSE(l.is_supported(4, 3, 2));
+    EXPECT_FALSE(l.is_supported(5, 3, 1));  // only the cell directly below counts
+}
+
+TEST(LayoutFiles, FileOffsetIsCellIndex)
+{
+    TempDir dir;
+    std::vector<unsigned char> bytes(504, 0);
+    bytes[0] = 1;
+    bytes[503] = 1;
+    write_file(dir.path("a.lyt"), bytes);
+    Layout l = empty_layout();
+    ASSERT_TRUE(l.load(dir.path("a.lyt").c_str()));
+    EXPECT_EQ(l.count, 2);
+    EXPECT_EQ(l.get(0, 0, 0), 1);
+    EXPECT_EQ(l.get(11, 6, 5), 1);
+
+    write_file(dir.path("zeros.lyt"), std::vector<unsigned char>(504, 0));
+    ASSERT_TRUE(l.load(dir.path("zeros.lyt").c_str()));
+    EXPECT_EQ(l.count, 0);
+}
+
+TEST(LayoutFiles, SaveThenLoadKeepsEveryByteValue)
+{
+    TempDir dir;
+    Layout original = empty_layout();
+    for (int i = 0; i < Layout::cell_count; i++)
+        original.set_cell(i, (i * 7) % 256);  // every value 0..255 occurs
+    ASSERT_TRUE(original.save(dir.path("all.lyt").c_str()));
+
+    std::vector<unsigned char> bytes = read_file(dir.path("all.lyt"));
+    ASSERT_EQ(bytes.size(), 504u);
+    for (int i = 0; i < Layout::cell_count; i++)
+        ASSERT_EQ(bytes[i], original.cell(i)) << "offset " << i;
+
+    Layout loaded = empty_layout();
+    ASSERT_TRUE(loaded.load(dir.path("all.lyt").c_str()));
+    EXPECT_EQ(0, std::memcmp(loaded.cells, original.cells, 504));
+    EXPECT_EQ(loaded.count, original.count);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"all.lyt"}) << "no temporary file is left";
+}
+
+TEST(LayoutFiles, LongerFileLoadsItsFirst504Bytes)
+{
+    TempDir dir;
+    std::vector<unsigned char> bytes(600, 1);
+    write_file(dir.path("long.lyt"), bytes);
+    Layout l = empty_layout();
+    ASSERT_TRUE(l.load(dir.path("long.lyt").c_str()));
+    EXPECT_EQ(l.count, 504);
+}
+
+// A load that cannot complete must leave the board exactly as it was and say so.
+TEST(LayoutFiles, FailedLoadLeavesLayoutUnchanged)
+{
+    TempDir dir;
+    Layout before = empty_layout();
+    for (int i = 0; i < Layout::cell_count; i += 5)
+        before.set_cell(i, 3);
+
+    write_file(dir.path("short.lyt"), std::vector<unsigned char>(10, 1));
+    write_file(dir.path("503.lyt"), std::vector<unsigned char>(503, 1));
+    write_file(dir.path("empty.lyt"), {});
+    mkdir(dir.path("folder.lyt").c_str(), 0755);
+    const std::string failing[] = {dir.path("short.lyt"), dir.path("503.lyt"),
+                                   dir.path("empty.lyt"), dir.path("missing.lyt"),
+                                   dir.path("folder.lyt"), dir.path("no/such/dir/x.lyt")};
+    for (const std::string &path : failing) {
+        Layout l = before;
+        EXPECT_FALSE(l.load(path.c_str())) << path;
+        EXPECT_EQ(0, std::memcmp(l.cells, before.cells, 504)) << path;
+        EXPECT_EQ(l.count, before.count) << path;
+    }
+}
+
+// A save that cannot complete must leave any old file intact and say so.
+TEST(LayoutFiles, FailedSaveKeepsOldFile)
+{
+    TempDir dir;
+    Layout l = empty_layout();
+    l.set(1, 1, 0, 1);
+    EXPECT_FALSE(l.save(dir.path("no/such/dir/x.lyt").c_str()));
+
+    // A target that is a directory cannot be replaced by a file.
+    mkdir(dir.path("folder.lyt").c_str(), 0755);
+    EXPECT_FALSE(l.save(dir.path("folder.lyt").c_str()));
+    struct stat info;
+    ASSERT_EQ(stat(dir.path("folder.lyt").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"folder.lyt"});
+
+    // A write cut short (a file-size limit below 504 bytes) keeps the old file.
+    std::vector<unsigned char> old_bytes(504, 7);
+    write_file(dir.path("old.lyt"), old_bytes);
+    bool saved = true;
+    with_file_size_limit(100, [&] { saved = l.save(dir.path("old.lyt").c_str()); });
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(read_file(dir.path("old.lyt")), old_bytes);
+}
+
+TEST(LayoutText, RoundTripsEveryValue)
+{
+    Layout l = empty_layout();
+    for (int i = 0; i < Layout::cell_count; i += 3)
+        l.set_cell(i, (i * 13) % 256);
+    std::string text = layout_to_text(l);
+    Layout back = empty_layout();
+    std::string error;
+    ASSERT_TRUE(layout_from_text(text, back, error)) << error << "\n" << text;
+    EXPECT_EQ(0, std::memcmp(back.cells, l.cells, 504)) << text;
+    EXPECT_EQ(back.count, l.count);
+}
+
+TEST(LayoutText, ReadsGridsAndRejectsBadOnes)
+{
+    std::string text = "# a comment\n"
+                       "layer 1\n"
+                       "o...........\n............\n............\n............\n"
+                       "............\n............\n...........[9]\n";
+    Layout l = empty_layout();
+    std::string error;
+    ASSERT_TRUE(layout_from_text(text, l, error)) << error;
+    EXPECT_EQ(l.get(0, 0, 1), 1);
+    EXPECT_EQ(l.get(11, 6, 1), 9);
+    EXPECT_EQ(l.count, 2);
+
+    const char *bad[] = {
+        "layer 6\n",                                         // no such layer
+        "layer 0\n............\n",                           // too few rows
+        "layer 0\nooooooooooooo\n",                          // 13 cells
+        "layer 0\nooooooooooo\n",                            // 11 cells
+        "layer 0\n[300]...........\n",                       // value too large
+        "layer 0\nx...........\n",                           // unknown mark
+        "layer 0\n" "............\n............\n............\n............\n"
+        "............\n............\n............\nlayer 0\n",  // layer twice
+    };
+    for (const char *b : bad) {
+        Layout untouched = l;
+        EXPECT_FALSE(layout_from_text(b, untouched, error)) << b;
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(untouched.count, l.count);
+    }
+}
