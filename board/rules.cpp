@@ -1,0 +1,49 @@
+#include "board/rules.h"
+
+#include <allegro.h>  // SCREEN_W and SCREEN_H: the board is centred on the screen
+
+bool is_free(const Layout &board, int x, int y, int z)
+{
+    if (board.get(x, y, z) == 0)
+        return false;
+    if (z < Layout::layers - 1 && board.get(x, y, z + 1) != 0)
+        return false;
+    if (x == 0 || x == Layout::columns - 1)
+        return true;
+    return board.get(x - 1, y, z) == 0 || board.get(x + 1, y, z) == 0;
+}
+
+int piece_at(const Layout &board, geometry::Point origin, int mx, int my)
+{
+    for (int z = Layout::layers - 1; z >= 0; z--) {
+        geometry::Point c = geometry::cell_under(origin, mx, my, z);
+        if (geometry::inside_grid(c) && is_free(board, c.x, c.y, z))
+            return Layout::index(c.x, c.y, z);
+    }
+    return -1;
+}
+
+bool no_moves_left(const Layout &board)
+{
+    bool seen[256] = {};  // values of the free pieces met so far
+    for (int z = 0; z < Layout::layers; z++)
+        for (int y = 0; y < Layout::rows; y++)
+            for (int x = 0; x < Layout::columns; x++) {
+                if (!is_free(board, x, y, z))
+                    continue;
+                int v = board.get(x, y, z);
+                if (seen[v])
+                    return false;
+                seen[v] = true;
+            }
+    return true;
+}
+
+bool is_free(int x, int y, int z) { return is_free(layout, x, y, z); }
+
+int piece_at(int mx, int my)
+{
+    return piece_at(layout, geometry::board_origin(SCREEN_W, SCREEN_H), mx, my);
+}
+
+bool no_moves_left() { return no_moves_left(layout); }

@@ -1,0 +1,23 @@
+// The rules of the game: which pieces may be taken, which piece the pointer is on, and
+// whether any pair can still be taken.
+#pragma once
+
+#include "board/geometry.h"
+#include "board/layout.h"
+
+// A piece is free when nothing lies directly on it and it stands at the left or right edge
+// or has an empty cell beside it in its row. Empty cells are never free.
+bool is_free(const Layout &board, int x, int y, int z);
+
+// The cell index of the topmost free piece drawn under the point (mx, my) for a board whose
+// origin is `origin`, or -1. Pieces that are not free are passed over, so a free piece of a
+// lower layer under the same point is found instead.
+int piece_at(const Layout &board, geometry::Point origin, int mx, int my);
+
+// True when no two free pieces bear the same value (also for an empty board).
+bool no_moves_left(const Layout &board);
+
+// The same rules on the global board, with the origin of the current screen.
+bool is_free(int x, int y, int z);
+int piece_at(int mx, int my);
+bool no_moves_left();
