@@ -49,10 +49,13 @@ void Editor::pass()
             leave_or_stay();
         break;
     case Stage::settling:
-        if (needs_redraw)
-            show_frame();
-        if (!key[KEY_ESC] && !key[KEY_P])
-            stage = Stage::editing;
+        if (key[KEY_ESC] || key[KEY_P]) {
+            if (needs_redraw)
+                show_frame();
+            break;
+        }
+        stage = Stage::editing;
+        edit();
         break;
     case Stage::left:
         break;
