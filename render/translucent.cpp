@@ -37,10 +37,10 @@ constexpr std::uint32_t masks32[3] = {0xFF0000, 0x00FF00, 0x0000FF};
 
 // ---- Plain form ------------------------------------------------------------------------
 
-void plain_row16(unsigned char *row, int n, const Veil &v)
+void plain_run16(unsigned char *run, std::size_t n, const Veil &v)
 {
-    auto *p = reinterpret_cast<std::uint16_t *>(row);
-    for (int i = 0; i < n; i++) {
+    auto *p = reinterpret_cast<std::uint16_t *>(run);
+    for (std::size_t i = 0; i < n; i++) {
         std::uint32_t old = p[i];
         std::uint32_t out = v.share;
         for (std::uint32_t m : v.mask)
@@ -49,10 +49,10 @@ void plain_row16(unsigned char *row, int n, const Veil &v)
     }
 }
 
-void plain_row32(unsigned char *row, int n, const Veil &v)
+void plain_run32(unsigned char *run, std::size_t n, const Veil &v)
 {
-    auto *p = reinterpret_cast<std::uint32_t *>(row);
-    for (int i = 0; i < n; i++) {
+    auto *p = reinterpret_cast<std::uint32_t *>(run);
+    for (std::size_t i = 0; i < n; i++) {
         std::uint32_t old = p[i];
         std::uint32_t outer = (((old & 0x00FF00FF) * v.keep) >> 8) & 0x00FF00FF;
         std::uint32_t middle = (((old & 0x0000FF00) * v.keep) >> 8) & 0x0000FF00;
@@ -62,16 +62,16 @@ void plain_row32(unsigned char *row, int n, const Veil &v)
 
 #if VEIL_X86
 
-// Runs a vector kernel over a row of n pixels: whole vectors in place from the first aligned
-// address on, and the pieces before it and after the last whole vector through a scratch
-// vector, so the kernel never reads or writes outside the row.
+// Runs a vector kernel over n consecutive pixels: whole vectors in place from the first
+// aligned address on, and the pieces before it and after the last whole vector through a
+// scratch vector, so the kernel never reads or writes outside the run.
 using VectorKernel = void (*)(unsigned char *p, std::size_t vectors, const Veil &v);
 
-void run_vectors(unsigned char *row, int n, int vector_bytes, VectorKernel kernel,
+void run_vectors(unsigned char *run, std::size_t n, int vector_bytes, VectorKernel kernel,
                  const Veil &v)
 {
-    std::size_t bytes = static_cast<std::size_t>(n) * v.pixel_bytes;
-    auto address = reinterpret_cast<std::uintptr_t>(row);
+    std::size_t bytes = n * v.pixel_bytes;
+    auto address = reinterpret_cast<std::uintptr_t>(run);
     std::size_t head = (vector_bytes - address % vector_bytes) % vector_bytes;
     if (head % v.pixel_bytes != 0)  // pixels not on pixel boundaries: do not align
         head = 0;
@@ -86,8 +86,8 @@ void run_vectors(unsigned char *row, int n, int vector_bytes, VectorKernel kerne
         std::memcpy(p, scratch, count);
     };
 
-    piece(row, head);
-    unsigned char *p = row + head;
+    piece(run, head);
+    unsigned char *p = run + head;
     bytes -= head;
     std::size_t vectors = bytes / vector_bytes;
     kernel(p, vectors, v);
@@ -170,8 +170,8 @@ __attribute__((target("avx2"))) void avx2_kernel32(unsigned char *p, std::size_t
 
 #endif  // VEIL_X86
 
-// Blends one row of n pixels starting at p in the given form.
-void blend_row(VeilForm form, unsigned char *p, int n, const Veil &v)
+// Blends n consecutive pixels starting at p in the given form.
+void blend_run(VeilForm form, unsigned char *p, std::size_t n, const Veil &v)
 {
     bool wide = v.pixel_bytes == 4;
 #if VEIL_X86
@@ -187,9 +187,9 @@ void blend_row(VeilForm form, unsigned char *p, int n, const Veil &v)
     (void)form;
 #endif
     if (wide)
-        plain_row32(p, n, v);
+        plain_run32(p, n, v);
     else
-        plain_row16(p, n, v);
+        plain_run16(p, n, v);
 }
 
 // The blend weight f out of M for a factor of 1 to 255, and the pixel layout of the depth.
@@ -292,10 +292,25 @@ void fill_rect_translucent_in_form(VeilForm form, BITMAP *bitmap, int x, int y, 
         set_clip_state(bitmap, clipping);
     } else {
         const Veil v = make_veil(depth, colour, f);
+        const std::size_t span_bytes = static_cast<std::size_t>(x1 - x0 + 1) * v.pixel_bytes;
+        // The rows of a memory bitmap usually follow each other without a gap; where the
+        // rectangle spans them whole, consecutive rows are blended as one long run.
+        const bool mergeable = is_memory_bitmap(bitmap);
+        unsigned char *run = nullptr;
+        std::size_t run_bytes = 0;
         for (int row = y0; row <= y1; row++) {
-            auto *line = reinterpret_cast<unsigned char *>(bmp_write_line(bitmap, row));
-            blend_row(form, line + static_cast<std::size_t>(x0) * v.pixel_bytes, x1 - x0 + 1, v);
+            auto *p = reinterpret_cast<unsigned char *>(bmp_write_line(bitmap, row)) +
+                      static_cast<std::size_t>(x0) * v.pixel_bytes;
+            if (run && mergeable && run + run_bytes == p) {
+                run_bytes += span_bytes;
+                continue;
+            }
+            if (run)
+                blend_run(form, run, run_bytes / v.pixel_bytes, v);
+            run = p;
+            run_bytes = span_bytes;
         }
+        blend_run(form, run, run_bytes / v.pixel_bytes, v);
         bmp_unwrite_line(bitmap);
     }
     release_bitmap(bitmap);

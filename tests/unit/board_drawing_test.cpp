@@ -2,6 +2,8 @@
 // which layers, veils and the selection frame are painted, and the depths without veils.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/resources.h"
 #include "board/layout.h"
 #include "render/board_drawing.h"

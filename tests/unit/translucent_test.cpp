@@ -334,6 +334,30 @@ TEST(VeilTest, RectanglesReachingFarOutsideAreClippedWithoutOverflow)
             }
 }
 
+// A sub-bitmap's rows lie apart in its parent: veiling the whole sub-bitmap must not run on
+// into the parent's pixels between them.
+TEST(VeilTest, WholeSubBitmapIsVeiledAndNothingAroundIt)
+{
+    for (int depth : depths)
+        for (VeilForm form : available_forms()) {
+            BITMAP *parent = create_bitmap_ex(depth, 64, 20);
+            clear_bitmap(parent);
+            BITMAP *sub = create_sub_bitmap(parent, 5, 3, 40, 10);
+            fill_rect_translucent_in_form(form, sub, 0, 0, 40, 10,
+                                          makecol_depth(depth, 255, 255, 255), 100);
+            int inside = 0, outside = 0;
+            for (int y = 0; y < 20; y++)
+                for (int x = 0; x < 64; x++) {
+                    const bool in = x >= 5 && x < 45 && y >= 3 && y < 13;
+                    (in ? inside : outside) += raw(parent, x, y) != 0;
+                }
+            EXPECT_EQ(inside, 400) << veil_form_name(form) << " form, depth " << depth;
+            EXPECT_EQ(outside, 0) << veil_form_name(form) << " form, depth " << depth;
+            destroy_bitmap(sub);
+            destroy_bitmap(parent);
+        }
+}
+
 // The blend ignores the bitmap's clipping rectangle; the solid fill at full weight must cover
 // the same pixels, or a veil would change shape between factor 248 and 249.
 TEST(VeilTest, BlendAndSolidFillBothIgnoreTheClippingRectangle)
