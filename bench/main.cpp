@@ -27,15 +27,19 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {
                 seconds_[run.benchmark_name()].push_back(run.cpu_accumulated_time /
                                                          static_cast<double>(run.iterations));
+                few_iterations_ = few_iterations_ || run.iterations < 10;
+            }
     }
 
     void Finalize() override
     {
         ConsoleReporter::Finalize();
         std::printf("\nRatios within this run (processor time, median over repetitions):\n");
+        if (few_iterations_)
+            std::printf("  (some ran fewer than 10 iterations: these figures are noise)\n");
         for (int depth : {15, 16, 32})
             summarise_depth(depth);
         for (int depth : {16, 32})
@@ -46,12 +50,14 @@ public:
                 if (t > 0)
                     std::printf("  board frame, %d layers (%d veils), %d bits: %.3f ms  "
                                 "[target < 1 ms: %s]\n",
-                                layers, layers - 1, depth, t * 1e3, t < 1e-3 ? "reached" : "NOT reached");
+                                layers, layers - 1, depth, t * 1e3,
+                                t < 1e-3 ? "reached" : "NOT reached");
             }
     }
 
 private:
-    std::map<std::string, std::vector<double>> seconds_;
+    std::map<std::string, std::vector<double>> seconds_;  // per iteration, each repetition
+    bool few_iterations_ = false;
 
     double median(const std::string &name) const
     {

@@ -17,46 +17,34 @@
 // never exceeds the field's maximum, so fields never carry into each other, and bits outside
 // the fields (bit 15 at 15 bits, the top byte at 32 bits) come out 0.
 //
-// All forms use the same trick: a field left in place under its mask and multiplied by
-// keep << 11 (16-bit pixels) or keep << 8 (32-bit pixels) has floor(field * keep / M), in
-// place again or just below, in the high 16 bits of the product. That is one unsigned 16-bit
-// high multiply per field and lane in the vector forms.
+// The fields are taken in two groups that cannot collide when multiplied: the outer two
+// (with a gap as wide as the middle one between them) and the middle one. Multiplying a group,
+// left in place under its mask, by keep and shifting right by log2(M) puts floor(field * keep
+// / M) of each field back in place, with the low bits of the products below the fields,
+// where the mask clears them. In 16-bit lanes the same is one high multiply by
+// keep << (16 - log2(M)).
 
 namespace {
 
 struct Veil {
-    int pixel_bytes;        // 2 or 4
-    std::uint32_t mask[3];  // the three fields, highest first
-    std::uint32_t keep;     // M - f: the weight of what lies beneath
-    std::uint32_t share;    // the colour's share of every field, packed as a pixel
+    int pixel_bytes;       // 2 or 4
+    std::uint32_t outer;   // mask of the highest and lowest field
+    std::uint32_t middle;  // mask of the middle field
+    std::uint32_t keep;    // M - f: the weight of what lies beneath
+    std::uint32_t share;   // the colour's share of every field, packed as a pixel
 };
-
-constexpr std::uint32_t masks15[3] = {0x7C00, 0x03E0, 0x001F};
-constexpr std::uint32_t masks16[3] = {0xF800, 0x07E0, 0x001F};
-constexpr std::uint32_t masks32[3] = {0xFF0000, 0x00FF00, 0x0000FF};
 
 // ---- Plain form ------------------------------------------------------------------------
 
-void plain_run16(unsigned char *run, std::size_t n, const Veil &v)
+template <typename Pixel, int log2_modulus>
+void plain_run(unsigned char *run, std::size_t n, const Veil &v)
 {
-    auto *p = reinterpret_cast<std::uint16_t *>(run);
+    auto *p = reinterpret_cast<Pixel *>(run);
     for (std::size_t i = 0; i < n; i++) {
-        std::uint32_t old = p[i];
-        std::uint32_t out = v.share;
-        for (std::uint32_t m : v.mask)
-            out += (((old & m) * v.keep) >> 5) & m;
-        p[i] = static_cast<std::uint16_t>(out);
-    }
-}
-
-void plain_run32(unsigned char *run, std::size_t n, const Veil &v)
-{
-    auto *p = reinterpret_cast<std::uint32_t *>(run);
-    for (std::size_t i = 0; i < n; i++) {
-        std::uint32_t old = p[i];
-        std::uint32_t outer = (((old & 0x00FF00FF) * v.keep) >> 8) & 0x00FF00FF;
-        std::uint32_t middle = (((old & 0x0000FF00) * v.keep) >> 8) & 0x0000FF00;
-        p[i] = outer + middle + v.share;
+        const std::uint32_t old = p[i];
+        const std::uint32_t outer = (((old & v.outer) * v.keep) >> log2_modulus) & v.outer;
+        const std::uint32_t middle = (((old & v.middle) * v.keep) >> log2_modulus) & v.middle;
+        p[i] = static_cast<Pixel>(outer + middle + v.share);
     }
 }
 
@@ -99,25 +87,25 @@ void run_vectors(unsigned char *run, std::size_t n, int vector_bytes, VectorKern
 
 void sse2_kernel16(unsigned char *p, std::size_t vectors, const Veil &v)
 {
-    const __m128i m0 = _mm_set1_epi16(static_cast<short>(v.mask[0]));
-    const __m128i m1 = _mm_set1_epi16(static_cast<short>(v.mask[1]));
-    const __m128i m2 = _mm_set1_epi16(static_cast<short>(v.mask[2]));
+    const __m128i outer_mask = _mm_set1_epi16(static_cast<short>(v.outer));
+    const __m128i middle_mask = _mm_set1_epi16(static_cast<short>(v.middle));
     const __m128i keep = _mm_set1_epi16(static_cast<short>(v.keep << 11));
     const __m128i share = _mm_set1_epi16(static_cast<short>(v.share));
     for (std::size_t i = 0; i < vectors; i++, p += 16) {
         __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        __m128i f0 = _mm_and_si128(_mm_mulhi_epu16(_mm_and_si128(old, m0), keep), m0);
-        __m128i f1 = _mm_and_si128(_mm_mulhi_epu16(_mm_and_si128(old, m1), keep), m1);
-        __m128i f2 = _mm_mulhi_epu16(_mm_and_si128(old, m2), keep);
-        __m128i out = _mm_add_epi16(_mm_or_si128(_mm_or_si128(f0, f1), f2), share);
+        __m128i outer = _mm_and_si128(
+            _mm_mulhi_epu16(_mm_and_si128(old, outer_mask), keep), outer_mask);
+        __m128i middle = _mm_and_si128(
+            _mm_mulhi_epu16(_mm_and_si128(old, middle_mask), keep), middle_mask);
+        __m128i out = _mm_add_epi16(_mm_or_si128(outer, middle), share);
         _mm_storeu_si128(reinterpret_cast<__m128i *>(p), out);
     }
 }
 
 void sse2_kernel32(unsigned char *p, std::size_t vectors, const Veil &v)
 {
-    const __m128i outer_mask = _mm_set1_epi32(0x00FF00FF);
-    const __m128i middle_mask = _mm_set1_epi32(0x0000FF00);
+    const __m128i outer_mask = _mm_set1_epi32(static_cast<int>(v.outer));
+    const __m128i middle_mask = _mm_set1_epi32(static_cast<int>(v.middle));
     const __m128i keep = _mm_set1_epi16(static_cast<short>(v.keep << 8));
     const __m128i share = _mm_set1_epi32(static_cast<int>(v.share));
     for (std::size_t i = 0; i < vectors; i++, p += 16) {
@@ -136,17 +124,17 @@ void sse2_kernel32(unsigned char *p, std::size_t vectors, const Veil &v)
 __attribute__((target("avx2"))) void avx2_kernel16(unsigned char *p, std::size_t vectors,
                                                    const Veil &v)
 {
-    const __m256i m0 = _mm256_set1_epi16(static_cast<short>(v.mask[0]));
-    const __m256i m1 = _mm256_set1_epi16(static_cast<short>(v.mask[1]));
-    const __m256i m2 = _mm256_set1_epi16(static_cast<short>(v.mask[2]));
+    const __m256i outer_mask = _mm256_set1_epi16(static_cast<short>(v.outer));
+    const __m256i middle_mask = _mm256_set1_epi16(static_cast<short>(v.middle));
     const __m256i keep = _mm256_set1_epi16(static_cast<short>(v.keep << 11));
     const __m256i share = _mm256_set1_epi16(static_cast<short>(v.share));
     for (std::size_t i = 0; i < vectors; i++, p += 32) {
         __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
-        __m256i f0 = _mm256_and_si256(_mm256_mulhi_epu16(_mm256_and_si256(old, m0), keep), m0);
-        __m256i f1 = _mm256_and_si256(_mm256_mulhi_epu16(_mm256_and_si256(old, m1), keep), m1);
-        __m256i f2 = _mm256_mulhi_epu16(_mm256_and_si256(old, m2), keep);
-        __m256i out = _mm256_add_epi16(_mm256_or_si256(_mm256_or_si256(f0, f1), f2), share);
+        __m256i outer = _mm256_and_si256(
+            _mm256_mulhi_epu16(_mm256_and_si256(old, outer_mask), keep), outer_mask);
+        __m256i middle = _mm256_and_si256(
+            _mm256_mulhi_epu16(_mm256_and_si256(old, middle_mask), keep), middle_mask);
+        __m256i out = _mm256_add_epi16(_mm256_or_si256(outer, middle), share);
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), out);
     }
 }
@@ -154,8 +142,8 @@ __attribute__((target("avx2"))) void avx2_kernel16(unsigned char *p, std::size_t
 __attribute__((target("avx2"))) void avx2_kernel32(unsigned char *p, std::size_t vectors,
                                                    const Veil &v)
 {
-    const __m256i outer_mask = _mm256_set1_epi32(0x00FF00FF);
-    const __m256i middle_mask = _mm256_set1_epi32(0x0000FF00);
+    const __m256i outer_mask = _mm256_set1_epi32(static_cast<int>(v.outer));
+    const __m256i middle_mask = _mm256_set1_epi32(static_cast<int>(v.middle));
     const __m256i keep = _mm256_set1_epi16(static_cast<short>(v.keep << 8));
     const __m256i share = _mm256_set1_epi32(static_cast<int>(v.share));
     for (std::size_t i = 0; i < vectors; i++, p += 32) {
@@ -187,23 +175,27 @@ void blend_run(VeilForm form, unsigned char *p, std::size_t n, const Veil &v)
     (void)form;
 #endif
     if (wide)
-        plain_run32(p, n, v);
+        plain_run<std::uint32_t, 8>(p, n, v);
     else
-        plain_run16(p, n, v);
+        plain_run<std::uint16_t, 5>(p, n, v);
 }
 
 // The blend weight f out of M for a factor of 1 to 255, and the pixel layout of the depth.
 Veil make_veil(int depth, int colour, int f)
 {
-    const std::uint32_t *masks = depth == 15 ? masks15 : depth == 16 ? masks16 : masks32;
+    static constexpr std::uint32_t fields15[3] = {0x7C00, 0x03E0, 0x001F};
+    static constexpr std::uint32_t fields16[3] = {0xF800, 0x07E0, 0x001F};
+    static constexpr std::uint32_t fields32[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    const std::uint32_t *fields = depth == 15 ? fields15 : depth == 16 ? fields16 : fields32;
     const int modulus = depth == 32 ? 256 : 32;
     Veil v{};
     v.pixel_bytes = depth == 32 ? 4 : 2;
-    std::copy(masks, masks + 3, v.mask);
+    v.outer = fields[0] | fields[2];
+    v.middle = fields[1];
     v.keep = static_cast<std::uint32_t>(modulus - f);
-    for (std::uint32_t m : v.mask) {
-        const int shift = __builtin_ctz(m);
-        const std::uint32_t field = (static_cast<std::uint32_t>(colour) & m) >> shift;
+    for (int i = 0; i < 3; i++) {
+        const int shift = __builtin_ctz(fields[i]);
+        const std::uint32_t field = (static_cast<std::uint32_t>(colour) & fields[i]) >> shift;
         v.share |= (field * static_cast<std::uint32_t>(f) / modulus) << shift;
     }
     return v;

@@ -254,7 +254,7 @@ TEST(VeilTest, DarkBlueOverWhiteAndBlackGivesTheWorkedResults)
         {16, 255, rgb_pixel(16, 31, 63, 31), rgb_pixel(16, 0, 0, 16)},
         {32, 254, rgb_pixel(32, 255, 255, 255), rgb_pixel(32, 0, 0, 127)},
         {32, 255, rgb_pixel(32, 255, 255, 255), rgb_pixel(32, 0, 0, 128)},
-        {32, 1000, rgb_pixel(32, 255, 255, 255), rgb_pixel(32, 0, 0, 128)},  // above 255 acts as 255
+        {32, 1000, rgb_pixel(32, 255, 255, 255), rgb_pixel(32, 0, 0, 128)},  // as 255
     };
     for (const Example &e : examples) {
         BITMAP *b = create_bitmap_ex(e.depth, 3, 1);
