@@ -114,12 +114,18 @@ TEST_F(GameTest, ClickingAFreePieceSelectsAndAgainDeselects)
 {
     Game game = start(layer0(two_pairs));
     game.pass();
+    const geometry::Point corner = geometry::cell_corner(origin640, 0, 1, 0);
+    const Rgb frame = rgb_of(makecol(0, 200, 0), 16);
+    EXPECT_NE(rgb_at(screen, corner.x, corner.y), frame);
+
     click(game, 0, 1, 0);
     EXPECT_EQ(game.selected_cell, Layout::index(0, 1, 0));
+    EXPECT_EQ(rgb_at(screen, corner.x, corner.y), frame) << "the picked piece is framed";
     EXPECT_TRUE(same_pixels(screen, expected(game, Layout::index(0, 1, 0),
                                              "Pieces remaining:    7")));
     click(game, 0, 1, 0);
     EXPECT_EQ(game.selected_cell, -1);
+    EXPECT_NE(rgb_at(screen, corner.x, corner.y), frame);
     EXPECT_TRUE(same_pixels(screen, expected(game, -1, "Pieces remaining:    7")));
     EXPECT_EQ(layout.count, 7);
 }
@@ -128,6 +134,13 @@ TEST_F(GameTest, AMatchRemovesBothPiecesAndTheCountLineShowsIt)
 {
     Game game = start(layer0(two_pairs));
     game.pass();
+    auto shows_background = [](int x) {
+        geometry::Point c = geometry::cell_corner(origin640, x, 1, 0);
+        return rgb_at(screen, c.x + 20, c.y + 15) ==
+               rgb_at(resources.background_image, c.x + 20, c.y + 15);
+    };
+    EXPECT_FALSE(shows_background(0));
+    EXPECT_FALSE(shows_background(6));
     click(game, 0, 1, 0);
     click(game, 6, 1, 0);
     EXPECT_EQ(layout.get(0, 1, 0), 0);
@@ -135,12 +148,8 @@ TEST_F(GameTest, AMatchRemovesBothPiecesAndTheCountLineShowsIt)
     EXPECT_EQ(layout.count, 5);
     EXPECT_EQ(game.selected_cell, -1);
     EXPECT_TRUE(same_pixels(screen, expected(game, -1, "Pieces remaining:    5")));
-    // Where the pieces were, the background shows again.
-    for (int x : {0, 6}) {
-        geometry::Point c = geometry::cell_corner(origin640, x, 1, 0);
-        EXPECT_EQ(rgb_at(screen, c.x + 20, c.y + 15),
-                  rgb_at(resources.background_image, c.x + 20, c.y + 15));
-    }
+    EXPECT_TRUE(shows_background(0)) << "where the pieces were, the background shows again";
+    EXPECT_TRUE(shows_background(6));
     EXPECT_EQ(game.result, 0);
 }
 
