@@ -188,6 +188,9 @@ GameProcess::GameProcess(const XServer *server, const std::string &folder,
         // An empty PATH folder: the library finds no xmessage and writes its messages to
         // standard error instead of waiting for a click on a message box.
         setenv("PATH", empty_path.c_str(), 1);
+        // A game built with AddressSanitizer refuses to start when a preloaded library
+        // comes before the sanitizer's runtime; the test shim has to.
+        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
         for (const auto &[name, value] : env)
             setenv(name.c_str(), value.c_str(), 1);
         std::vector<char *> argv;
