@@ -53,7 +53,7 @@ BITMAP *symbol_strip(int symbols)
             rectfill(b, x + 4, 4, x + 22, 22, colour);
         else
             triangle(b, x + 13, 3, x + 3, 23, x + 23, 23, colour);
-        char label[8];
+        char label[16];
         std::snprintf(label, sizeof label, "%d", s + 1);
         textout_centre_ex(b, font, label, x + 13, 10, makecol(255, 255, 255), -1);
     }

@@ -4,6 +4,7 @@
 #include "harness/xsession.h"
 
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -188,6 +189,9 @@ GameProcess::GameProcess(const XServer *server, const std::string &folder,
         // An empty PATH folder: the library finds no xmessage and writes its messages to
         // standard error instead of waiting for a click on a message box.
         setenv("PATH", empty_path.c_str(), 1);
+        // A game built with AddressSanitizer refuses to start when a preloaded library
+        // comes before the sanitizer's runtime; the test shim has to.
+        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
         for (const auto &[name, value] : env)
             setenv(name.c_str(), value.c_str(), 1);
         std::vector<char *> argv;
@@ -256,18 +260,24 @@ void Desk::move(int x, int y)
     pause(std::chrono::milliseconds(20));
 }
 
+// The library takes in X events in batches on a thread of its own, and the game polls the
+// button state it leaves. A press and its release that arrive in one batch look like no
+// press at all, so each is held long enough for a batch and a pass of the loop to pass
+// between them, even on a busy machine.
+constexpr std::chrono::milliseconds button_hold(120);
+
 void Desk::press(int button)
 {
     XTestFakeButtonEvent(display_, button, True, CurrentTime);
     XSync(display_, False);
-    pause(std::chrono::milliseconds(60));
+    pause(button_hold);
 }
 
 void Desk::release(int button)
 {
     XTestFakeButtonEvent(display_, button, False, CurrentTime);
     XSync(display_, False);
-    pause(std::chrono::milliseconds(60));
+    pause(button_hold);
 }
 
 void Desk::click(int x, int y, int button)
@@ -282,7 +292,7 @@ void Desk::key_down(const char *keysym_name)
     KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
     XTestFakeKeyEvent(display_, code, True, CurrentTime);
     XSync(display_, False);
-    pause(std::chrono::milliseconds(60));
+    pause(button_hold);
 }
 
 void Desk::key_up(const char *keysym_name)
@@ -290,7 +300,7 @@ void Desk::key_up(const char *keysym_name)
     KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
     XTestFakeKeyEvent(display_, code, False, CurrentTime);
     XSync(display_, False);
-    pause(std::chrono::milliseconds(60));
+    pause(button_hold);
 }
 
 void Desk::tap(const char *keysym_name)
@@ -313,11 +323,18 @@ void Desk::type(const std::string &text)
         case ' ': keysym = "space"; break;
         default: shifted = c >= 'A' && c <= 'Z'; break;
         }
+        // Typed text goes through the library's key buffer, which keeps every key, so it
+        // needs no long holds.
+        KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym));
+        KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
         if (shifted)
-            key_down("Shift_L");
-        tap(keysym);
+            XTestFakeKeyEvent(display_, shift, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
         if (shifted)
-            key_up("Shift_L");
+            XTestFakeKeyEvent(display_, shift, False, CurrentTime);
+        XSync(display_, False);
+        pause(std::chrono::milliseconds(25));
     }
 }
 
