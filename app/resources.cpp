@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
+#include "app/data_files.h"
 #include "board/layout.h"
 #include "render/legacy_text.h"
 
@@ -69,11 +70,16 @@ void fatal_error(const char *format, ...)
 
 namespace {
 
+// The library would take a cut-short picture as a picture of garbage, so the file is checked
+// whole first.
 BITMAP *load_image(const char *name)
 {
+    if (const char *why = tga_file_problem(name))
+        fatal_error("tilestack: cannot load the picture %s: %s.", name, why);
     BITMAP *image = load_bitmap(name, nullptr);
     if (!image)
-        fatal_error("tilestack: cannot load the picture %s (missing or not a TGA image).", name);
+        fatal_error("tilestack: cannot load the picture %s (not a TGA image the library reads, "
+                    "or out of memory).", name);
     return image;
 }
 
@@ -100,9 +106,12 @@ void init_game()
                     "symbol.", resources.symbol_strip->w);
     resources.title_image = load_image("title.tga");
 
+    // The library's loader can crash on a datafile that ends early: check it whole first.
+    if (const char *why = font_datafile_file_problem("font.dat"))
+        fatal_error("tilestack: cannot load the font file font.dat: %s.", why);
     resources.font_file = load_datafile("font.dat");
     if (!resources.font_file)
-        fatal_error("tilestack: cannot load font.dat (missing or not a datafile).");
+        fatal_error("tilestack: cannot load the font file font.dat (out of memory?).");
     if (resources.font_file[0].type != DAT_FONT)
         fatal_error("tilestack: font.dat does not start with a font.");
     resources.game_font = static_cast<FONT *>(resources.font_file[0].dat);

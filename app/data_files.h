@@ -1,0 +1,21 @@
+// Checks on the game's data files before the library loads them. The library's loaders take
+// a cut-short picture as a picture of garbage, and can crash on a datafile that ends early;
+// these checks read the files the way the loaders will and say what is wrong first.
+#pragma once
+
+#include <cstddef>
+
+// Why the bytes cannot be loaded as a complete TGA picture, or nullptr when they can: the
+// header must describe a kind of TGA the library reads, and every pixel must be there.
+const char *tga_problem(const unsigned char *bytes, size_t size);
+
+// The same for a file; a file that cannot be read says so.
+const char *tga_file_problem(const char *path);
+
+// Why the bytes (a datafile as stored, after any whole-file packing is undone) cannot be
+// loaded as a datafile whose first object is a font, or nullptr when they can: every object
+// must be complete, and the font's glyphs must all lie within its object.
+const char *font_datafile_problem(const unsigned char *bytes, size_t size);
+
+// The same for a file, packed or not; a file that cannot be read says so.
+const char *font_datafile_file_problem(const char *path);

@@ -1,0 +1,243 @@
+// The checks made on the pictures and the font file before the library loads them: whole
+// files pass, files cut short anywhere or of another kind are refused with a reason.
+#include <gtest/gtest.h>
+
+#include <allegro.h>
+
+#include <string>
+#include <vector>
+
+#include "app/data_files.h"
+#include "support/files.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void put_be16(Bytes &b, unsigned v)
+{
+    b.push_back((v >> 8) & 0xFF);
+    b.push_back(v & 0xFF);
+}
+void put_be32(Bytes &b, unsigned v)
+{
+    put_be16(b, v >> 16);
+    put_be16(b, v & 0xFFFF);
+}
+void put_id(Bytes &b, const char *id) { b.insert(b.end(), id, id + 4); }
+
+// A one-colour font of the characters first..last, each glyph w x h, in the library's format.
+Bytes font_object(int first, int last, int w, int h)
+{
+    Bytes f;
+    put_be16(f, 0);  // current format
+    put_be16(f, 1);  // one range
+    f.push_back(1);  // one colour
+    put_be32(f, first);
+    put_be32(f, last);
+    for (int c = first; c <= last; c++) {
+        put_be16(f, w);
+        put_be16(f, h);
+        for (int i = 0; i < (w + 7) / 8 * h; i++)
+            f.push_back(static_cast<unsigned char>(c * 37 + i));
+    }
+    return f;
+}
+
+void put_object(Bytes &b, const char *type, const Bytes &data)
+{
+    put_id(b, type);
+    put_be32(b, data.size());
+    put_be32(b, data.size());
+    b.insert(b.end(), data.begin(), data.end());
+}
+
+// A datafile as stored: the unpacked mark, the datafile mark, the objects.
+Bytes datafile(const std::vector<std::pair<const char *, Bytes>> &objects)
+{
+    Bytes b;
+    put_id(b, "slh.");
+    put_id(b, "ALL.");
+    put_be32(b, objects.size());
+    for (const auto &[type, data] : objects)
+        put_object(b, type, data);
+    return b;
+}
+
+const char *datafile_problem(const Bytes &file)
+{
+    // The in-memory check takes what follows the packing mark.
+    return font_datafile_problem(file.data() + 4, file.size() - 4);
+}
+
+// A TGA file written by the library itself, of the given depth.
+Bytes saved_tga(int depth, int w, int h)
+{
+    TempDir dir;
+    set_color_depth(depth);
+    BITMAP *b = create_bitmap(w, h);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++)
+            putpixel(b, x, y, makecol(x * 20, y * 30, 90));
+    save_bitmap(dir.path("p.tga").c_str(), b, nullptr);
+    destroy_bitmap(b);
+    return read_file(dir.path("p.tga"));
+}
+
+Bytes tga_header(int type, int w, int h, int bits)
+{
+    return Bytes{0, 0, static_cast<unsigned char>(type), 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                 static_cast<unsigned char>(w & 0xFF), static_cast<unsigned char>(w >> 8),
+                 static_cast<unsigned char>(h & 0xFF), static_cast<unsigned char>(h >> 8),
+                 static_cast<unsigned char>(bits), 0x20};
+}
+
+TEST(PictureCheck, WholePicturesPassAndEveryShorterCutIsRefused)
+{
+    for (int depth : {24, 32}) {
+        const Bytes whole = saved_tga(depth, 7, 5);
+        ASSERT_EQ(tga_problem(whole.data(), whole.size()), nullptr) << depth;
+        for (size_t n = 0; n < whole.size(); n++)
+            EXPECT_NE(tga_problem(whole.data(), n), nullptr) << depth << " bits, " << n << " bytes";
+        Bytes longer = whole;
+        longer.insert(longer.end(), 100, 0xAB);  // what follows the pixels is not read
+        EXPECT_EQ(tga_problem(longer.data(), longer.size()), nullptr);
+    }
+}
+
+TEST(PictureCheck, OtherKindsOfFileAreRefused)
+{
+    const std::string text = "This is a text file, not a picture.\n";
+    EXPECT_NE(tga_problem(reinterpret_cast<const unsigned char *>(text.data()), text.size()),
+              nullptr);
+    EXPECT_NE(tga_problem(tga_header(2, 0, 5, 32).data(), 18), nullptr) << "no pixels";
+    EXPECT_NE(tga_problem(tga_header(2, 4, 4, 12).data(), 18), nullptr) << "12 bits a pixel";
+    EXPECT_NE(tga_problem(tga_header(4, 4, 4, 32).data(), 18), nullptr) << "no such kind";
+    Bytes grey = tga_header(3, 2, 2, 8);
+    grey.insert(grey.end(), {1, 2, 3, 4});
+    EXPECT_EQ(tga_problem(grey.data(), grey.size()), nullptr);
+    grey[1] = 1;  // a palette on a grey picture
+    EXPECT_NE(tga_problem(grey.data(), grey.size()), nullptr);
+}
+
+TEST(PictureCheck, RunLengthPicturesAreFollowedRunByRun)
+{
+    // 3 x 2, 32 bits: a run of 3 for the first line, 3 single pixels for the second.
+    Bytes rle = tga_header(10, 3, 2, 32);
+    rle.insert(rle.end(), {0x82, 1, 2, 3, 4});
+    rle.insert(rle.end(), {0x02, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3});
+    ASSERT_EQ(tga_problem(rle.data(), rle.size()), nullptr);
+    for (size_t n = 18; n < rle.size(); n++)
+        EXPECT_NE(tga_problem(rle.data(), n), nullptr) << n;
+
+    // The library unpacks a line at a time: a run over the end of a line would overflow it.
+    Bytes crossing = tga_header(10, 3, 2, 32);
+    crossing.insert(crossing.end(), {0x85, 1, 2, 3, 4});
+    EXPECT_STREQ(tga_problem(crossing.data(), crossing.size()),
+                 "a run of pixels crosses the end of a line");
+
+    // The library reads what passes.
+    TempDir dir;
+    write_file(dir.path("rle.tga"), rle);
+    set_color_depth(32);
+    BITMAP *b = load_bitmap(dir.path("rle.tga").c_str(), nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->w, 3);
+    EXPECT_EQ(b->h, 2);
+    destroy_bitmap(b);
+}
+
+TEST(PictureCheck, FilesThatCannotBeReadSaySo)
+{
+    TempDir dir;
+    EXPECT_STREQ(tga_file_problem(dir.path("none.tga").c_str()), "missing or unreadable");
+    EXPECT_STREQ(tga_file_problem(dir.path().c_str()), "missing or unreadable");
+    write_file(dir.path("empty.tga"), {});
+    EXPECT_STREQ(tga_file_problem(dir.path("empty.tga").c_str()), "the file is empty");
+}
+
+TEST(FontFileCheck, AFontFirstPassesAndTheLibraryReadsIt)
+{
+    TempDir dir;
+    Bytes props;  // a name property before the font, as the datafile tool writes them
+    put_id(props, "prop");
+    put_id(props, "NAME");
+    put_be32(props, 4);
+    put_id(props, "FONT");
+    Bytes file = datafile({{"FONT", font_object(32, 126, 9, 13)}, {"DATA", Bytes(10, 7)}});
+    file.insert(file.begin() + 12, props.begin(), props.end());
+    ASSERT_EQ(datafile_problem(file), nullptr);
+    write_file(dir.path("font.dat"), file);
+    ASSERT_EQ(font_datafile_file_problem(dir.path("font.dat").c_str()), nullptr);
+
+    DATAFILE *loaded = load_datafile(dir.path("font.dat").c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded[0].type, DAT_FONT);
+    EXPECT_EQ(text_height(static_cast<FONT *>(loaded[0].dat)), 13);
+    unload_datafile(loaded);
+}
+
+TEST(FontFileCheck, AFileCutShortAnywhereIsRefused)
+{
+    // The library's loader crashes on some of these (a count of objects with none after it).
+    const Bytes file = datafile({{"FONT", font_object(65, 70, 8, 8)}});
+    ASSERT_EQ(datafile_problem(file), nullptr);
+    for (size_t n = 4; n < file.size(); n++)
+        EXPECT_NE(font_datafile_problem(file.data() + 4, n - 4), nullptr) << n << " bytes";
+}
+
+TEST(FontFileCheck, OtherContentsAreRefusedWithAReason)
+{
+    EXPECT_STREQ(datafile_problem(datafile({{"DATA", Bytes(30, 1)}, {"FONT", font_object(65, 65, 8, 8)}})),
+                 "its first object is not a font");
+    EXPECT_STREQ(datafile_problem(datafile({})), "it holds no objects, so no font");
+
+    Bytes glyph_range_backwards = font_object(70, 65, 8, 8);
+    EXPECT_NE(datafile_problem(datafile({{"FONT", glyph_range_backwards}})), nullptr);
+
+    // A font object whose glyphs run past its end, in a file that goes on after it.
+    Bytes font = font_object(65, 66, 8, 8);
+    font.resize(font.size() - 3);
+    EXPECT_STREQ(datafile_problem(datafile({{"FONT", font}, {"DATA", Bytes(20, 0)}})),
+                 "its font is cut short");
+
+    Bytes old_format = font_object(65, 65, 8, 8);
+    old_format[1] = 8;  // a height: the old fixed-size format
+    EXPECT_NE(datafile_problem(datafile({{"FONT", old_format}})), nullptr);
+
+    // A nested datafile is followed inside; one that is cut short is refused.
+    Bytes nested;  // a count and the objects, with no mark of its own
+    put_be32(nested, 1);
+    put_object(nested, "DATA", Bytes(8, 1));
+    EXPECT_EQ(datafile_problem(datafile({{"FONT", font_object(65, 65, 8, 8)}, {"FILE", nested}})),
+              nullptr);
+    nested[3] = 2;  // says two objects, holds one
+    EXPECT_STREQ(
+        datafile_problem(datafile({{"FONT", font_object(65, 65, 8, 8)}, {"FILE", nested}})),
+        "it is cut short");
+}
+
+TEST(FontFileCheck, FilesOfOtherKindsAndPackedFiles)
+{
+    TempDir dir;
+    write_text(dir.path("text.dat"), "This is a text file.\n");
+    EXPECT_STREQ(font_datafile_file_problem(dir.path("text.dat").c_str()), "it is not a datafile");
+    write_file(dir.path("empty.dat"), {});
+    EXPECT_STREQ(font_datafile_file_problem(dir.path("empty.dat").c_str()), "the file is empty");
+    EXPECT_STREQ(font_datafile_file_problem(dir.path("none.dat").c_str()), "missing or unreadable");
+    EXPECT_STREQ(font_datafile_file_problem(dir.path().c_str()), "missing or unreadable");
+
+    // A whole file packed by the library is unpacked for the check, as the loader does.
+    const Bytes plain = datafile({{"FONT", font_object(32, 90, 8, 10)}});
+    PACKFILE *out = pack_fopen(dir.path("packed.dat").c_str(), F_WRITE_PACKED);
+    ASSERT_NE(out, nullptr);
+    pack_fwrite(plain.data() + 4, plain.size() - 4, out);
+    pack_fclose(out);
+    EXPECT_NE(read_file(dir.path("packed.dat"))[3], '.') << "the file is packed";
+    EXPECT_EQ(font_datafile_file_problem(dir.path("packed.dat").c_str()), nullptr);
+    DATAFILE *loaded = load_datafile(dir.path("packed.dat").c_str());
+    ASSERT_NE(loaded, nullptr);
+    unload_datafile(loaded);
+}
+
+}  // namespace
