@@ -190,8 +190,11 @@ GameProcess::GameProcess(const XServer *server, const std::string &folder,
         // standard error instead of waiting for a click on a message box.
         setenv("PATH", empty_path.c_str(), 1);
         // A game built with AddressSanitizer refuses to start when a preloaded library
-        // comes before the sanitizer's runtime; the test shim has to.
-        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+        // comes before the sanitizer's runtime; the test shim has to. A finding of the
+        // sanitizers (leaks included) ends the game with a status of its own, which no test
+        // mistakes for the game's own exit status 1.
+        setenv("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=1:exitcode=86", 1);
+        setenv("UBSAN_OPTIONS", "print_stacktrace=1:exitcode=86", 1);
         for (const auto &[name, value] : env)
             setenv(name.c_str(), value.c_str(), 1);
         std::vector<char *> argv;

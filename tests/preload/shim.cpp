@@ -3,12 +3,16 @@
 //   TILESTACK_SHIM_TIME=N          time() returns N, so the game's random seed is known
 //   TILESTACK_SHIM_REFUSE_DEPTHS=a,b  set_gfx_mode fails while the colour depth is one of these,
 //                                  as on a display that offers no such mode
+//   TILESTACK_SHIM_FILE_SIZE_LIMIT=N  no file may grow beyond N bytes: writes past it fail, as
+//                                  on a full disk (permissions prove nothing for root)
 #include <allegro.h>
 #include <dlfcn.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -54,4 +58,17 @@ extern "C" int set_gfx_mode(int card, int w, int h, int v_w, int v_h)
     if (card != GFX_TEXT && depth_refused(get_color_depth()))
         return -1;
     return real(card, w, h, v_w, v_h);
+}
+
+// Runs when the game starts, before its main routine.
+__attribute__((constructor)) static void limit_file_size()
+{
+    const char *limit = std::getenv("TILESTACK_SHIM_FILE_SIZE_LIMIT");
+    if (!limit)
+        return;
+    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the game
+    struct rlimit r;
+    getrlimit(RLIMIT_FSIZE, &r);
+    r.rlim_cur = static_cast<rlim_t>(std::strtoll(limit, nullptr, 10));
+    setrlimit(RLIMIT_FSIZE, &r);
 }

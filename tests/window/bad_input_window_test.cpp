@@ -1,0 +1,264 @@
+// The real binary given bad data files, bad layout files and odd layouts: it either goes on
+// normally or stops with exit status 1 and a message naming the file, and never crashes.
+// The editor refuses a bad load and a failed save with a message and loses nothing.
+#include <gtest/gtest.h>
+
+#include <allegro.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "harness/xsession.h"
+#include "play/deal.h"
+#include "render/translucent.h"
+#include "render/legacy_text.h"
+#include "support/files.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<unsigned char>;
+
+// Ends with exit status 1 within the limit, having named `name` and found no sanitizer fault.
+::testing::AssertionResult stops_naming(GameProcess &game, const std::string &name)
+{
+    Exit e = game.wait(20s);
+    const std::string out = game.output();
+    if (!e.exited)
+        return ::testing::AssertionFailure()
+               << (e.signal ? "killed by signal " + std::to_string(e.signal) : "still running")
+               << "\n" << out;
+    if (e.status != 1)
+        return ::testing::AssertionFailure() << "exit status " << e.status << "\n" << out;
+    if (out.find(name) == std::string::npos)
+        return ::testing::AssertionFailure() << "the message does not name " << name << ":\n"
+                                             << out;
+    if (out.find("Sanitizer") != std::string::npos || out.find("runtime error") != std::string::npos)
+        return ::testing::AssertionFailure() << out;
+    return ::testing::AssertionSuccess();
+}
+
+Bytes text_bytes(const std::string &s) { return Bytes(s.begin(), s.end()); }
+
+TEST(BadDataFiles, EmptyCutShortOrOfAnotherKindStopsNamingTheFile)
+{
+    XServer server;
+    for (const char *name : {"empty.tga", "bg.tga", "geek.tga", "title.tga", "font.dat"}) {
+        const Bytes whole = read_file(built_gamedata() + "/" + name);
+        const std::vector<std::pair<std::string, Bytes>> kinds = {
+            {"empty", {}},
+            {"cut to its first half", Bytes(whole.begin(), whole.begin() + whole.size() / 2)},
+            {"cut one byte short", Bytes(whole.begin(), whole.end() - 1)},
+            {"a text file", text_bytes("This is not what the game expects here.\n")},
+        };
+        for (const auto &[kind, bytes] : kinds) {
+            SCOPED_TRACE(std::string(name) + ", " + kind);
+            GameFolder folder;
+            write_file(folder.path(name), bytes);
+            GameProcess game(&server, folder.path());
+            EXPECT_TRUE(stops_naming(game, name));
+        }
+    }
+}
+
+TEST(BadDataFiles, FontFileWhoseFirstObjectIsNotAFont)
+{
+    XServer server;
+    GameFolder folder;
+    // The built font after an object of another kind: the datafile marks, two objects.
+    const Bytes font = read_file(built_gamedata() + "/font.dat");
+    Bytes file(font.begin(), font.begin() + 8);
+    const Bytes data_object = {0, 0, 0, 2, 'D', 'A', 'T', 'A', 0, 0, 0, 4, 0, 0, 0, 4, 1, 2, 3, 4};
+    file.insert(file.end(), data_object.begin(), data_object.end());
+    file.insert(file.end(), font.begin() + 12, font.end());
+    write_file(folder.path("font.dat"), file);
+    GameProcess game(&server, folder.path());
+    EXPECT_TRUE(stops_naming(game, "font.dat"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout files at start-up
+
+Bytes built_layout() { return read_file(built_gamedata() + "/0.lyt"); }
+
+TEST(BadLayoutFiles, WhatIsNotALayoutStopsTheGameNamingTheFile)
+{
+    XServer server;
+    const Bytes good = built_layout();
+    const std::vector<std::pair<std::string, Bytes>> sizes = {
+        {"0 bytes", {}},
+        {"1 byte", Bytes(good.begin(), good.begin() + 1)},
+        {"503 bytes", Bytes(good.begin(), good.begin() + 503)},
+    };
+    for (const char *name : {"0.lyt", "2.lyt"}) {
+        for (const auto &[kind, bytes] : sizes) {
+            SCOPED_TRACE(std::string(name) + ", " + kind);
+            GameFolder folder;
+            write_file(folder.path(name), bytes);
+            GameProcess game(&server, folder.path());
+            EXPECT_TRUE(stops_naming(game, name));
+        }
+    }
+    {
+        SCOPED_TRACE("a folder named 1.lyt");
+        GameFolder folder;
+        std::filesystem::remove(folder.path("1.lyt"));
+        std::filesystem::create_directory(folder.path("1.lyt"));
+        GameProcess game(&server, folder.path());
+        EXPECT_TRUE(stops_naming(game, "1.lyt"));
+    }
+    {
+        SCOPED_TRACE("0.lyt leading into a folder that does not exist");
+        GameFolder folder;
+        std::filesystem::remove(folder.path("0.lyt"));
+        std::filesystem::create_symlink(folder.path("no-such-folder/0.lyt"), folder.path("0.lyt"));
+        GameProcess game(&server, folder.path());
+        EXPECT_TRUE(stops_naming(game, "0.lyt"));
+    }
+}
+
+// The game's background and font, loaded here as the game loads them in a 16-bit window.
+class GamePictures {
+public:
+    explicit GamePictures(const std::string &folder)
+    {
+        set_color_depth(16);
+        set_color_conversion(COLORCONV_TOTAL);
+        background = load_bitmap((folder + "/bg.tga").c_str(), nullptr);
+        title = load_bitmap((folder + "/title.tga").c_str(), nullptr);
+        fonts = load_datafile((folder + "/font.dat").c_str());
+        LEGACY_TEXT(text_mode(-1));  // as the game writes its text: no background box
+    }
+    ~GamePictures()
+    {
+        if (background)
+            destroy_bitmap(background);
+        if (title)
+            destroy_bitmap(title);
+        if (fonts)
+            unload_datafile(fonts);
+    }
+    GamePictures(const GamePictures &) = delete;
+    GamePictures &operator=(const GamePictures &) = delete;
+
+    bool loaded() const { return background && title && fonts; }
+    FONT *game_font() const { return static_cast<FONT *>(fonts[0].dat); }
+
+    bool is_title_screen(const Screenshot &s) const
+    {
+        int same = 0;
+        for (int y = 0; y < 480; y += 4)
+            for (int x = 0; x < 640; x += 4)
+                same += near(s.at(x, y), rgb_at(title, x, y), 8);
+        return same > 0.97 * 160 * 120;
+    }
+
+    // The top of the play screen, where no piece is drawn, shows the background under the
+    // veils of the layers below the top one and reads "Pieces remaining: n".
+    bool count_reads(const Screenshot &s, int pieces, int top_layer,
+                     std::string *why = nullptr) const
+    {
+        BITMAP *top = create_bitmap_ex(bitmap_color_depth(background), 640, 40);
+        blit(background, top, 0, 0, 0, 0, 640, 40);
+        for (int z = 0; z < top_layer; z++)
+            fill_rect_translucent(top, 0, 0, 640, 40, makecol(0, 0, 128),
+                                  (top_layer - z) * shading_step_for(top_layer));
+        LEGACY_TEXT(textprintf(top, game_font(), 5, 5, -1, "Pieces remaining: %4i", pieces));
+        int wrong = 0;
+        for (int y = 0; y < 40; y++)
+            for (int x = 0; x < 600; x++) {  // the pointer is parked at the far right
+                const bool differs = !near(s.at(x, y), rgb_at(top, x, y), 8);
+                if (differs && wrong == 0 && why)
+                    *why = "first at (" + std::to_string(x) + ", " + std::to_string(y) +
+                           "): screen " + to_string(s.at(x, y)) + ", expected " +
+                           to_string(rgb_at(top, x, y));
+                wrong += differs;
+            }
+        destroy_bitmap(top);
+        return wrong == 0;
+    }
+
+private:
+    BITMAP *background = nullptr;
+    BITMAP *title = nullptr;
+    DATAFILE *fonts = nullptr;
+};
+
+// Longer files and odd contents are games like any other: in one run of the game, each row
+// is written to all three layout files at the title screen, dealt when Start is clicked, and
+// shown with its count; Escape goes back to the title screen for the next row.
+TEST(BadLayoutFiles, LongerFilesAndOddContentsArePlayed)
+{
+    XServer server;
+    Desk desk(server);
+    GameFolder folder;
+    GamePictures pictures(folder.path());
+    ASSERT_TRUE(pictures.loaded());
+
+    const Bytes good = built_layout();
+    int good_count = 0;
+    for (unsigned char c : good)
+        good_count += c != 0;
+    auto longer = [&](size_t n) {
+        Bytes b = good;
+        b.resize(n, 0xEE);  // what follows the 504th byte is never read
+        return b;
+    };
+    Bytes full(504), odd(504, 0), values(504, 0);
+    for (int i = 0; i < 504; i++) {
+        full[i] = static_cast<unsigned char>(1 + i % 255);
+        odd[i] = i < 82 && i % 2 == 0 ? 1 : 0;  // 41 pieces on the bottom layer
+        values[i] = good[i] ? static_cast<unsigned char>(2 + i % 254) : 0;
+    }
+    struct Row {
+        std::string name;
+        Bytes bytes;
+        int pieces;
+    };
+    const std::vector<Row> rows = {
+        {"504 bytes", longer(504), good_count},  {"505 bytes", longer(505), good_count},
+        {"100000 bytes", longer(100000), good_count}, {"every cell full", full, 504},
+        {"an odd count", odd, 41},               {"values 2 to 255", values, good_count},
+    };
+
+    auto game = desk.launch(server, folder.path());
+    Screenshot shot;
+    const int start_y = 180 + text_height(pictures.game_font()) * 3 / 4;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(desk.wait_for([&](const Screenshot &s) { return pictures.is_title_screen(s); },
+                                  shot))
+            << game->output();
+        for (const char *name : {"0.lyt", "1.lyt", "2.lyt"})
+            write_file(folder.path(name), row.bytes);
+        desk.move(320, start_y);
+        desk.press();
+        desk.move(630, 470);  // out of the way of the count line
+        desk.release();
+        int top_layer = 0;
+        for (int i = 0; i < 504; i++)
+            if (row.bytes[i])
+                top_layer = i / 84;
+        std::string why;
+        EXPECT_TRUE(desk.wait_for(
+            [&](const Screenshot &s) { return pictures.count_reads(s, row.pieces, top_layer, &why); }, shot))
+            << "the count line does not read " << row.pieces << ": " << why << "\n"
+            << game->output();
+        if (::testing::Test::HasFailure()) {
+            std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
+            shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/odd-layout.png");
+            return;
+        }
+        desk.tap("Escape");
+    }
+    ASSERT_TRUE(
+        desk.wait_for([&](const Screenshot &s) { return pictures.is_title_screen(s); }, shot));
+    desk.tap("Escape");
+    Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0) << game->output();
+}
+
+}  // namespace
