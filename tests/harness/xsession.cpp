@@ -341,6 +341,17 @@ void Desk::type(const std::string &text)
     }
 }
 
+void Desk::tap_quickly(const char *keysym_name, int times)
+{
+    KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
+    for (int i = 0; i < times; i++) {
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        XSync(display_, False);
+        pause(std::chrono::milliseconds(25));
+    }
+}
+
 Screenshot Desk::grab(int width, int height)
 {
     Window root = DefaultRootWindow(display_);

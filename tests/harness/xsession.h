@@ -113,6 +113,8 @@ public:
     void key_up(const char *keysym_name);
     void tap(const char *keysym_name);
     void type(const std::string &text);  // printable ASCII, one tap per character
+    // Short taps of one key, for the library's dialogs, which read buffered key presses.
+    void tap_quickly(const char *keysym_name, int times = 1);
 
     Screenshot grab(int width = 640, int height = 480);
     // Grabs the screen until `ready` holds for a shot or `limit` passes; the last shot is

@@ -6,10 +6,13 @@
 #include <allegro.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "board/layout.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
 #include "render/translucent.h"
@@ -268,6 +271,146 @@ TEST(BadLayoutFiles, LongerFilesAndOddContentsArePlayed)
     ASSERT_TRUE(
         desk.wait_for([&](const Screenshot &s) { return pictures.is_title_screen(s); }, shot));
     desk.tap("Escape");
+    Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0) << game->output();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The editor
+
+namespace editor_screen {
+
+const Rgb white = {255, 255, 255};
+
+// The status line at the top reads exactly `text` in the library's built-in font.
+bool status_reads(const Screenshot &s, const std::string &text)
+{
+    BITMAP *line = create_bitmap_ex(32, 640, 8);
+    clear_to_color(line, 0);
+    textout_ex(line, font, text.c_str(), 5, 0, makecol32(255, 255, 255), -1);
+    bool same = true;
+    for (int y = 0; y < 8 && same; y++)
+        for (int x = 0; x < 640 && same; x++)
+            same = (getpixel(line, x, y) != 0) == near(s.at(x, 5 + y), white, 10);
+    destroy_bitmap(line);
+    return same;
+}
+
+std::string status(int layer, int count)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "z: %8i   count: %4i", layer, count);
+    return text;
+}
+
+// White below the text lines: only the library's dialogs paint large white areas. The file
+// selector is much larger than a message box.
+int white_pixels(const Screenshot &s) { return s.count_near(white, 0, 40, 639, 479, 10); }
+bool selector_open(const Screenshot &s) { return white_pixels(s) > 60000; }
+bool message_open(const Screenshot &s)
+{
+    return white_pixels(s) > 5000 && white_pixels(s) < 60000;
+}
+bool nothing_open(const Screenshot &s) { return white_pixels(s) < 1000; }
+
+// Somewhere on the screen, `text` in the built-in font, dark on white as in the dialogs.
+bool shows_text(const Screenshot &s, const std::string &text)
+{
+    const int w = text_length(font, text.c_str());
+    BITMAP *line = create_bitmap_ex(32, w, 8);
+    clear_to_color(line, 0);
+    textout_ex(line, font, text.c_str(), 0, 0, makecol32(255, 255, 255), -1);
+    bool found = false;
+    for (int y = 0; y + 8 <= s.height() && !found; y++)
+        for (int x = 0; x + w <= s.width() && !found; x++) {
+            bool same = true;
+            for (int dy = 0; dy < 8 && same; dy++)
+                for (int dx = 0; dx < w && same; dx++)
+                    same = (getpixel(line, dx, dy) != 0) == !near(s.at(x + dx, y + dy), white, 60);
+            found = same;
+        }
+    destroy_bitmap(line);
+    return found;
+}
+
+}  // namespace editor_screen
+
+TEST(BadEditorFiles, AShortFileAndASaveCutShortAreReportedAndLoseNothing)
+{
+    using namespace editor_screen;
+    XServer server;
+    XAutoRepeatOff(server.display());
+    Desk desk(server);
+    GameFolder folder;
+    Bytes shape(504, 0);
+    shape[Layout::index(2, 2, 0)] = 1;
+    shape[Layout::index(3, 2, 0)] = 1;
+    write_file(folder.path("shape.lyt"), shape);
+    write_file(folder.path("short.lyt"), Bytes(503, 1));
+    const Bytes old(504, 7);
+    write_file(folder.path("old.lyt"), old);
+
+    // No file of the editor may grow past 400 bytes, as on a disk that fills up.
+    auto game = desk.launch(server, folder.path(), {"edit"},
+                            {{"LD_PRELOAD", shim_library()},
+                             {"TILESTACK_SHIM_FILE_SIZE_LIMIT", "400"}});
+    Screenshot shot;
+    auto see = [&](const std::function<bool(const Screenshot &)> &ready, const char *what) {
+        if (desk.wait_for(ready, shot))
+            return true;
+        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
+        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/bad-editor-files.png");
+        ADD_FAILURE() << what << "\n" << game->output();
+        return false;
+    };
+    auto hold_key = [&](const char *name) {
+        desk.key_down(name);
+        Desk::pause(200ms);
+        desk.key_up(name);
+    };
+    // Through the selector: clear the folder it starts with, type the whole path, confirm.
+    auto choose = [&](const char *key, const std::string &path) {
+        hold_key(key);
+        if (!see(selector_open, "the file selector opens"))
+            return;
+        desk.tap_quickly("End");
+        desk.tap_quickly("BackSpace", static_cast<int>(folder.path().size()) + 4);
+        desk.type(path);
+        desk.tap("Return");
+    };
+    desk.move(636, 476);  // in the window's corner, over nothing the test reads
+    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 0)); },
+                    "the editor starts"));
+
+    choose("l", folder.path("shape.lyt"));
+    ASSERT_TRUE(see(
+        [](const Screenshot &s) { return nothing_open(s) && status_reads(s, status(0, 2)); },
+        "the good file loads"));
+
+    choose("l", folder.path("short.lyt"));
+    ASSERT_TRUE(see(message_open, "a message says the file could not be loaded"));
+    EXPECT_TRUE(shows_text(shot, "Could not load a layout from"));
+    hold_key("Return");
+    ASSERT_TRUE(see(
+        [](const Screenshot &s) { return nothing_open(s) && status_reads(s, status(0, 2)); },
+        "the layout loaded before stays"));
+
+    choose("s", folder.path("old.lyt"));
+    ASSERT_TRUE(see(message_open, "a message says the layout could not be saved"));
+    EXPECT_TRUE(shows_text(shot, "Could not save the layout as"));
+    EXPECT_FALSE(shows_text(shot, "Could not load a layout from"));
+    EXPECT_EQ(read_file(folder.path("old.lyt")), old) << "the old file is intact";
+    hold_key("Return");
+    ASSERT_TRUE(see(
+        [](const Screenshot &s) { return nothing_open(s) && status_reads(s, status(0, 2)); },
+        "back in the editor"));
+    for (const auto &entry : std::filesystem::directory_iterator(folder.path()))
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos)
+            << "left behind: " << entry.path();
+
+    // Nothing changed since the load: Escape leaves without a question.
+    hold_key("Escape");
     Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0) << game->output();

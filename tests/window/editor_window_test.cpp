@@ -157,9 +157,8 @@ protected:
     // whole path and confirm.
     void enter_path(const std::string &path)
     {
-        desk.tap("End");
-        for (size_t i = 0; i < folder.path().size() + 4; i++)
-            desk.tap("BackSpace");
+        desk.tap_quickly("End");
+        desk.tap_quickly("BackSpace", static_cast<int>(folder.path().size()) + 4);
         desk.type(path);
         desk.tap("Return");
     }
