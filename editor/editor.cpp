@@ -96,9 +96,9 @@ void Editor::show_frame()
     needs_redraw = false;
 
     scare_mouse();
-    LEGACY_TEXT(textprintf(buffer, font, 5, 5, -1, "z: %8i   count: %4i", current_layer,
-                           layout.count));
-    LEGACY_TEXT(textprintf(buffer, font, 5, 25, -1,
+    LEGACY_TEXT(textprintf(buffer, font, 5, 5, own_colours(font), "z: %8i   count: %4i",
+                           current_layer, layout.count));
+    LEGACY_TEXT(textprintf(buffer, font, 5, 25, own_colours(font),
                            "Keys: 1-7: Choose layer, L: Load Layout, S: Save Layout, P:Play"));
     blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     unscare_mouse();

@@ -46,8 +46,8 @@ void Game::show_frame()
     draw_board(buffer, origin.x, origin.y, dealt.top_layer, dealt.shading_step, selected_cell);
     needs_redraw = false;
     scare_mouse();
-    LEGACY_TEXT(textprintf(buffer, resources.game_font, 5, 5, -1, "Pieces remaining: %4i",
-                           layout.count));
+    LEGACY_TEXT(textprintf(buffer, resources.game_font, 5, 5, own_colours(resources.game_font),
+                           "Pieces remaining: %4i", layout.count));
     blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     unscare_mouse();
     needs_end_test = true;

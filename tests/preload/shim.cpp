@@ -2,13 +2,15 @@
 // outside the process. The game itself has no option for any of this.
 //   TILESTACK_SHIM_TIME=N          time() returns N, so the game's random seed is known
 //   TILESTACK_SHIM_REFUSE_DEPTHS=a,b  set_gfx_mode fails while the colour depth is one of these,
-//                                  as on a display that offers no such mode
+//                                  as on a display that offers no such mode; the depth a mode
+//                                  then opens in is written to standard error
 //   TILESTACK_SHIM_FILE_SIZE_LIMIT=N  no file may grow beyond N bytes: writes past it fail, as
 //                                  on a full disk (permissions prove nothing for root)
 #include <allegro.h>
 #include <dlfcn.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -55,9 +57,14 @@ extern "C" int set_gfx_mode(int card, int w, int h, int v_w, int v_h)
 {
     using SetGfxMode = int (*)(int, int, int, int, int);
     static SetGfxMode real = reinterpret_cast<SetGfxMode>(dlsym(RTLD_NEXT, "set_gfx_mode"));
-    if (card != GFX_TEXT && depth_refused(get_color_depth()))
+    if (card == GFX_TEXT || !std::getenv("TILESTACK_SHIM_REFUSE_DEPTHS"))
+        return real(card, w, h, v_w, v_h);
+    if (depth_refused(get_color_depth()))
         return -1;
-    return real(card, w, h, v_w, v_h);
+    int result = real(card, w, h, v_w, v_h);
+    if (result == 0)
+        std::fprintf(stderr, "shim: the display opened at %d bits per pixel\n", get_color_depth());
+    return result;
 }
 
 // Runs when the game starts, before its main routine.

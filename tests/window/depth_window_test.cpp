@@ -1,0 +1,250 @@
+// The game and the editor in each colour depth the game can open: 16 bits, and 32, 15 and
+// 24 when the display refuses the depths before them (a preloaded helper refuses them). The
+// screen is read back and compared with what the game's own drawing code gives at that
+// depth; at 24 bits the veil draws nothing, so the board is unshaded and the game-over
+// screen has no veil.
+#include <gtest/gtest.h>
+
+#include <allegro.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "app/resources.h"
+#include "board/geometry.h"
+#include "board/layout.h"
+#include "harness/xsession.h"
+#include "play/deal.h"
+#include "render/board_drawing.h"
+#include "render/legacy_text.h"
+#include "render/translucent.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr long pinned_clock = 1700000000;
+const geometry::Point origin = geometry::board_origin(640, 480);
+
+struct DepthCase {
+    int depth;
+    const char *refused;  // the depths tried before it, which the display refuses
+};
+
+const DepthCase depth_cases[] = {{16, ""}, {32, "16"}, {15, "16,32"}, {24, "16,32,15"}};
+
+// The game's pictures and font loaded into this process's `resources` at one depth, as the
+// game loads them in a window of that depth.
+class PicturesAt {
+public:
+    PicturesAt(const std::string &folder, int depth)
+    {
+        set_color_depth(depth);
+        set_color_conversion(COLORCONV_TOTAL);
+        resources.piece_image = load_bitmap((folder + "/empty.tga").c_str(), nullptr);
+        resources.background_image = load_bitmap((folder + "/bg.tga").c_str(), nullptr);
+        resources.symbol_strip = load_bitmap((folder + "/geek.tga").c_str(), nullptr);
+        resources.title_image = load_bitmap((folder + "/title.tga").c_str(), nullptr);
+        resources.font_file = load_datafile((folder + "/font.dat").c_str());
+        resources.game_font =
+            resources.font_file ? static_cast<FONT *>(resources.font_file[0].dat) : nullptr;
+        frame = create_bitmap(640, 480);
+        LEGACY_TEXT(text_mode(-1));
+    }
+    ~PicturesAt()
+    {
+        destroy_bitmap(frame);
+        resources.free_resources();
+        resources.piece_image = resources.background_image = nullptr;
+        resources.symbol_strip = resources.title_image = nullptr;
+        if (resources.font_file)
+            unload_datafile(resources.font_file);
+        resources.font_file = nullptr;
+        resources.game_font = nullptr;
+        layout.clear();
+    }
+    PicturesAt(const PicturesAt &) = delete;
+    PicturesAt &operator=(const PicturesAt &) = delete;
+
+    bool loaded() const
+    {
+        return resources.piece_image && resources.background_image && resources.symbol_strip &&
+               resources.title_image && resources.game_font;
+    }
+
+    BITMAP *frame;  // a picture of the screen at this depth
+};
+
+bool under_pointer(int x, int y, geometry::Point p)
+{
+    return x >= p.x - 2 && x < p.x + 20 && y >= p.y - 2 && y < p.y + 26;
+}
+
+// Pixels of the screenshot that differ from the picture, but for the mouse pointer.
+int differences(const Screenshot &shot, BITMAP *expected, geometry::Point pointer,
+                std::string *first = nullptr)
+{
+    int n = 0;
+    for (int y = 0; y < 480; y++)
+        for (int x = 0; x < 640; x++) {
+            if (under_pointer(x, y, pointer))
+                continue;
+            const Rgb want = rgb_at(expected, x, y);
+            if (!near(shot.at(x, y), want, 8)) {
+                if (n == 0 && first)
+                    *first = "first at (" + std::to_string(x) + ", " + std::to_string(y) +
+                             "): screen " + to_string(shot.at(x, y)) + ", expected " +
+                             to_string(want);
+                n++;
+            }
+        }
+    return n;
+}
+
+class DepthWindow : public ::testing::TestWithParam<DepthCase> {
+protected:
+    XServer server;
+    Desk desk{server};
+    GameFolder folder;
+    Screenshot shot;
+
+    std::map<std::string, std::string> environment() const
+    {
+        return {{"LD_PRELOAD", shim_library()},
+                {"TILESTACK_SHIM_REFUSE_DEPTHS", GetParam().refused},
+                {"TILESTACK_SHIM_TIME", std::to_string(pinned_clock)}};
+    }
+
+    // The screen shows `expected` (but for the pointer) within the limit.
+    void expect_screen(BITMAP *expected, geometry::Point pointer, const std::string &what,
+                       GameProcess &game)
+    {
+        if (desk.wait_for(
+                [&](const Screenshot &s) { return differences(s, expected, pointer) == 0; },
+                shot, 5s))
+            return;
+        std::string first;
+        const int n = differences(shot, expected, pointer, &first);
+        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
+        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/depth-" +
+                      std::to_string(GetParam().depth) + ".png");
+        ADD_FAILURE() << what << " at " << GetParam().depth << " bits: " << n
+                      << " pixels differ, " << first << "\n" << game.output();
+    }
+
+    void expect_opened_at_its_depth(GameProcess &game)
+    {
+        EXPECT_NE(game.output().find("opened at " + std::to_string(GetParam().depth) + " bits"),
+                  std::string::npos)
+            << game.output();
+    }
+};
+
+TEST_P(DepthWindow, GameShowsTheBoardAndTheGameOverScreen)
+{
+    const int depth = GetParam().depth;
+    PicturesAt pictures(folder.path(), depth);
+    ASSERT_TRUE(pictures.loaded());
+    auto game = desk.launch(server, folder.path(), {}, environment());
+    expect_opened_at_its_depth(*game);
+
+    blit(resources.title_image, pictures.frame, 0, 0, 0, 0, 640, 480);
+    const int line_height = text_height(resources.game_font) * 3 / 2;
+    const int hovered = (240 - 180) / line_height;  // the pointer starts at (320, 240)
+    for (int i = 0; i < 2; i++) {
+        LEGACY_TEXT(textprintf_centre(
+            pictures.frame, resources.game_font, 320, 180 + i * line_height,
+            i == hovered ? makecol(20, 240, 170) : makecol(64, 124, 94), "%s",
+            i == 0 ? "Start" : "Exit"));
+    }
+    ASSERT_NO_FATAL_FAILURE(expect_screen(pictures.frame, {320, 240}, "the title screen", *game));
+
+    // Start, and follow the game's random numbers to its board.
+    const geometry::Point start = {320, 180 + line_height / 2};
+    desk.move(start.x, start.y);
+    desk.press();
+    Desk::pause(100ms);
+    desk.release();
+    std::srand(pinned_clock);
+    const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
+    ASSERT_TRUE(layout.load(name.c_str()));
+    Deal dealt;
+    ASSERT_TRUE(deal(layout, resources.symbol_strip->w / 27, dealt));
+    ASSERT_GT(dealt.top_layer, 0) << "the built layouts have several layers, so veils";
+    blit(resources.background_image, pictures.frame, 0, 0, 0, 0, 640, 480);
+    draw_board(pictures.frame, origin.x, origin.y, dealt.top_layer, dealt.shading_step, -1);
+    LEGACY_TEXT(textprintf(pictures.frame, resources.game_font, 5, 5, -1,
+                           "Pieces remaining: %4i", layout.count));
+    ASSERT_NO_FATAL_FAILURE(expect_screen(pictures.frame, start, "the board", *game));
+    const Screenshot board = shot;
+
+    // F1: the game-over screen, veiled but at 24 bits.
+    desk.key_down("F1");
+    fill_rect_translucent(pictures.frame, 0, 0, 640, 480, makecol(0, 0, 128), 128);
+    LEGACY_TEXT(textprintf_centre(pictures.frame, resources.game_font, 320, 240,
+                                  makecol(250, 255, 250), "Game Over"));
+    expect_screen(pictures.frame, start, "the game-over screen", *game);
+    desk.key_up("F1");
+    const bool unveiled = near(shot.at(10, 460), board.at(10, 460), 0) &&
+                          near(shot.at(600, 60), board.at(600, 60), 0);
+    EXPECT_EQ(unveiled, depth == 24) << "the veil draws nothing at 24 bits, and only there";
+
+    Desk::pause(1700ms);  // the game-over screen stands for 1.5 s
+    desk.tap("Escape");
+    Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0) << game->output();
+}
+
+TEST_P(DepthWindow, EditorShowsFramesAndPieces)
+{
+    const int depth = GetParam().depth;
+    PicturesAt pictures(folder.path(), depth);
+    ASSERT_TRUE(pictures.loaded());
+    auto game = desk.launch(server, folder.path(), {"edit"}, environment());
+    expect_opened_at_its_depth(*game);
+
+    // The editor's frame for a layout holding one piece at (4, 4, 0), or none.
+    auto editor_frame = [&](bool piece) {
+        blit(resources.background_image, pictures.frame, 0, 0, 0, 0, 640, 480);
+        for (int y = 0; y < 7; y++)
+            for (int x = 0; x < 12; x++) {
+                const geometry::Point p = geometry::cell_corner(origin, x, y, 0);
+                if (piece && x == 4 && y == 4)
+                    draw_sprite(pictures.frame, resources.piece_image, p.x, p.y);
+                rect(pictures.frame, p.x, p.y, p.x + 50, p.y + 35, makecol(0, 128, 0));
+                rect(pictures.frame, p.x + 1, p.y + 1, p.x + 49, p.y + 34, makecol(0, 128, 0));
+            }
+        LEGACY_TEXT(textprintf(pictures.frame, font, 5, 5, -1, "z: %8i   count: %4i", 0,
+                               piece ? 1 : 0));
+        LEGACY_TEXT(textprintf(pictures.frame, font, 5, 25, -1,
+                               "Keys: 1-7: Choose layer, L: Load Layout, S: Save Layout, P:Play"));
+    };
+    editor_frame(false);
+    ASSERT_NO_FATAL_FAILURE(expect_screen(pictures.frame, {320, 240}, "the empty editor", *game));
+
+    // A piece placed and taken away again, each press held until its frame shows.
+    const geometry::Point cell = geometry::cell_corner(origin, 4, 4, 0);
+    const geometry::Point at = {cell.x + 40, cell.y + 30};
+    for (bool piece : {true, false}) {
+        desk.move(at.x, at.y);
+        desk.press();
+        editor_frame(piece);
+        expect_screen(pictures.frame, at, piece ? "a piece placed" : "the piece taken away",
+                      *game);
+        desk.release();
+    }
+    desk.tap("Escape");  // nothing to lose: leaves without a question
+    Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0) << game->output();
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, DepthWindow, ::testing::ValuesIn(depth_cases),
+                         [](const ::testing::TestParamInfo<DepthCase> &info) {
+                             return "At" + std::to_string(info.param.depth) + "Bits";
+                         });
+
+}  // namespace
