@@ -7,8 +7,9 @@ BUILD_DIR=${TILESTACK_BUILD_DIR:-$TOP/build}
 # Packages needed to build and start the game.
 RUN_PACKAGES="cmake g++ make pkgconf liballegro4-dev libfreetype-dev fonts-dejavu-core"
 # Extra packages the tests and benchmarks need: the test frameworks, a headless X server with
-# input injection for the real-window tests, pixman for a benchmark baseline.
-TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev zlib1g-dev libpixman-1-dev"
+# input injection for the real-window tests, pixman for a benchmark baseline, valgrind for the
+# memory check of the real game, clang and its runtime libraries for the fuzz targets.
+TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev zlib1g-dev libpixman-1-dev valgrind clang libclang-rt-14-dev"
 
 # Installs whichever of the named packages are missing, through apt-get as root or sudo.
 ensure_packages() {

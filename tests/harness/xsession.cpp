@@ -169,7 +169,8 @@ GameFolder::GameFolder()
 
 GameProcess::GameProcess(const XServer *server, const std::string &folder,
                          const std::vector<std::string> &args,
-                         const std::map<std::string, std::string> &env)
+                         const std::map<std::string, std::string> &env,
+                         const std::vector<std::string> &launcher)
 {
     log_path_ = log_dir_.path("output.txt");
     std::string empty_path = log_dir_.path("bin");
@@ -197,14 +198,14 @@ GameProcess::GameProcess(const XServer *server, const std::string &folder,
         setenv("UBSAN_OPTIONS", "print_stacktrace=1:exitcode=86", 1);
         for (const auto &[name, value] : env)
             setenv(name.c_str(), value.c_str(), 1);
+        std::vector<std::string> words = launcher;
+        words.push_back(game_binary());
+        words.insert(words.end(), args.begin(), args.end());
         std::vector<char *> argv;
-        std::string binary = game_binary();
-        argv.push_back(binary.data());
-        std::vector<std::string> copies = args;
-        for (std::string &a : copies)
-            argv.push_back(a.data());
+        for (std::string &w : words)
+            argv.push_back(w.data());
         argv.push_back(nullptr);
-        execv(binary.c_str(), argv.data());
+        execv(words[0].c_str(), argv.data());
         child_failed("execv");
     }
 }
@@ -403,11 +404,13 @@ void Desk::pointer(int &x, int &y)
 
 std::unique_ptr<GameProcess> Desk::launch(const XServer &server, const std::string &folder,
                                           const std::vector<std::string> &args,
-                                          const std::map<std::string, std::string> &env)
+                                          const std::map<std::string, std::string> &env,
+                                          const std::vector<std::string> &launcher,
+                                          std::chrono::milliseconds limit)
 {
     move(600, 20);  // inside the window, where the library will take it from
-    auto game = std::make_unique<GameProcess>(&server, folder, args, env);
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    auto game = std::make_unique<GameProcess>(&server, folder, args, env, launcher);
+    auto deadline = std::chrono::steady_clock::now() + limit;
     int x = 0, y = 0;
     while (std::chrono::steady_clock::now() < deadline && game->running()) {
         pointer(x, y);
@@ -415,7 +418,8 @@ std::unique_ptr<GameProcess> Desk::launch(const XServer &server, const std::stri
             return game;
         pause(std::chrono::milliseconds(10));
     }
-    ADD_FAILURE() << "the game did not take the pointer within 10 s (pointer at " << x << ", "
+    ADD_FAILURE() << "the game did not take the pointer within " << limit.count()
+                  << " ms (pointer at " << x << ", "
                   << y << ")\n" << game->output();
     return game;
 }

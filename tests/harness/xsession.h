@@ -78,9 +78,12 @@ struct Exit {
 // By default the library cannot find xmessage, so its messages go to standard error.
 class GameProcess {
 public:
+    // `launcher`, when given, is a command the game is started through (as valgrind and its
+    // options), with the game binary and its arguments after it.
     GameProcess(const XServer *server, const std::string &folder,
                 const std::vector<std::string> &args = {},
-                const std::map<std::string, std::string> &env = {});
+                const std::map<std::string, std::string> &env = {},
+                const std::vector<std::string> &launcher = {});
     ~GameProcess();  // kills the game if it still runs
     GameProcess(const GameProcess &) = delete;
     GameProcess &operator=(const GameProcess &) = delete;
@@ -132,7 +135,9 @@ public:
     // that does not happen within the limit.
     std::unique_ptr<GameProcess> launch(const XServer &server, const std::string &folder,
                                         const std::vector<std::string> &args = {},
-                                        const std::map<std::string, std::string> &env = {});
+                                        const std::map<std::string, std::string> &env = {},
+                                        const std::vector<std::string> &launcher = {},
+                                        std::chrono::milliseconds limit = std::chrono::seconds(10));
     // Where the pointer is now, in root coordinates.
     void pointer(int &x, int &y);
 
