@@ -128,8 +128,11 @@ void check_layout_files()
         struct stat info;
         if (stat(name, &info) != 0)
             fatal_error("tilestack: the layout file %s is missing.", name);
-        if (!S_ISREG(info.st_mode) || info.st_size < Layout::cell_count)
-            fatal_error("tilestack: the layout file %s is not a complete layout (%d bytes).",
-                        name, Layout::cell_count);
+        if (!S_ISREG(info.st_mode))
+            fatal_error("tilestack: the layout file %s is not a file (a folder?).", name);
+        if (info.st_size < Layout::cell_count)
+            fatal_error("tilestack: the layout file %s is cut short: %lld bytes, where a layout "
+                        "has %d.", name, static_cast<long long>(info.st_size),
+                        Layout::cell_count);
     }
 }

@@ -262,6 +262,7 @@ TEST_F(OddLayoutEditor, FilesOfEverySizeAndNoFileAtAll)
     for (const Row &row : rows)
         write_file(dir.path(row.name), row.bytes);
     mkdir(dir.path("folder.lyt").c_str(), 0755);
+    mkfifo(dir.path("pipe.lyt").c_str(), 0644);  // reading it would wait for a writer forever
 
     Layout before;
     before.clear();
@@ -290,6 +291,7 @@ TEST_F(OddLayoutEditor, FilesOfEverySizeAndNoFileAtAll)
     for (const Row &row : rows)
         check(dir.path(row.name), row.loads);
     check(dir.path("folder.lyt"), false);
+    check(dir.path("pipe.lyt"), false);
     check(dir.path("no-such-folder/x.lyt"), false);
 }
 

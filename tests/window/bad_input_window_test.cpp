@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <allegro.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -111,6 +112,14 @@ TEST(BadLayoutFiles, WhatIsNotALayoutStopsTheGameNamingTheFile)
         std::filesystem::create_directory(folder.path("1.lyt"));
         GameProcess game(&server, folder.path());
         EXPECT_TRUE(stops_naming(game, "1.lyt"));
+    }
+    {
+        SCOPED_TRACE("a pipe named 2.lyt, which would never end");
+        GameFolder folder;
+        std::filesystem::remove(folder.path("2.lyt"));
+        ASSERT_EQ(mkfifo(folder.path("2.lyt").c_str(), 0644), 0);
+        GameProcess game(&server, folder.path());
+        EXPECT_TRUE(stops_naming(game, "2.lyt"));
     }
     {
         SCOPED_TRACE("0.lyt leading into a folder that does not exist");
