@@ -1,7 +1,8 @@
 // Renders the generated data files the way the game shows them, for looking at the art:
 //   tilestack-preview GAMEDATA_DIR OUT_DIR [LAYOUT [SEED [DEPTH]]]
 // writes OUT_DIR/title.bmp (the title screen with "Start" hovered), OUT_DIR/board.bmp (a
-// dealt board of LAYOUT.lyt on the play field, veils included, with the status line) and
+// dealt board of GAMEDATA_DIR/LAYOUT.lyt, or of the layout text file LAYOUT when it ends in
+// ".txt", on the play field, veils included, with the status line) and
 // OUT_DIR/symbols.bmp (every symbol on a piece: plain, under one veil and under the darkest
 // veils, three times enlarged). Nothing of the game's screens is used: this draws them
 // from the files directly, so that the art can be judged before the game can show it.
@@ -10,10 +11,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "board/layout.h"
+#include "board/layout_text.h"
 #include "play/deal.h"
 
 namespace {
@@ -90,9 +94,24 @@ void title_screen(const Art &art, const std::string &out)
     destroy_bitmap(screen_like);
 }
 
+bool load_layout(const std::string &path)
+{
+    if (path.size() < 4 || path.compare(path.size() - 4, 4, ".txt") != 0)
+        return layout.load(path.c_str());
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string error;
+    if (!in || !layout_from_text(text.str(), layout, error)) {
+        std::fprintf(stderr, "tilestack-preview: %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
 void board_screen(const Art &art, const std::string &out, const std::string &layout_path)
 {
-    if (!layout.load(layout_path.c_str()))
+    if (!load_layout(layout_path))
         die("cannot load " + layout_path);
     Deal dealt;
     deal(layout, art.strip->w / 27, dealt);
@@ -157,7 +176,8 @@ int main(int argc, char *argv[])
 
     std::srand(seed);
     title_screen(art, out);
-    board_screen(art, out, data + "/" + layout_name + ".lyt");
+    bool text_file = layout_name.find(".txt") != std::string::npos;
+    board_screen(art, out, text_file ? layout_name : data + "/" + layout_name + ".lyt");
     symbol_sheet(art, out);
 
     for (BITMAP *b : {art.face, art.strip, art.field, art.title})
