@@ -30,6 +30,7 @@ struct Symbol {
     void (*draw)(Canvas &c);
 };
 const std::vector<Symbol> &symbol_list();
+Canvas symbol_picture(int index);  // one symbol, 0 to N - 1, symbol_size square
 Canvas symbol_strip();
 
 // The 640 x 480 play field.

@@ -159,18 +159,45 @@ Shape arc(double cx, double cy, double r, double from_deg, double to_deg, double
             around({cx - r, cy - r, cx + r, cy + r}, half_width)};
 }
 
+// How far a point lies outside a box at least; 0 inside it.
+double box_gap(const Bounds &b, double x, double y)
+{
+    double dx = std::max({b.x0 - x, 0.0, x - b.x1}), dy = std::max({b.y0 - y, 0.0, y - b.y1});
+    return std::hypot(dx, dy);
+}
+
 Shape unite(const Shape &a, const Shape &b)
 {
-    return {[a, b](double x, double y) { return std::min(a.distance(x, y), b.distance(x, y)); },
+    return {[a, b](double x, double y) {
+                // A part whose box is further away than the other part's edge cannot be nearer:
+                // skipping it keeps unions of many detailed parts (letters) quick.
+                double da = box_gap(a.bounds, x, y), db = box_gap(b.bounds, x, y);
+                if (da > db) {
+                    double d = b.distance(x, y);
+                    return da > d ? d : std::min(d, a.distance(x, y));
+                }
+                double d = a.distance(x, y);
+                return db > d ? d : std::min(d, b.distance(x, y));
+            },
             joined(a.bounds, b.bounds)};
 }
 
+namespace {
+
+// Unites parts [from, to) as a balanced tree, so that whole far-away halves are skipped.
+Shape unite_range(const std::vector<Shape> &parts, size_t from, size_t to)
+{
+    if (to - from == 1)
+        return parts[from];
+    size_t middle = (from + to) / 2;
+    return unite(unite_range(parts, from, middle), unite_range(parts, middle, to));
+}
+
+}  // namespace
+
 Shape unite(const std::vector<Shape> &parts)
 {
-    Shape all = parts.front();
-    for (size_t i = 1; i < parts.size(); i++)
-        all = unite(all, parts[i]);
-    return all;
+    return unite_range(parts, 0, parts.size());
 }
 
 Shape intersect(const Shape &a, const Shape &b)

@@ -134,20 +134,25 @@ Shape TextRenderer::text_shape(const std::string &text, double pixel_size, doubl
     FT_Face face = as_face(face_);
     FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(pixel_size * 64), 72, 72);
     FT_Outline_Funcs funcs{move_to, line_to, conic_to, cubic_to, 0, 0};
-    RingBuilder builder;
-    builder.oy = y;
+    std::vector<Shape> letters;
     double pen = x;
     for (char ch : text) {
         if (FT_Load_Char(face, static_cast<unsigned char>(ch), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
             continue;
+        RingBuilder builder;
         builder.ox = pen;
+        builder.oy = y;
         FT_Outline_Decompose(&face->glyph->outline, &funcs, &builder);
         pen += face->glyph->advance.x / 64.0;
+        builder.rings.erase(std::remove_if(builder.rings.begin(), builder.rings.end(),
+                                           [](const std::vector<double> &r) { return r.size() < 6; }),
+                            builder.rings.end());
+        if (!builder.rings.empty())
+            letters.push_back(outlines(builder.rings));  // each letter apart, so far ones are skipped
     }
-    builder.rings.erase(std::remove_if(builder.rings.begin(), builder.rings.end(),
-                                       [](const std::vector<double> &r) { return r.size() < 6; }),
-                        builder.rings.end());
-    return outlines(builder.rings);
+    if (letters.empty())
+        return {[](double, double) { return 1e9; }, {x, y, x, y}};  // nothing to draw
+    return unite(letters);
 }
 
 double TextRenderer::text_width(const std::string &text, double pixel_size)

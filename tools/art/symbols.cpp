@@ -420,17 +420,21 @@ const std::vector<Symbol> &symbol_list()
     return list;
 }
 
+Canvas symbol_picture(int index)
+{
+    Canvas one(symbol_size, symbol_size);
+    // The middle of the top face, seen from the symbol's corner.
+    one.set_origin(face_width / 2.0 - symbol_x, face_height / 2.0 - symbol_y);
+    symbol_list()[index].draw(one);
+    return one;
+}
+
 Canvas symbol_strip()
 {
-    const auto &list = symbol_list();
-    Canvas strip(symbol_size * static_cast<int>(list.size()), symbol_size);
-    for (size_t i = 0; i < list.size(); i++) {
-        Canvas one(symbol_size, symbol_size);
-        // The middle of the top face, seen from the symbol's corner.
-        one.set_origin(face_width / 2.0 - symbol_x, face_height / 2.0 - symbol_y);
-        list[i].draw(one);
-        strip.draw(one, symbol_size * static_cast<int>(i), 0);
-    }
+    const int n = static_cast<int>(symbol_list().size());
+    Canvas strip(symbol_size * n, symbol_size);
+    for (int i = 0; i < n; i++)
+        strip.draw(symbol_picture(i), symbol_size * i, 0);
     return strip;
 }
 
