@@ -15,7 +15,7 @@ namespace art {
 constexpr int piece_width = 50;
 constexpr int piece_height = 35;
 constexpr int face_width = 45;
-constexpr int face_height = 31;
+constexpr int face_height = 32;
 constexpr int symbol_size = 27;
 constexpr int symbol_x = 10;  // where the game puts a symbol on the face
 constexpr int symbol_y = 4;

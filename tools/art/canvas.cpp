@@ -286,7 +286,7 @@ Canvas::Canvas(int width, int height)
 
 void Canvas::fill(const Shape &placed, const Paint &paint, double opacity)
 {
-    Shape shape = moved(placed, origin_x_, origin_y_);
+    Shape shape = moved(scaled(placed, 0, 0, scale_), origin_x_, origin_y_);
     int x0 = std::max(0, static_cast<int>(std::floor(shape.bounds.x0)) - 1);
     int y0 = std::max(0, static_cast<int>(std::floor(shape.bounds.y0)) - 1);
     int x1 = std::min(width_ - 1, static_cast<int>(std::ceil(shape.bounds.x1)) + 1);
@@ -298,7 +298,7 @@ void Canvas::fill(const Shape &placed, const Paint &paint, double opacity)
             double k = clamp01(0.5 - shape.distance(cx, cy)) * opacity;
             if (k <= 0)
                 continue;
-            Colour c = paint(cx - origin_x_, cy - origin_y_);
+            Colour c = paint((cx - origin_x_) / scale_, (cy - origin_y_) / scale_);
             Pixel &p = px_[index(x, y)];
             p.r = p.r * (1 - k) + c.r * k;
             p.g = p.g * (1 - k) + c.g * k;
@@ -317,7 +317,7 @@ void Canvas::cover(const Paint &paint)
 {
     for (int y = 0; y < height_; y++)
         for (int x = 0; x < width_; x++) {
-            Colour c = paint(x + 0.5 - origin_x_, y + 0.5 - origin_y_);
+            Colour c = paint((x + 0.5 - origin_x_) / scale_, (y + 0.5 - origin_y_) / scale_);
             px_[index(x, y)] = {c.r, c.g, c.b, 1};
         }
 }
@@ -341,7 +341,7 @@ void Canvas::draw(const Canvas &other, int x, int y, double opacity)
 
 void Canvas::tint(const Shape &placed, Colour towards, double amount)
 {
-    Shape shape = moved(placed, origin_x_, origin_y_);
+    Shape shape = moved(scaled(placed, 0, 0, scale_), origin_x_, origin_y_);
     int x0 = std::max(0, static_cast<int>(std::floor(shape.bounds.x0)) - 1);
     int y0 = std::max(0, static_cast<int>(std::floor(shape.bounds.y0)) - 1);
     int x1 = std::min(width_ - 1, static_cast<int>(std::ceil(shape.bounds.x1)) + 1);

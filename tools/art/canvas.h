@@ -65,11 +65,13 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-    // Where the point (0, 0) of the shapes lies on the canvas; (0, 0) at first.
-    void set_origin(double x, double y)
+    // Where the point (0, 0) of the shapes lies on the canvas, (0, 0) at first, and how
+    // much shapes are enlarged around it, 1 at first.
+    void set_origin(double x, double y, double scale = 1.0)
     {
         origin_x_ = x;
         origin_y_ = y;
+        scale_ = scale;
     }
 
     void fill(const Shape &shape, const Paint &paint, double opacity = 1.0);
@@ -103,7 +105,7 @@ private:
     int index(int x, int y) const { return y * width_ + x; }
 
     int width_, height_;
-    double origin_x_ = 0, origin_y_ = 0;
+    double origin_x_ = 0, origin_y_ = 0, scale_ = 1;
     std::vector<Pixel> px_;
 };
 

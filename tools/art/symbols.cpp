@@ -30,8 +30,8 @@ Shape mirrored_x(const std::vector<double> &xy, double half_width)
 
 void braces(Canvas &c)
 {
-    std::vector<double> left = {-3, -10, -5, -9.5, -5.5, -8, -5.5, -2.5, -6.5, -0.8, -9, 0,
-                                -6.5, 0.8, -5.5, 2.5, -5.5, 8, -5, 9.5, -3, 10};
+    std::vector<double> left = {-3, -9.3, -5, -8.8, -5.5, -7.4, -5.5, -2.4, -6.5, -0.8, -9, 0,
+                                -6.5, 0.8, -5.5, 2.4, -5.5, 7.4, -5, 8.8, -3, 9.3};
     ink(c, unite(polyline(left, 1.35), mirrored_x(left, 1.35)), rgb(40, 100, 225));
 }
 
@@ -45,7 +45,7 @@ void tag(Canvas &c)
 
 void hash(Canvas &c)
 {
-    Shape s = unite({segment(-1.5, -10, -4, 10, 1.4), segment(4.5, -10, 2, 10, 1.4),
+    Shape s = unite({segment(-1.4, -9.3, -3.8, 9.3, 1.4), segment(4.4, -9.3, 2, 9.3, 1.4),
                      segment(-9, -3.5, 9, -3.5, 1.4), segment(-9.5, 3.5, 8.5, 3.5, 1.4)});
     ink(c, s, rgb(230, 60, 140));
 }
@@ -73,7 +73,7 @@ void sigma(Canvas &c)
 
 void lambda(Canvas &c)
 {
-    Shape s = unite(polyline({-7, -10, -3.5, -10, 7, 9, 8.5, 8}, 1.5), segment(0.8, -1.5, -6.5, 9, 1.5));
+    Shape s = unite(polyline({-7, -9.3, -3.5, -9.3, 6.8, 8.8, 8.5, 7.8}, 1.5), segment(0.8, -1.2, -6.5, 9, 1.5));
     ink(c, s, rgb(215, 95, 0));
 }
 
@@ -83,8 +83,8 @@ void infinity(Canvas &c)
     for (int i = 0; i <= 64; i++) {
         double t = 2 * pi * i / 64;
         double d = 1 + std::sin(t) * std::sin(t);
-        pts.push_back(10.5 * std::cos(t) / d);
-        pts.push_back(10.5 * std::sin(t) * std::cos(t) / d * 1.25);
+        pts.push_back(9.4 * std::cos(t) / d);
+        pts.push_back(9.4 * std::sin(t) * std::cos(t) / d * 1.3);
     }
     ink(c, polyline(pts, 1.6), rgb(20, 160, 120));
 }
@@ -161,7 +161,7 @@ void bolt(Canvas &c)
 
 void power(Canvas &c)
 {
-    Shape s = unite(arc(0, 0.5, 8.2, -55, 235, 1.7), segment(0, -10.5, 0, -1, 1.7));
+    Shape s = unite(arc(0, 0.5, 8.2, -55, 235, 1.7), segment(0, -9.3, 0, -1, 1.7));
     ink(c, s, rgb(225, 40, 40));
 }
 
@@ -423,8 +423,9 @@ const std::vector<Symbol> &symbol_list()
 Canvas symbol_picture(int index)
 {
     Canvas one(symbol_size, symbol_size);
-    // The middle of the top face, seen from the symbol's corner.
-    one.set_origin(face_width / 2.0 - symbol_x, face_height / 2.0 - symbol_y);
+    // The middle of the top face, seen from the symbol's corner; a little smaller than drawn,
+    // so that a row and column of mask colour stay around every symbol.
+    one.set_origin(face_width / 2.0 - symbol_x, face_height / 2.0 - symbol_y, 0.93);
     symbol_list()[index].draw(one);
     return one;
 }
