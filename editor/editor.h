@@ -1,5 +1,80 @@
 // The layout editor: build board shapes layer by layer, save, load and try them.
 #pragma once
 
+#include <allegro.h>
+
+#include <functional>
+#include <string>
+
+#include "board/geometry.h"
+#include "board/layout.h"
+
+// The editor's state, stepped one pass at a time by edit_layouts. Works on the global layout.
+//
+// The modal screens it opens (the file selector, the question box and trial play) are
+// reached through the hooks below, which default to the library's file_select_ex and alert
+// and to play_game; tests replace them with scripts.
+struct Editor {
+    enum class Stage {
+        editing,           // passes draw, handle strokes and read the keys
+        releasing_p,       // P was pressed; trial play starts once it is up
+        releasing_escape,  // Escape was pressed; leaving (or asking) once it is up
+        settling,          // back from a modal screen: Escape or P held there is not a new press
+        left,              // the editor is done
+    };
+
+    using FileSelector = std::function<int(const char *title, char *path, const char *ext,
+                                           int size, int w, int h)>;
+    using Question = std::function<int(const char *s1, const char *s2, const char *s3,
+                                       const char *b1, const char *b2, int c1, int c2)>;
+    using TrialGame = std::function<int()>;
+
+    static constexpr int path_size = 1024;
+
+    FileSelector select_file;  // file_select_ex
+    Question ask;              // alert: 1 for the first button, 2 for the second
+    TrialGame play;            // play_game
+
+    geometry::Point origin;                  // where the corner of cell (0, 0, 0) lies
+    int current_layer = 0;                   // the layer being edited, shown on top
+    bool needs_redraw = true;                // compose and show a frame on the next pass
+    int stroke_value = 0;                    // what the current stroke writes: 1 place, 0 remove
+    geometry::Point last_cell = {-1, -1};    // the cell the stroke last entered, or (-1, -1)
+    bool press_spent = false;                // the button held now was pressed in a modal screen
+    bool save_latch = false;                 // S was down on the previous pass
+    bool load_latch = false;                 // L was down on the previous pass
+    char path[path_size];                    // the name handed to and filled in by the selector
+    Layout stored;                           // as last saved or loaded (empty on entry)
+    Stage stage = Stage::editing;
+
+    // Entry: clears the back buffer and the layout.
+    Editor();
+
+    // One pass of the editor's loop.
+    void pass();
+
+    bool has_left() const { return stage == Stage::left; }
+    // The layout differs from the one last saved or loaded, or from the empty one on entry.
+    bool has_unsaved_changes() const;
+
+private:
+    void edit();
+    void show_frame();
+    void draw_layers();
+    void handle_stroke();
+    void read_layer_keys();
+    void read_file_keys();
+    void save_dialog();
+    void load_dialog();
+    void trial_play();
+    void leave_or_stay();
+    void tell(const char *what, const char *why);
+    void after_modal();
+};
+
+// Shortens a file path for a message line of at most max_width pixels in the given font,
+// keeping its end (the file name) and marking the cut with "...".
+std::string fit_path(const char *path, int max_width, const FONT *f);
+
 // Runs the editor on the global layout until the user leaves with Escape.
 void edit_layouts();

@@ -1,17 +1,125 @@
 #include "play/game.h"
 
+#include <utility>
+
 #include "app/resources.h"
 #include "board/layout.h"
+#include "board/rules.h"
+#include "render/board_drawing.h"
+#include "render/legacy_text.h"
 
-// Placeholder until the game lands: shows the play field and ends at once.
+Game::Game(Deal d)
+    : dealt(std::move(d)), origin(geometry::board_origin(SCREEN_W, SCREEN_H))
+{
+}
+
+void Game::pass()
+{
+    switch (stage) {
+    case Stage::playing:
+        if (needs_redraw)
+            show_frame();
+        else if (needs_end_test)
+            run_end_tests();
+        handle_mouse();
+        read_keys();
+        if (result != 0) {
+            stage = Stage::releasing_escape;
+            finish_when_escape_is_up();
+        }
+        break;
+    case Stage::releasing_escape:
+        finish_when_escape_is_up();
+        break;
+    case Stage::over:
+        break;
+    }
+}
+
+// Composes the whole frame in the back buffer and copies it to the screen in one go, with the
+// pointer hidden, so that the screen only ever shows whole frames.
+void Game::show_frame()
+{
+    BITMAP *buffer = resources.buffer;
+    BITMAP *background = resources.background_image;
+    blit(background, buffer, 0, 0, 0, 0, background->w, background->h);
+    draw_board(buffer, origin.x, origin.y, dealt.top_layer, dealt.shading_step, selected_cell);
+    needs_redraw = false;
+    scare_mouse();
+    LEGACY_TEXT(textprintf(buffer, resources.game_font, 5, 5, -1, "Pieces remaining: %4i",
+                           layout.count));
+    blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    unscare_mouse();
+    needs_end_test = true;
+}
+
+// Runs only after the frame of the last change is on screen, so a game that ends here shows
+// its final board under the game-over screen. An empty board also has no moves left; it
+// counts as cleared.
+void Game::run_end_tests()
+{
+    needs_end_test = false;
+    if (no_moves_left(layout))
+        result = 3;
+    if (layout.count == 0)
+        result = 2;
+}
+
+// A press acts once, on the first pass that sees any button down, at the pointer position of
+// that pass; the next press counts only after a pass has seen all buttons up.
+void Game::handle_mouse()
+{
+    if (mouse_b == 0) {
+        button_latch = false;
+        return;
+    }
+    if (button_latch)
+        return;
+    button_latch = true;
+
+    int hit = piece_at(layout, origin, mouse_x, mouse_y);
+    if (hit == -1)
+        return;
+    if (selected_cell == -1) {
+        selected_cell = hit;
+        needs_redraw = true;
+    } else if (hit == selected_cell) {
+        selected_cell = -1;
+        needs_redraw = true;
+    } else if (layout.cell(selected_cell) == layout.cell(hit)) {
+        layout.set_cell(selected_cell, 0);
+        layout.set_cell(hit, 0);
+        selected_cell = -1;
+        needs_redraw = true;
+    }
+    // Another symbol: the first piece stays picked and nothing is redrawn.
+}
+
+// The keys come last in the pass, so they override whatever the end tests decided.
+void Game::read_keys()
+{
+    if (key[KEY_ESC])
+        result = 1;
+    else if (key[KEY_F1])
+        result = 2;
+}
+
+void Game::finish_when_escape_is_up()
+{
+    if (key[KEY_ESC])
+        return;
+    stage = Stage::over;
+    std::vector<unsigned char>().swap(dealt.pair_list);  // the only allocation of a game
+}
+
 int play_game()
 {
-    if (layout.count == 0)
+    Deal dealt;
+    const int symbols = resources.symbol_strip->w / 27;
+    if (!deal(layout, symbols, dealt))
         return 1;
-    blit(resources.background_image, resources.buffer, 0, 0, 0, 0,
-         resources.background_image->w, resources.background_image->h);
-    scare_mouse();
-    blit(resources.buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-    unscare_mouse();
-    return 2;
+    Game game(std::move(dealt));
+    while (!game.is_over())
+        game.pass();
+    return game.result;
 }

@@ -1,6 +1,45 @@
-// One game on the global layout.
+// One game on the global layout: the board is shown, pairs of free pieces with equal symbols
+// are picked with the mouse and removed, and the game ends when the board is cleared, when no
+// pair can be taken any more, or on Escape or F1.
 #pragma once
+
+#include "board/geometry.h"
+#include "play/deal.h"
+
+struct Game {
+    enum class Stage {
+        playing,           // passes read the input and change the board
+        releasing_escape,  // the result is known; waiting for Escape to be up
+        over,              // the game may return its result
+    };
+
+    Deal dealt;                  // pair list, top layer and shading step, fixed for the game
+    geometry::Point origin;      // where the corner of cell (0, 0, 0) lies on the screen
+    int selected_cell = -1;      // the piece the player picked, or -1
+    bool needs_redraw = true;    // compose and show a frame on the next pass
+    bool needs_end_test = true;  // run the end tests on the next pass without a frame
+    bool button_latch = false;   // a press has been handled and no pass has seen all buttons up
+    int result = 0;              // 0 while playing; then 1 Escape, 2 cleared or F1, 3 blocked
+    Stage stage = Stage::playing;
+
+    // A game on `layout`, which must already be dealt into `dealt`.
+    explicit Game(Deal dealt);
+
+    // One pass of the game loop: the frame or the end tests, then the mouse, then the keys.
+    // Once the result is known, passes only wait for Escape to be up.
+    void pass();
+
+    bool is_over() const { return stage == Stage::over; }
+
+private:
+    void show_frame();
+    void run_end_tests();
+    void handle_mouse();
+    void read_keys();
+    void finish_when_escape_is_up();
+};
 
 // Deals `layout` and plays it. Returns 1 when the layout held no piece or Escape was pressed,
 // 2 when the board was cleared or F1 was pressed, 3 when no two free pieces match any more.
+// Returns only once Escape is up, so that the press that ended the game acts nowhere else.
 int play_game();

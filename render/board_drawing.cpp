@@ -1,4 +1,51 @@
 #include "render/board_drawing.h"
 
-// Placeholder until board drawing lands.
-void draw_board(BITMAP *, int, int, int, int, int) {}
+#include "app/resources.h"
+#include "board/geometry.h"
+#include "board/layout.h"
+#include "render/translucent.h"
+
+namespace {
+
+constexpr int symbol_size = 27;  // symbols are square, side by side in the strip
+constexpr int symbol_dx = 10;    // where a symbol sits on its piece's face
+constexpr int symbol_dy = 4;
+
+// Two-tone frame: the outer one around the whole cell, the inner one a pixel inside it at the
+// top and left but two pixels short at the right and bottom.
+void draw_selection_frame(BITMAP *target, int px, int py)
+{
+    rect(target, px, py, px + geometry::cell_width, py + geometry::cell_height,
+         makecol(0, 200, 0));
+    rect(target, px + 1, py + 1, px + geometry::cell_width - 2, py + geometry::cell_height - 2,
+         makecol(0, 150, 0));
+}
+
+}  // namespace
+
+void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
+                int selected_cell)
+{
+    const geometry::Point origin{ox, oy};
+    for (int z = 0; z < Layout::layers; z++) {
+        // Darken everything drawn so far; lower layers collect one veil per layer above them.
+        fill_rect_translucent(target, 0, 0, target->w, target->h, makecol(0, 0, 128),
+                              (top_layer - z) * shading_step);
+        for (int y = 0; y < Layout::rows; y++)
+            for (int x = 0; x < Layout::columns; x++) {
+                const int i = Layout::index(x, y, z);
+                const int symbol = layout.cell(i);
+                if (symbol == 0)
+                    continue;
+                const geometry::Point corner = geometry::cell_corner(origin, x, y, z);
+                draw_sprite(target, resources.piece_image, corner.x, corner.y);
+                masked_blit(resources.symbol_strip, target, symbol_size * (symbol - 1), 0,
+                            corner.x + symbol_dx, corner.y + symbol_dy, symbol_size,
+                            symbol_size);
+                // Straight after its piece, so later pieces overlap the frame as they
+                // overlap the piece.
+                if (i == selected_cell)
+                    draw_selection_frame(target, corner.x, corner.y);
+            }
+    }
+}

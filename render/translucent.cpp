@@ -1,4 +1,316 @@
 #include "render/translucent.h"
 
-// Placeholder until the veil lands: draws nothing.
-void fill_rect_translucent(BITMAP *, int, int, int, int, int, int) {}
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VEIL_X86 1
+#else
+#define VEIL_X86 0
+#endif
+
+// Every form computes, for each field of each pixel,
+//     new = floor(old * keep / M) + share,   keep = M - f,   share = floor(colour * f / M)
+// with M = 32 and f = 1..31 at 15 and 16 bits, M = 256 and f = 2..255 at 32 bits. The sum
+// never exceeds the field's maximum, so fields never carry into each other, and bits outside
+// the fields (bit 15 at 15 bits, the top byte at 32 bits) come out 0.
+//
+// The fields are taken in two groups that cannot collide when multiplied: the outer two
+// (with a gap as wide as the middle one between them) and the middle one. Multiplying a group,
+// left in place under its mask, by keep and shifting right by log2(M) puts floor(field * keep
+// / M) of each field back in place, with the low bits of the products below the fields,
+// where the mask clears them. In 16-bit lanes the same is one high multiply by
+// keep << (16 - log2(M)).
+
+namespace {
+
+struct Veil {
+    int pixel_bytes;       // 2 or 4
+    std::uint32_t outer;   // mask of the highest and lowest field
+    std::uint32_t middle;  // mask of the middle field
+    std::uint32_t keep;    // M - f: the weight of what lies beneath
+    std::uint32_t share;   // the colour's share of every field, packed as a pixel
+};
+
+// ---- Plain form ------------------------------------------------------------------------
+
+template <typename Pixel, int log2_modulus>
+void plain_run(unsigned char *run, std::size_t n, const Veil &v)
+{
+    auto *p = reinterpret_cast<Pixel *>(run);
+    for (std::size_t i = 0; i < n; i++) {
+        const std::uint32_t old = p[i];
+        const std::uint32_t outer = (((old & v.outer) * v.keep) >> log2_modulus) & v.outer;
+        const std::uint32_t middle = (((old & v.middle) * v.keep) >> log2_modulus) & v.middle;
+        p[i] = static_cast<Pixel>(outer + middle + v.share);
+    }
+}
+
+#if VEIL_X86
+
+// Runs a vector kernel over n consecutive pixels: whole vectors in place from the first
+// aligned address on, and the pieces before it and after the last whole vector through a
+// scratch vector, so the kernel never reads or writes outside the run.
+using VectorKernel = void (*)(unsigned char *p, std::size_t vectors, const Veil &v);
+
+void run_vectors(unsigned char *run, std::size_t n, int vector_bytes, VectorKernel kernel,
+                 const Veil &v)
+{
+    std::size_t bytes = n * v.pixel_bytes;
+    auto address = reinterpret_cast<std::uintptr_t>(run);
+    std::size_t head = (vector_bytes - address % vector_bytes) % vector_bytes;
+    if (head % v.pixel_bytes != 0)  // pixels not on pixel boundaries: do not align
+        head = 0;
+    head = std::min(head, bytes);
+
+    auto piece = [&](unsigned char *p, std::size_t count) {
+        if (count == 0)
+            return;
+        alignas(32) unsigned char scratch[32] = {};
+        std::memcpy(scratch, p, count);
+        kernel(scratch, 1, v);
+        std::memcpy(p, scratch, count);
+    };
+
+    piece(run, head);
+    unsigned char *p = run + head;
+    bytes -= head;
+    std::size_t vectors = bytes / vector_bytes;
+    kernel(p, vectors, v);
+    p += vectors * vector_bytes;
+    piece(p, bytes - vectors * vector_bytes);
+}
+
+// ---- SSE2 form: 8 pixels of 16 bits or 4 of 32 bits per step ---------------------------
+
+void sse2_kernel16(unsigned char *p, std::size_t vectors, const Veil &v)
+{
+    const __m128i outer_mask = _mm_set1_epi16(static_cast<short>(v.outer));
+    const __m128i middle_mask = _mm_set1_epi16(static_cast<short>(v.middle));
+    const __m128i keep = _mm_set1_epi16(static_cast<short>(v.keep << 11));
+    const __m128i share = _mm_set1_epi16(static_cast<short>(v.share));
+    for (std::size_t i = 0; i < vectors; i++, p += 16) {
+        __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        __m128i outer = _mm_and_si128(
+            _mm_mulhi_epu16(_mm_and_si128(old, outer_mask), keep), outer_mask);
+        __m128i middle = _mm_and_si128(
+            _mm_mulhi_epu16(_mm_and_si128(old, middle_mask), keep), middle_mask);
+        __m128i out = _mm_add_epi16(_mm_or_si128(outer, middle), share);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(p), out);
+    }
+}
+
+void sse2_kernel32(unsigned char *p, std::size_t vectors, const Veil &v)
+{
+    const __m128i outer_mask = _mm_set1_epi32(static_cast<int>(v.outer));
+    const __m128i middle_mask = _mm_set1_epi32(static_cast<int>(v.middle));
+    const __m128i keep = _mm_set1_epi16(static_cast<short>(v.keep << 8));
+    const __m128i share = _mm_set1_epi32(static_cast<int>(v.share));
+    for (std::size_t i = 0; i < vectors; i++, p += 16) {
+        __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        __m128i outer = _mm_mulhi_epu16(_mm_and_si128(old, outer_mask), keep);
+        __m128i middle = _mm_and_si128(
+            _mm_mulhi_epu16(_mm_and_si128(old, middle_mask), keep), middle_mask);
+        __m128i out = _mm_add_epi32(_mm_or_si128(outer, middle), share);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(p), out);
+    }
+}
+
+// ---- AVX2 form: 16 pixels of 16 bits or 8 of 32 bits per step --------------------------
+// Compiled for AVX2 here alone; only called when the processor reports AVX2.
+
+__attribute__((target("avx2"))) void avx2_kernel16(unsigned char *p, std::size_t vectors,
+                                                   const Veil &v)
+{
+    const __m256i outer_mask = _mm256_set1_epi16(static_cast<short>(v.outer));
+    const __m256i middle_mask = _mm256_set1_epi16(static_cast<short>(v.middle));
+    const __m256i keep = _mm256_set1_epi16(static_cast<short>(v.keep << 11));
+    const __m256i share = _mm256_set1_epi16(static_cast<short>(v.share));
+    for (std::size_t i = 0; i < vectors; i++, p += 32) {
+        __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+        __m256i outer = _mm256_and_si256(
+            _mm256_mulhi_epu16(_mm256_and_si256(old, outer_mask), keep), outer_mask);
+        __m256i middle = _mm256_and_si256(
+            _mm256_mulhi_epu16(_mm256_and_si256(old, middle_mask), keep), middle_mask);
+        __m256i out = _mm256_add_epi16(_mm256_or_si256(outer, middle), share);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), out);
+    }
+}
+
+__attribute__((target("avx2"))) void avx2_kernel32(unsigned char *p, std::size_t vectors,
+                                                   const Veil &v)
+{
+    const __m256i outer_mask = _mm256_set1_epi32(static_cast<int>(v.outer));
+    const __m256i middle_mask = _mm256_set1_epi32(static_cast<int>(v.middle));
+    const __m256i keep = _mm256_set1_epi16(static_cast<short>(v.keep << 8));
+    const __m256i share = _mm256_set1_epi32(static_cast<int>(v.share));
+    for (std::size_t i = 0; i < vectors; i++, p += 32) {
+        __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+        __m256i outer = _mm256_mulhi_epu16(_mm256_and_si256(old, outer_mask), keep);
+        __m256i middle = _mm256_and_si256(
+            _mm256_mulhi_epu16(_mm256_and_si256(old, middle_mask), keep), middle_mask);
+        __m256i out = _mm256_add_epi32(_mm256_or_si256(outer, middle), share);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), out);
+    }
+}
+
+#endif  // VEIL_X86
+
+// Blends n consecutive pixels starting at p in the given form.
+void blend_run(VeilForm form, unsigned char *p, std::size_t n, const Veil &v)
+{
+    bool wide = v.pixel_bytes == 4;
+#if VEIL_X86
+    if (form == VeilForm::avx2) {
+        run_vectors(p, n, 32, wide ? avx2_kernel32 : avx2_kernel16, v);
+        return;
+    }
+    if (form == VeilForm::sse2) {
+        run_vectors(p, n, 16, wide ? sse2_kernel32 : sse2_kernel16, v);
+        return;
+    }
+#else
+    (void)form;
+#endif
+    if (wide)
+        plain_run<std::uint32_t, 8>(p, n, v);
+    else
+        plain_run<std::uint16_t, 5>(p, n, v);
+}
+
+// The blend weight f out of M for a factor of 1 to 255, and the pixel layout of the depth.
+Veil make_veil(int depth, int colour, int f)
+{
+    static constexpr std::uint32_t fields15[3] = {0x7C00, 0x03E0, 0x001F};
+    static constexpr std::uint32_t fields16[3] = {0xF800, 0x07E0, 0x001F};
+    static constexpr std::uint32_t fields32[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    const std::uint32_t *fields = depth == 15 ? fields15 : depth == 16 ? fields16 : fields32;
+    const int modulus = depth == 32 ? 256 : 32;
+    Veil v{};
+    v.pixel_bytes = depth == 32 ? 4 : 2;
+    v.outer = fields[0] | fields[2];
+    v.middle = fields[1];
+    v.keep = static_cast<std::uint32_t>(modulus - f);
+    for (int i = 0; i < 3; i++) {
+        const int shift = __builtin_ctz(fields[i]);
+        const std::uint32_t field = (static_cast<std::uint32_t>(colour) & fields[i]) >> shift;
+        v.share |= (field * static_cast<std::uint32_t>(f) / modulus) << shift;
+    }
+    return v;
+}
+
+}  // namespace
+
+const char *veil_form_name(VeilForm form)
+{
+    switch (form) {
+    case VeilForm::plain: return "plain";
+    case VeilForm::sse2: return "sse2";
+    case VeilForm::avx2: return "avx2";
+    }
+    return "?";
+}
+
+bool veil_form_available(VeilForm form)
+{
+    switch (form) {
+    case VeilForm::plain: return true;
+#if VEIL_X86
+    case VeilForm::sse2: return true;  // part of every x86-64 processor
+    case VeilForm::avx2: {
+        static const bool has_avx2 = __builtin_cpu_supports("avx2");
+        return has_avx2;
+    }
+#else
+    default: return false;
+#endif
+    }
+    return false;
+}
+
+VeilForm fastest_veil_form()
+{
+    static const VeilForm fastest = veil_form_available(VeilForm::avx2)   ? VeilForm::avx2
+                                    : veil_form_available(VeilForm::sse2) ? VeilForm::sse2
+                                                                          : VeilForm::plain;
+    return fastest;
+}
+
+void fill_rect_translucent_in_form(VeilForm form, BITMAP *bitmap, int x, int y, int width,
+                                   int height, int colour, int factor)
+{
+    // Clip to the bitmap's full size (its clipping rectangle is not consulted). Worked in 64
+    // bits so that no corner or size, however far out, overflows.
+    long long left = x, top = y, w = width, h = height;
+    if (left < 0) {
+        w += left;
+        left = 0;
+    }
+    if (top < 0) {
+        h += top;
+        top = 0;
+    }
+    if (left + w >= bitmap->w)
+        w = bitmap->w - left;
+    if (top + h >= bitmap->h)
+        h = bitmap->h - top;
+    if (w <= 0 || h <= 0)
+        return;
+
+    const int depth = bitmap_color_depth(bitmap);
+    if (depth != 15 && depth != 16 && depth != 32)
+        return;
+    factor = std::min(factor, 255);
+    int f = depth == 32 ? factor : (factor + 7) >> 3;
+    if (f <= 0)
+        return;
+    if (depth == 32)
+        f++;
+    const int modulus = depth == 32 ? 256 : 32;
+    if (!veil_form_available(form))
+        form = VeilForm::plain;
+
+    acquire_bitmap(bitmap);
+    const int x0 = static_cast<int>(left), y0 = static_cast<int>(top);
+    const int x1 = static_cast<int>(left + w - 1), y1 = static_cast<int>(top + h - 1);
+    if (f == modulus) {
+        // The colour alone. The clipping rectangle is switched off for the fill so that the
+        // solid veil covers exactly what a blended one would.
+        const int clipping = get_clip_state(bitmap);
+        set_clip_state(bitmap, FALSE);
+        rectfill(bitmap, x0, y0, x1, y1, colour);
+        set_clip_state(bitmap, clipping);
+    } else {
+        const Veil v = make_veil(depth, colour, f);
+        const std::size_t span_bytes = static_cast<std::size_t>(x1 - x0 + 1) * v.pixel_bytes;
+        // The rows of a memory bitmap usually follow each other without a gap; where the
+        // rectangle spans them whole, consecutive rows are blended as one long run.
+        const bool mergeable = is_memory_bitmap(bitmap);
+        unsigned char *run = nullptr;
+        std::size_t run_bytes = 0;
+        for (int row = y0; row <= y1; row++) {
+            auto *p = reinterpret_cast<unsigned char *>(bmp_write_line(bitmap, row)) +
+                      static_cast<std::size_t>(x0) * v.pixel_bytes;
+            if (run && mergeable && run + run_bytes == p) {
+                run_bytes += span_bytes;
+                continue;
+            }
+            if (run)
+                blend_run(form, run, run_bytes / v.pixel_bytes, v);
+            run = p;
+            run_bytes = span_bytes;
+        }
+        blend_run(form, run, run_bytes / v.pixel_bytes, v);
+        bmp_unwrite_line(bitmap);
+    }
+    release_bitmap(bitmap);
+}
+
+void fill_rect_translucent(BITMAP *bitmap, int x, int y, int width, int height, int colour,
+                           int factor)
+{
+    fill_rect_translucent_in_form(fastest_veil_form(), bitmap, x, y, width, height, colour,
+                                  factor);
+}

@@ -8,7 +8,7 @@ BUILD_DIR=${TILESTACK_BUILD_DIR:-$TOP/build}
 RUN_PACKAGES="cmake g++ make pkgconf liballegro4-dev libfreetype-dev fonts-dejavu-core"
 # Extra packages the tests and benchmarks need: the test frameworks, a headless X server with
 # input injection for the real-window tests, pixman for a benchmark baseline.
-TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev libpixman-1-dev"
+TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev zlib1g-dev libpixman-1-dev"
 
 # Installs whichever of the named packages are missing, through apt-get as root or sudo.
 ensure_packages() {
@@ -38,12 +38,18 @@ ensure_packages() {
         || { echo "error: could not install ${missing[*]}" >&2; exit 1; }
 }
 
-# Configures once, then builds incrementally.
-build() {
-    if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
-        cmake -S "$TOP" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null \
-            || { echo "error: cmake configure failed" >&2; exit 1; }
+# Configures a build folder once (with any extra cmake arguments), then builds it
+# incrementally, showing only what the compiler says.
+build_in() {
+    local dir=$1
+    shift
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        cmake -S "$TOP" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null \
+            || { echo "error: cmake configure failed in $dir" >&2; exit 1; }
     fi
-    cmake --build "$BUILD_DIR" -j "$(nproc)" 2>&1 | grep -v -E '^\[ *[0-9]+%\]|^(make|gmake)\[[0-9]+\]: (Entering|Leaving)' \
-        ; [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "error: build failed" >&2; exit 1; }
+    cmake --build "$dir" -j "$(nproc)" 2>&1 \
+        | grep -v -E '^\[ *[0-9]+%\]|^(make|gmake)\[[0-9]+\]: (Entering|Leaving)|^Generating the game' \
+        ; [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "error: build failed in $dir" >&2; exit 1; }
 }
+
+build() { build_in "$BUILD_DIR"; }

@@ -1,0 +1,432 @@
+// gtest first: the X headers define macros (None, Bool, Status) that clash with it.
+#include <gtest/gtest.h>
+
+#include "harness/xsession.h"
+
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <X11/extensions/XTest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+[[noreturn]] void child_failed(const char *what)
+{
+    std::perror(what);
+    _exit(127);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The X server
+
+XServer::XServer(int width, int height, int depth)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        throw std::runtime_error("pipe failed");
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" +
+                         std::to_string(depth);
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(fds[0]);
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", "-noreset", static_cast<char *>(nullptr));
+        child_failed("Xvfb");
+    }
+    close(fds[1]);
+    // Xvfb writes its display number once it accepts connections.
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (number.empty())
+        throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
+    name_ = ":" + number;
+    display_ = XOpenDisplay(name_.c_str());
+    if (!display_)
+        throw std::runtime_error("cannot connect to Xvfb on " + name_);
+    int event_base, error_base, major, minor;
+    if (!XTestQueryExtension(display_, &event_base, &error_base, &major, &minor))
+        throw std::runtime_error("the X server has no XTest extension");
+}
+
+XServer::~XServer()
+{
+    if (display_)
+        XCloseDisplay(display_);
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Screenshots
+
+bool near(Rgb a, Rgb b, int tolerance)
+{
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+           std::abs(a.b - b.b) <= tolerance;
+}
+
+int Screenshot::count_near(Rgb c, int x0, int y0, int x1, int y1, int tolerance) const
+{
+    if (x1 < 0)
+        x1 = width_ - 1;
+    if (y1 < 0)
+        y1 = height_ - 1;
+    int n = 0;
+    for (int y = y0; y <= y1; y++)
+        for (int x = x0; x <= x1; x++)
+            n += near(at(x, y), c, tolerance);
+    return n;
+}
+
+namespace {
+
+void put_u32(std::string &out, uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((v >> shift) & 0xff);
+}
+
+void put_chunk(std::string &out, const char *type, const std::string &data)
+{
+    put_u32(out, static_cast<uint32_t>(data.size()));
+    std::string body = std::string(type, 4) + data;
+    out += body;
+    put_u32(out, static_cast<uint32_t>(
+                     crc32(0, reinterpret_cast<const Bytef *>(body.data()), body.size())));
+}
+
+}  // namespace
+
+bool Screenshot::save_png(const std::string &path) const
+{
+    std::string raw;
+    raw.reserve((width_ * 3 + 1) * height_);
+    for (int y = 0; y < height_; y++) {
+        raw += '\0';  // no filter
+        for (int x = 0; x < width_; x++) {
+            Rgb c = at(x, y);
+            raw += static_cast<char>(c.r);
+            raw += static_cast<char>(c.g);
+            raw += static_cast<char>(c.b);
+        }
+    }
+    uLongf packed_size = compressBound(raw.size());
+    std::string packed(packed_size, '\0');
+    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packed_size,
+                  reinterpret_cast<const Bytef *>(raw.data()), raw.size(), 9) != Z_OK)
+        return false;
+    packed.resize(packed_size);
+
+    std::string png = "\x89PNG\r\n\x1a\n";
+    std::string header;
+    put_u32(header, width_);
+    put_u32(header, height_);
+    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB, no interlace
+    put_chunk(png, "IHDR", header);
+    put_chunk(png, "IDAT", packed);
+    put_chunk(png, "IEND", "");
+    std::ofstream out(path, std::ios::binary);
+    out << png;
+    return static_cast<bool>(out);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Game folder and process
+
+std::string built_gamedata() { return TILESTACK_GAMEDATA; }
+std::string game_binary() { return TILESTACK_BINARY; }
+std::string shim_library() { return TILESTACK_SHIM; }
+
+GameFolder::GameFolder()
+{
+    for (const auto &entry : std::filesystem::directory_iterator(built_gamedata()))
+        copy_file(entry.path().string(), dir_.path(entry.path().filename().string()));
+}
+
+GameProcess::GameProcess(const XServer *server, const std::string &folder,
+                         const std::vector<std::string> &args,
+                         const std::map<std::string, std::string> &env)
+{
+    log_path_ = log_dir_.path("output.txt");
+    std::string empty_path = log_dir_.path("bin");
+    std::filesystem::create_directory(empty_path);
+
+    pid_ = fork();
+    if (pid_ == 0) {
+        if (chdir(folder.c_str()) != 0)
+            child_failed("chdir");
+        int log = open(log_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(log, 1);
+        dup2(log, 2);
+        if (server)
+            setenv("DISPLAY", server->name().c_str(), 1);
+        else
+            unsetenv("DISPLAY");
+        // An empty PATH folder: the library finds no xmessage and writes its messages to
+        // standard error instead of waiting for a click on a message box.
+        setenv("PATH", empty_path.c_str(), 1);
+        // A game built with AddressSanitizer refuses to start when a preloaded library
+        // comes before the sanitizer's runtime; the test shim has to.
+        setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+        for (const auto &[name, value] : env)
+            setenv(name.c_str(), value.c_str(), 1);
+        std::vector<char *> argv;
+        std::string binary = game_binary();
+        argv.push_back(binary.data());
+        std::vector<std::string> copies = args;
+        for (std::string &a : copies)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(binary.c_str(), argv.data());
+        child_failed("execv");
+    }
+}
+
+GameProcess::~GameProcess()
+{
+    if (!reaped_ && pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool GameProcess::running()
+{
+    if (reaped_)
+        return false;
+    int status;
+    pid_t r = waitpid(pid_, &status, WNOHANG);
+    if (r == 0)
+        return true;
+    reaped_ = true;
+    exit_.exited = WIFEXITED(status);
+    exit_.status = exit_.exited ? WEXITSTATUS(status) : -1;
+    exit_.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return false;
+}
+
+Exit GameProcess::wait(std::chrono::milliseconds limit)
+{
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (running()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return Exit{};
+        Desk::pause(std::chrono::milliseconds(10));
+    }
+    return exit_;
+}
+
+std::string GameProcess::output() const
+{
+    std::ifstream in(log_path_);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Input and screen
+
+void Desk::pause(std::chrono::milliseconds t) { std::this_thread::sleep_for(t); }
+
+void Desk::move(int x, int y)
+{
+    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+    XSync(display_, False);
+    pause(std::chrono::milliseconds(20));
+}
+
+// The library takes in X events in batches on a thread of its own, and the game polls the
+// button state it leaves. A press and its release that arrive in one batch look like no
+// press at all, so each is held long enough for a batch and a pass of the loop to pass
+// between them, even on a busy machine.
+constexpr std::chrono::milliseconds button_hold(120);
+
+void Desk::press(int button)
+{
+    XTestFakeButtonEvent(display_, button, True, CurrentTime);
+    XSync(display_, False);
+    pause(button_hold);
+}
+
+void Desk::release(int button)
+{
+    XTestFakeButtonEvent(display_, button, False, CurrentTime);
+    XSync(display_, False);
+    pause(button_hold);
+}
+
+void Desk::click(int x, int y, int button)
+{
+    move(x, y);
+    press(button);
+    release(button);
+}
+
+void Desk::key_down(const char *keysym_name)
+{
+    KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
+    XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    XSync(display_, False);
+    pause(button_hold);
+}
+
+void Desk::key_up(const char *keysym_name)
+{
+    KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
+    XTestFakeKeyEvent(display_, code, False, CurrentTime);
+    XSync(display_, False);
+    pause(button_hold);
+}
+
+void Desk::tap(const char *keysym_name)
+{
+    key_down(keysym_name);
+    key_up(keysym_name);
+}
+
+void Desk::type(const std::string &text)
+{
+    for (char c : text) {
+        char name[2] = {c, 0};
+        const char *keysym = name;
+        bool shifted = false;
+        switch (c) {
+        case '/': keysym = "slash"; break;
+        case '.': keysym = "period"; break;
+        case '-': keysym = "minus"; break;
+        case '_': keysym = "underscore"; shifted = true; break;
+        case ' ': keysym = "space"; break;
+        default: shifted = c >= 'A' && c <= 'Z'; break;
+        }
+        // Typed text goes through the library's key buffer, which keeps every key, so it
+        // needs no long holds.
+        KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym));
+        KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
+        if (shifted)
+            XTestFakeKeyEvent(display_, shift, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, True, CurrentTime);
+        XTestFakeKeyEvent(display_, code, False, CurrentTime);
+        if (shifted)
+            XTestFakeKeyEvent(display_, shift, False, CurrentTime);
+        XSync(display_, False);
+        pause(std::chrono::milliseconds(25));
+    }
+}
+
+Screenshot Desk::grab(int width, int height)
+{
+    Window root = DefaultRootWindow(display_);
+    XImage *image = XGetImage(display_, root, 0, 0, width, height, AllPlanes, ZPixmap);
+    Screenshot shot(width, height);
+    if (!image)
+        return shot;
+    // Works for any true-colour visual: scale each field by its mask.
+    auto field = [](unsigned long pixel, unsigned long mask) {
+        int shift = 0;
+        while (mask && !(mask & 1)) {
+            mask >>= 1;
+            shift++;
+        }
+        unsigned long v = (pixel >> shift) & mask;
+        return mask ? static_cast<int>(v * 255 / mask) : 0;
+    };
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            unsigned long p = XGetPixel(image, x, y);
+            shot.set(x, y, {field(p, image->red_mask), field(p, image->green_mask),
+                            field(p, image->blue_mask)});
+        }
+    XDestroyImage(image);
+    return shot;
+}
+
+bool Desk::wait_for(const std::function<bool(const Screenshot &)> &ready, Screenshot &last,
+                    std::chrono::milliseconds limit)
+{
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        last = grab();
+        if (ready(last))
+            return true;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        pause(std::chrono::milliseconds(30));
+    }
+}
+
+void Desk::pointer(int &x, int &y)
+{
+    Window root, child;
+    int wx, wy;
+    unsigned int mask;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &x, &y, &wx, &wy, &mask);
+}
+
+std::unique_ptr<GameProcess> Desk::launch(const XServer &server, const std::string &folder,
+                                          const std::vector<std::string> &args,
+                                          const std::map<std::string, std::string> &env)
+{
+    move(600, 20);  // inside the window, where the library will take it from
+    auto game = std::make_unique<GameProcess>(&server, folder, args, env);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int x = 0, y = 0;
+    while (std::chrono::steady_clock::now() < deadline && game->running()) {
+        pointer(x, y);
+        if (x == 320 && y == 240)
+            return game;
+        pause(std::chrono::milliseconds(10));
+    }
+    ADD_FAILURE() << "the game did not take the pointer within 10 s (pointer at " << x << ", "
+                  << y << ")\n" << game->output();
+    return game;
+}
+
+bool Desk::window_size(int &width, int &height, std::chrono::milliseconds limit)
+{
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    width = height = 0;
+    for (;;) {
+        Window root_return, parent, *children = nullptr;
+        unsigned int n = 0;
+        if (XQueryTree(display_, DefaultRootWindow(display_), &root_return, &parent, &children,
+                       &n)) {
+            for (unsigned int i = 0; i < n; i++) {
+                XWindowAttributes a;
+                if (XGetWindowAttributes(display_, children[i], &a) && a.map_state == IsViewable) {
+                    width = a.width;
+                    height = a.height;
+                }
+            }
+            if (children)
+                XFree(children);
+        }
+        if (width > 0 || std::chrono::steady_clock::now() > deadline)
+            return width > 0;
+        pause(std::chrono::milliseconds(30));
+    }
+}

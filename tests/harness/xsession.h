@@ -1,0 +1,147 @@
+// The real-window harness: an X server without a monitor (Xvfb), the real tilestack binary
+// running in it, real input events through XTest, and the screen read back as pixels.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/files.h"
+#include "support/headless.h"
+
+// An Xvfb server on a free display number, for the life of the object.
+class XServer {
+public:
+    explicit XServer(int width = 1024, int height = 768, int depth = 24);
+    ~XServer();
+    XServer(const XServer &) = delete;
+    XServer &operator=(const XServer &) = delete;
+
+    const std::string &name() const { return name_; }  // ":N"
+    Display *display() const { return display_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+    Display *display_ = nullptr;
+};
+
+// A picture of the screen's top-left corner, as 8-bit components.
+class Screenshot {
+public:
+    Screenshot() = default;
+    Screenshot(int width, int height) : width_(width), height_(height), pixels_(width * height) {}
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    Rgb at(int x, int y) const { return pixels_[y * width_ + x]; }
+    void set(int x, int y, Rgb c) { pixels_[y * width_ + x] = c; }
+
+    // Pixels in the rectangle whose colour is within `tolerance` of c in every component.
+    int count_near(Rgb c, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1,
+                   int tolerance = 8) const;
+    // Writes a PNG file; false on failure.
+    bool save_png(const std::string &path) const;
+
+private:
+    int width_ = 0, height_ = 0;
+    std::vector<Rgb> pixels_;
+};
+
+bool near(Rgb a, Rgb b, int tolerance = 8);
+
+// A folder holding a copy of the game's data files, for a game to run in.
+class GameFolder {
+public:
+    GameFolder();
+    std::string path() const { return dir_.path(); }
+    std::string path(const std::string &name) const { return dir_.path(name); }
+
+private:
+    TempDir dir_;
+};
+
+struct Exit {
+    bool exited = false;  // false: still running at the deadline, or killed by a signal
+    int status = -1;      // exit status when exited
+    int signal = 0;       // the signal that ended it, if any
+};
+
+// The real tilestack binary, started in a folder with the given arguments and extra
+// environment (on top of DISPLAY). Standard output and error are kept for the test.
+// By default the library cannot find xmessage, so its messages go to standard error.
+class GameProcess {
+public:
+    GameProcess(const XServer *server, const std::string &folder,
+                const std::vector<std::string> &args = {},
+                const std::map<std::string, std::string> &env = {});
+    ~GameProcess();  // kills the game if it still runs
+    GameProcess(const GameProcess &) = delete;
+    GameProcess &operator=(const GameProcess &) = delete;
+
+    bool running();
+    // Waits up to `limit` for the game to end.
+    Exit wait(std::chrono::milliseconds limit = std::chrono::seconds(10));
+    std::string output() const;  // standard output and error together
+
+private:
+    pid_t pid_ = -1;
+    bool reaped_ = false;
+    Exit exit_;
+    std::string log_path_;
+    TempDir log_dir_;
+};
+
+// Input and screen reading on an X server.
+class Desk {
+public:
+    explicit Desk(const XServer &server) : display_(server.display()) {}
+
+    void move(int x, int y);
+    void press(int button = 1);
+    void release(int button = 1);
+    // Moves to (x, y), presses and releases with a short pause between, so a polling loop
+    // sees the press.
+    void click(int x, int y, int button = 1);
+    void key_down(const char *keysym_name);
+    void key_up(const char *keysym_name);
+    void tap(const char *keysym_name);
+    void type(const std::string &text);  // printable ASCII, one tap per character
+
+    Screenshot grab(int width = 640, int height = 480);
+    // Grabs the screen until `ready` holds for a shot or `limit` passes; the last shot is
+    // left in `last`. True when it held.
+    bool wait_for(const std::function<bool(const Screenshot &)> &ready, Screenshot &last,
+                  std::chrono::milliseconds limit = std::chrono::seconds(10));
+    // Size of the game's top-level window, once it exists (0 x 0 if none within the limit).
+    bool window_size(int &width, int &height,
+                     std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+    // Starts the game and returns once it takes input. The library centres the pointer in
+    // its window a moment after start-up, which would undo any move made before; so the
+    // pointer is parked inside the window away from its centre first and the game counts as ready once the
+    // pointer has been moved to (320, 240). Fails the test (and returns what it has) when
+    // that does not happen within the limit.
+    std::unique_ptr<GameProcess> launch(const XServer &server, const std::string &folder,
+                                        const std::vector<std::string> &args = {},
+                                        const std::map<std::string, std::string> &env = {});
+    // Where the pointer is now, in root coordinates.
+    void pointer(int &x, int &y);
+
+    static void pause(std::chrono::milliseconds t);
+
+private:
+    Display *display_;
+};
+
+// The path of the preloaded helper that pins the game's clock or refuses colour depths.
+std::string shim_library();
+// The folder of the built game data, and the game binary.
+std::string built_gamedata();
+std::string game_binary();

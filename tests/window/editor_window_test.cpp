@@ -1,0 +1,334 @@
+// The layout editor in the real binary and a real window, driven by real input events: strokes,
+// layers, the library's file selector and question box, trial play and leaving.
+#include <gtest/gtest.h>
+
+#include <allegro.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "harness/xsession.h"
+#include "support/files.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const Rgb frame_green = {0, 128, 0};
+const Rgb face = {245, 240, 220};  // the blank face of the built empty.tga
+const Rgb white = {255, 255, 255};
+
+int cell_x(int x, int z) { return 20 + 50 * x - 10 * z; }
+int cell_y(int y, int z) { return 117 + 35 * y - 7 * z; }
+int index_of(int x, int y, int z) { return x + 12 * y + 84 * z; }
+
+bool face_at(const Screenshot &s, int x, int y, int z)
+{
+    return near(s.at(cell_x(x, z) + 21, cell_y(y, z) + 15), face, 10);
+}
+
+// Pixels of the placement frames (and of nothing else the editor or the game draws).
+int frame_pixels(const Screenshot &s) { return s.count_near(frame_green, 0, 40, 639, 479, 10); }
+
+// White below the text lines: only a dialog of the library's GUI paints large white areas.
+int dialog_pixels(const Screenshot &s) { return s.count_near(white, 0, 40, 639, 479, 10); }
+bool dialog_open(const Screenshot &s) { return dialog_pixels(s) > 5000; }
+
+// The status line at the top reads exactly `text` in the library's built-in font.
+bool status_reads(const Screenshot &s, const std::string &text)
+{
+    set_color_depth(32);
+    BITMAP *line = create_bitmap(640, 8);
+    clear_to_color(line, 0);
+    textout_ex(line, font, text.c_str(), 5, 0, makecol(255, 255, 255), -1);
+    bool same = true;
+    for (int y = 0; y < 8 && same; y++)
+        for (int x = 0; x < 640 && same; x++)
+            same = (getpixel(line, x, y) != 0) == near(s.at(x, 5 + y), white, 10);
+    destroy_bitmap(line);
+    return same;
+}
+
+int differing_pixels(const Screenshot &a, const Screenshot &b)
+{
+    int n = 0;
+    for (int y = 0; y < a.height(); y++)
+        for (int x = 0; x < a.width(); x++)
+            n += a.at(x, y) != b.at(x, y);
+    return n;
+}
+
+std::string status(int layer, int count)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "z: %8i   count: %4i", layer, count);
+    return text;
+}
+
+class EditorWindow : public ::testing::Test {
+protected:
+    XServer server;
+    Desk desk{server};
+    GameFolder folder;
+    std::unique_ptr<GameProcess> game;
+    Screenshot shot;
+
+    // A key held a little long on a busy machine must not type twice into the selector.
+    EditorWindow()
+    {
+        XAutoRepeatOff(server.display());
+        XSync(server.display(), False);
+    }
+
+    void start()
+    {
+        game = desk.launch(server, folder.path(), {"edit"});
+        ASSERT_TRUE(see([](const Screenshot &s) {
+            return status_reads(s, status(0, 0)) && frame_pixels(s) > 5000;
+        })) << game->output();
+    }
+    // In the window's far corner, where the pointer covers nothing the tests look at. (Out
+    // of the window the keys would go elsewhere: with no window manager the focus follows
+    // the pointer.)
+    void park_pointer() { desk.move(636, 476); }
+    // A key press long enough for the polling loops to see on a busy machine; the library's
+    // own dialogs read buffered key presses and may be typed at with taps.
+    void hold_key(const char *name)
+    {
+        desk.key_down(name);
+        Desk::pause(200ms);
+        desk.key_up(name);
+    }
+    // Holds the button down over a cell until the status line reads `after`, so that a busy
+    // machine cannot lose the press, then lets go.
+    void press_cell(int x, int y, int z, const std::string &after)
+    {
+        desk.move(cell_x(x, z) + 25, cell_y(y, z) + 17);
+        desk.press();
+        if (!see([&](const Screenshot &s) { return status_reads(s, after); }))
+            ADD_FAILURE() << "pressing cell (" << x << ", " << y << ", " << z
+                          << ") did not lead to \"" << after << "\"";
+        desk.release();
+    }
+    bool see(const std::function<bool(const Screenshot &)> &ready)
+    {
+        if (desk.wait_for(ready, shot))
+            return true;
+        // What the screen showed instead, for the failure report.
+        static int failures = 0;
+        save_shot("editor-unexpected-" + std::to_string(failures++) + ".png");
+        return false;
+    }
+    void save_shot(const std::string &name)
+    {
+        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
+        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/" + name);
+    }
+    // Starts the editor and loads a shape of ten pieces, one of value 7, through the
+    // selector; `shot` is left showing it. Eight of the pieces are free, so however the
+    // five pairs are dealt, a trial game on it has a move and does not end by itself.
+    void load_shape()
+    {
+        std::vector<unsigned char> bytes(504, 0);
+        for (int x = 0; x <= 8; x += 2)
+            bytes[index_of(x, 3, 0)] = 1;
+        for (int x = 0; x <= 4; x += 2)
+            bytes[index_of(x, 5, 0)] = 1;
+        bytes[index_of(2, 3, 1)] = 7;  // any value other than 0 is a piece
+        bytes[index_of(6, 3, 1)] = 1;
+        write_file(folder.path("shape.lyt"), bytes);
+
+        ASSERT_NO_FATAL_FAILURE(start());
+        hold_key("l");
+        ASSERT_TRUE(see(dialog_open)) << game->output();
+        enter_path(folder.path("shape.lyt"));
+        park_pointer();
+        ASSERT_TRUE(see([](const Screenshot &s) {
+            return !dialog_open(s) && status_reads(s, status(0, 10)) && face_at(s, 0, 3, 0) &&
+                   face_at(s, 8, 3, 0) && face_at(s, 4, 5, 0);
+        })) << game->output();
+        EXPECT_FALSE(face_at(shot, 1, 3, 0));
+        EXPECT_FALSE(face_at(shot, 6, 5, 0));
+        Desk::pause(200ms);
+        shot = desk.grab();
+    }
+    // In the open file selector: the edit field starts with the folder; clear it, type the
+    // whole path and confirm.
+    void enter_path(const std::string &path)
+    {
+        desk.tap("End");
+        for (size_t i = 0; i < folder.path().size() + 4; i++)
+            desk.tap("BackSpace");
+        desk.type(path);
+        desk.tap("Return");
+    }
+};
+
+TEST_F(EditorWindow, StrokesAndLayersBuildAStackThatSavesThroughTheSelector)
+{
+    start();
+    // A drag along row 2 from column 1 to column 5. Each step waits for its piece, so a busy
+    // machine cannot make the editor miss a cell.
+    desk.move(cell_x(1, 0) + 25, cell_y(2, 0) + 17);
+    desk.press();
+    for (int x = 1; x <= 5; x++) {
+        for (int px = cell_x(x, 0) + 5; px <= cell_x(x, 0) + 25; px += 10)
+            desk.move(px, cell_y(2, 0) + 17);
+        ASSERT_TRUE(see([x](const Screenshot &s) { return face_at(s, x, 2, 0); })) << x;
+    }
+    desk.release();
+    park_pointer();
+    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 5)); }))
+        << game->output();
+    EXPECT_FALSE(face_at(shot, 0, 2, 0));
+    EXPECT_FALSE(face_at(shot, 6, 2, 0));
+
+    // Up a layer at a time, a piece on each.
+    for (int z = 1; z <= 2; z++) {
+        const char *layer_key[] = {"1", "2", "3"};
+        desk.key_down(layer_key[z]);
+        ASSERT_TRUE(see([z](const Screenshot &s) { return status_reads(s, status(z, 4 + z)); }));
+        desk.key_up(layer_key[z]);
+        press_cell(3, 2, z, status(z, 5 + z));
+        EXPECT_TRUE(face_at(shot, 3, 2, z));
+    }
+    desk.click(cell_x(8, 2) + 25, cell_y(5, 2) + 17);  // nothing below: no piece
+    park_pointer();
+    Desk::pause(200ms);
+    shot = desk.grab();
+    EXPECT_TRUE(status_reads(shot, status(2, 7)));
+    save_shot("editor-stack.png");
+
+    hold_key("s");
+    ASSERT_TRUE(see(dialog_open));
+    enter_path(folder.path("stack.lyt"));
+    std::vector<unsigned char> expected(504, 0);
+    for (int x = 1; x <= 5; x++)
+        expected[index_of(x, 2, 0)] = 1;
+    expected[index_of(3, 2, 1)] = expected[index_of(3, 2, 2)] = 1;
+    ASSERT_TRUE(see([&](const Screenshot &s) {
+        return !dialog_open(s) && std::filesystem::exists(folder.path("stack.lyt"));
+    })) << game->output();
+    EXPECT_EQ(read_file(folder.path("stack.lyt")), expected);
+    EXPECT_TRUE(status_reads(shot, status(2, 7)));
+
+    // Saved: Escape leaves without a question.
+    hold_key("Escape");
+    Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+}
+
+TEST_F(EditorWindow, LoadedLayoutIsShownWithItsCountAndCancellingChangesNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(load_shape());
+    const Screenshot before = shot;
+
+    // Escape cancels the selector, and only that.
+    hold_key("l");
+    ASSERT_TRUE(see(dialog_open));
+    hold_key("Escape");
+    ASSERT_TRUE(see([](const Screenshot &s) { return !dialog_open(s); }));
+    Desk::pause(300ms);
+    shot = desk.grab();
+    EXPECT_EQ(differing_pixels(shot, before), 0);
+    EXPECT_TRUE(game->running()) << "the Escape that cancelled must not end the editor";
+
+    // Unchanged since the load: Escape leaves at once.
+    hold_key("Escape");
+    Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+}
+
+TEST_F(EditorWindow, TrialGameLeftWithEscapeLeavesTheLayoutAsItWas)
+{
+    ASSERT_NO_FATAL_FAILURE(load_shape());
+    const Screenshot before = shot;
+
+    // The game takes over the screen: no placement frames, no editor status line.
+    hold_key("p");
+    ASSERT_TRUE(see([](const Screenshot &s) {
+        return frame_pixels(s) == 0 && !status_reads(s, status(0, 10));
+    })) << "the trial game did not start\n" << game->output();
+    save_shot("editor-trial-game.png");
+    hold_key("Escape");
+    ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) > 5000; }))
+        << "back in the editor";
+    Desk::pause(200ms);
+    shot = desk.grab();
+    EXPECT_EQ(differing_pixels(shot, before), 0) << "the layout is shown exactly as before";
+    EXPECT_TRUE(game->running()) << "the Escape that ended the game must not end the editor";
+
+    hold_key("Escape");
+    Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+}
+
+TEST_F(EditorWindow, EscapeWithUnsavedChangesAsksAndStaysUnlessToldToLeave)
+{
+    start();
+    press_cell(4, 4, 0, status(0, 1));
+    park_pointer();
+
+    // Stay, by a click on the second button of the question box.
+    hold_key("Escape");
+    ASSERT_TRUE(see(dialog_open)) << game->output();
+    save_shot("editor-question.png");
+    // The box's white, clear of the text lines and of the parked pointer.
+    int bottom = 0, left = 640, right = 0;
+    for (int y = 40; y < 440; y++)
+        for (int x = 0; x < 600; x++)
+            if (near(shot.at(x, y), white, 10)) {
+                bottom = std::max(bottom, y);
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    desk.click((left + right) / 2 + 40, bottom - 14);
+    park_pointer();
+    ASSERT_TRUE(see([](const Screenshot &s) {
+        return !dialog_open(s) && status_reads(s, status(0, 1)) && face_at(s, 4, 4, 0);
+    }));
+    EXPECT_TRUE(game->running());
+
+    // Stay, by Escape, and by the S shortcut: neither may act again in the editor.
+    for (const char *answer : {"Escape", "s"}) {
+        SCOPED_TRACE(answer);
+        hold_key("Escape");
+        ASSERT_TRUE(see(dialog_open));
+        hold_key(answer);
+        ASSERT_TRUE(see([](const Screenshot &s) { return !dialog_open(s); }));
+        Desk::pause(400ms);
+        shot = desk.grab();
+        EXPECT_FALSE(dialog_open(shot)) << "no second question, no save dialog";
+        EXPECT_TRUE(status_reads(shot, status(0, 1)));
+        EXPECT_TRUE(game->running());
+    }
+
+    // Leave, by its shortcut.
+    hold_key("Escape");
+    ASSERT_TRUE(see(dialog_open));
+    hold_key("l");
+    Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+}
+
+TEST_F(EditorWindow, EscapeWithoutChangesLeavesOnceReleasedWithoutAQuestion)
+{
+    start();
+    press_cell(4, 4, 0, status(0, 1));
+    press_cell(4, 4, 0, status(0, 0));  // placed and taken away again: nothing to lose
+    park_pointer();
+    desk.key_down("Escape");
+    Desk::pause(300ms);
+    EXPECT_TRUE(game->running()) << "leaves only once Escape is up";
+    desk.key_up("Escape");
+    Exit e = game->wait(3s);
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+}
+
+}  // namespace

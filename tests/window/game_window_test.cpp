@@ -1,0 +1,426 @@
+// Whole games in a real window: the real binary under an X server without a monitor, played
+// through real mouse and key events, the screen read back and compared with what the board
+// must look like. The game's clock is pinned, so the test knows the deal and follows every
+// move on its own copy of the board.
+#include <gtest/gtest.h>
+
+#include <allegro.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/resources.h"
+#include "board/geometry.h"
+#include "board/layout.h"
+#include "board/rules.h"
+#include "harness/xsession.h"
+#include "play/deal.h"
+#include "render/board_drawing.h"
+#include "render/legacy_text.h"
+#include "render/translucent.h"
+#include "support/boards.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr long pinned_clock = 1700000000;  // what time() returns in the game under test
+const geometry::Point origin = geometry::board_origin(640, 480);
+
+// The game's pictures and font loaded from its folder into this process's `resources`, as
+// the game loads them in its 16-bit window, so that this process can compose what the
+// game's screen must show with the same drawing code.
+class Pictures {
+public:
+    explicit Pictures(const std::string &folder)
+    {
+        set_color_depth(16);
+        set_color_conversion(COLORCONV_TOTAL);
+        resources.piece_image = load(folder + "/empty.tga");
+        resources.background_image = load(folder + "/bg.tga");
+        resources.symbol_strip = load(folder + "/geek.tga");
+        resources.title_image = load(folder + "/title.tga");
+        resources.font_file = load_datafile((folder + "/font.dat").c_str());
+        resources.game_font =
+            resources.font_file ? static_cast<FONT *>(resources.font_file[0].dat) : nullptr;
+        LEGACY_TEXT(text_mode(-1));
+    }
+    ~Pictures()
+    {
+        resources.free_resources();
+        resources.piece_image = resources.background_image = nullptr;
+        resources.symbol_strip = resources.title_image = nullptr;
+        if (resources.font_file)
+            unload_datafile(resources.font_file);
+        resources.font_file = nullptr;
+        resources.game_font = nullptr;
+    }
+    Pictures(const Pictures &) = delete;
+    Pictures &operator=(const Pictures &) = delete;
+
+    bool loaded() const
+    {
+        return resources.piece_image && resources.background_image &&
+               resources.symbol_strip && resources.title_image && resources.game_font;
+    }
+
+private:
+    static BITMAP *load(const std::string &path) { return load_bitmap(path.c_str(), nullptr); }
+};
+
+// A 640 x 480 bitmap of this process, freed when it goes.
+struct Picture {
+    BITMAP *bitmap = create_bitmap(640, 480);
+    ~Picture() { destroy_bitmap(bitmap); }
+    Picture() = default;
+    Picture(const Picture &) = delete;
+    Picture &operator=(const Picture &) = delete;
+};
+
+// What a frame of the game shows for the board now in `layout`: the background, the board
+// with its veils and the selection frame, and the count line.
+void compose_frame(BITMAP *into, const Deal &dealt, int selected)
+{
+    blit(resources.background_image, into, 0, 0, 0, 0, resources.background_image->w,
+         resources.background_image->h);
+    draw_board(into, origin.x, origin.y, dealt.top_layer, dealt.shading_step, selected);
+    LEGACY_TEXT(textprintf(into, resources.game_font, 5, 5, -1, "Pieces remaining: %4i",
+                           layout.count));
+}
+
+// The game-over screen laid over a frame.
+void veil_with_game_over(BITMAP *frame)
+{
+    fill_rect_translucent(frame, 0, 0, 640, 480, makecol(0, 0, 128), 128);
+    LEGACY_TEXT(textprintf_centre(frame, resources.game_font, 320, 240, makecol(250, 255, 250),
+                                  "Game Over"));
+}
+
+// Whether (x, y) may be covered by the mouse pointer drawn with its hot spot at (px, py).
+bool under_pointer(int x, int y, int px, int py)
+{
+    return x >= px - 2 && x < px + 20 && y >= py - 2 && y < py + 26;
+}
+
+// Pixels of a screenshot that differ from a picture, leaving out the mouse pointer drawn
+// with its hot spot at (px, py).
+int differences(const Screenshot &shot, BITMAP *expected, int px, int py, std::string *first)
+{
+    int n = 0;
+    for (int y = 0; y < 480; y++)
+        for (int x = 0; x < 640; x++) {
+            if (under_pointer(x, y, px, py))
+                continue;
+            Rgb want = rgb_at(expected, x, y);
+            if (!near(shot.at(x, y), want, 8)) {
+                if (n == 0 && first)
+                    *first = "first at (" + std::to_string(x) + ", " + std::to_string(y) +
+                             "): screen " + to_string(shot.at(x, y)) + ", expected " +
+                             to_string(want);
+                n++;
+            }
+        }
+    return n;
+}
+
+// Share of the screen that shows the title picture: the title screen is that picture with
+// two short words on it.
+double title_share(const Screenshot &shot)
+{
+    int same = 0;
+    for (int y = 0; y < 480; y += 2)
+        for (int x = 0; x < 640; x += 2)
+            same += near(shot.at(x, y), rgb_at(resources.title_image, x, y), 8);
+    return same / (320.0 * 240.0);
+}
+bool is_title_screen(const Screenshot &shot) { return title_share(shot) > 0.97; }
+
+// Pixels in the band of the "Game Over" text drawn in its colour. Under the veil nothing
+// else on the screen is that light.
+int game_over_text_pixels(const Screenshot &shot)
+{
+    const int bottom = 240 + text_height(resources.game_font);
+    return shot.count_near({250, 255, 250}, 200, 240, 440, bottom);
+}
+
+// Share of the middle of the screen, around "Game Over", that looks as on `over`.
+double middle_share(const Screenshot &shot, BITMAP *over)
+{
+    int same = 0;
+    for (int y = 200; y < 280; y++)
+        for (int x = 160; x < 480; x++)
+            same += near(shot.at(x, y), rgb_at(over, x, y), 8);
+    return same / (80.0 * 320.0);
+}
+
+// A point inside the face of the piece in `cell` at which the game's own rule finds that
+// piece, nearest the face's middle; {-1, -1} if there is none.
+geometry::Point point_on(int cell)
+{
+    const int z = cell / 84, y = cell / 12 % 7, x = cell % 12;
+    const geometry::Point c = geometry::cell_corner(origin, x, y, z);
+    geometry::Point best{-1, -1};
+    int best_distance = 1 << 30;
+    for (int dy = 2; dy < 30; dy++)
+        for (int dx = 2; dx < 45; dx++) {
+            if (piece_at(layout, origin, c.x + dx, c.y + dy) != cell)
+                continue;
+            int d = (dx - 22) * (dx - 22) + (dy - 15) * (dy - 15);
+            if (d < best_distance) {
+                best_distance = d;
+                best = {c.x + dx, c.y + dy};
+            }
+        }
+    return best;
+}
+
+// Two free pieces of `layout` with the same symbol, the first such pair in cell order.
+bool free_pair(int &a, int &b)
+{
+    for (int i = 0; i < Layout::cell_count; i++) {
+        if (!is_free(layout, i % 12, i / 12 % 7, i / 84))
+            continue;
+        for (int j = i + 1; j < Layout::cell_count; j++)
+            if (layout.cell(j) == layout.cell(i) && is_free(layout, j % 12, j / 12 % 7, j / 84)) {
+                a = i;
+                b = j;
+                return true;
+            }
+    }
+    return false;
+}
+
+class GameWindow : public ::testing::Test {
+protected:
+    XServer server;
+    Desk desk{server};
+    GameFolder folder;
+    Pictures pictures{folder.path()};
+    Deal dealt;
+    std::unique_ptr<GameProcess> game;
+    Screenshot shot;
+    int px = 320, py = 240;  // where the pointer is
+
+    void TearDown() override
+    {
+        if (HasFailure()) {
+            std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
+            shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/" +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                          ".png");
+        }
+        layout.clear();
+    }
+
+    // Starts the game with its clock pinned and waits for the title screen.
+    void launch()
+    {
+        ASSERT_TRUE(pictures.loaded()) << "the game's data must load in the test";
+        game = desk.launch(server, folder.path(), {},
+                           {{"LD_PRELOAD", shim_library()},
+                            {"TILESTACK_SHIM_TIME", std::to_string(pinned_clock)}});
+        ASSERT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
+        std::srand(pinned_clock);  // the game's random numbers, followed from here on
+    }
+
+    // Clicks "Start" and follows the game in replaying its random numbers: the layout file
+    // it picks and the deal. Returns once the first frame of the game is on screen.
+    void start_game()
+    {
+        const int line_height = text_height(resources.game_font) * 3 / 2;
+        px = 320;
+        py = 180 + line_height / 2;
+        desk.move(px, py);
+        desk.press();
+        Desk::pause(100ms);  // the game starts on the release; the menu must see the press
+        desk.release();
+        const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
+        ASSERT_TRUE(layout.load(name.c_str()));
+        ASSERT_TRUE(deal(layout, resources.symbol_strip->w / 27, dealt));
+        Picture first;
+        compose_frame(first.bitmap, dealt, -1);
+        ASSERT_NO_FATAL_FAILURE(expect_screen(first.bitmap, "the first frame of the game"));
+    }
+
+    // Waits until the screen shows `expected`, but for the pointer.
+    bool shows(BITMAP *expected, std::string &why)
+    {
+        auto matches = [&](const Screenshot &s) {
+            return differences(s, expected, px, py, nullptr) == 0;
+        };
+        if (desk.wait_for(matches, shot, 5s))
+            return true;
+        std::string first;
+        int n = differences(shot, expected, px, py, &first);
+        why = std::to_string(n) + " pixels differ, " + first + ::testing::PrintToString(layout) +
+              game->output();
+        return false;
+    }
+
+    void expect_screen(BITMAP *expected, const std::string &what)
+    {
+        std::string why;
+        if (!shows(expected, why))
+            FAIL() << what << ": " << why;
+    }
+
+    // Presses the button at p and holds it until the screen shows `expected`, then lets go.
+    // The game acts on the press; holding it until the effect shows means that it cannot come
+    // and go unseen between two passes of the game. The pause after the release keeps the
+    // release from being taken in together with the next press, as the library's input
+    // thread takes in all queued events at once when it runs late.
+    void click_until(geometry::Point p, BITMAP *expected, const std::string &what)
+    {
+        px = p.x;
+        py = p.y;
+        desk.move(p.x, p.y);
+        desk.press();
+        std::string why;
+        bool shown = shows(expected, why);
+        desk.release();
+        Desk::pause(150ms);
+        if (!shown)
+            FAIL() << what << ": " << why;
+    }
+
+    // Clicks on the piece in `cell` and waits for the frame with `selected` framed.
+    void click_piece(int cell, int selected, const std::string &what)
+    {
+        const geometry::Point p = point_on(cell);
+        ASSERT_NE(p.x, -1) << "no point picks cell " << cell << ::testing::PrintToString(layout);
+        Picture frame;
+        compose_frame(frame.bitmap, dealt, selected);
+        ASSERT_NO_FATAL_FAILURE(click_until(p, frame.bitmap, what));
+    }
+
+    // Removes the pair a, b with two clicks, as the player would, and checks that both
+    // pieces vanish and the count changes. The move that ends the game shows the game-over
+    // screen at once, laid over its frame.
+    void remove_pair(int a, int b, bool last_move)
+    {
+        ASSERT_NO_FATAL_FAILURE(click_piece(a, a, "the first piece of a pair framed"));
+        const Screenshot before = shot;
+        const geometry::Point pb = point_on(b);
+        ASSERT_NE(pb.x, -1) << "no point picks cell " << b << ::testing::PrintToString(layout);
+        const geometry::Point pa = {px, py};
+        layout.set_cell(a, 0);
+        layout.set_cell(b, 0);
+        Picture after;
+        if (last_move)
+            compose_game_over(after.bitmap);
+        else
+            compose_frame(after.bitmap, dealt, -1);
+        ASSERT_NO_FATAL_FAILURE(click_until(
+            pb, after.bitmap, last_move ? "the game-over screen" : "the pair removed"));
+        if (last_move)
+            return;
+
+        // Said plainly: the count line and both faces look different now.
+        auto changed = [&](int x0, int y0, int x1, int y1) {
+            int n = 0;
+            for (int y = std::max(y0, 0); y <= std::min(y1, 479); y++)
+                for (int x = std::max(x0, 0); x <= std::min(x1, 639); x++)
+                    if (!under_pointer(x, y, pa.x, pa.y) && !under_pointer(x, y, pb.x, pb.y))
+                        n += !near(before.at(x, y), shot.at(x, y), 8);
+            return n;
+        };
+        EXPECT_GT(changed(5, 5, 400, 5 + text_height(resources.game_font)), 0)
+            << "the count line changes";
+        for (int cell : {a, b}) {
+            const geometry::Point c =
+                geometry::cell_corner(origin, cell % 12, cell / 12 % 7, cell / 84);
+            EXPECT_GT(changed(c.x, c.y, c.x + 45, c.y + 30), 100)
+                << "the piece in cell " << cell << " vanishes";
+        }
+    }
+
+    // The game-over screen over the board as it is now in `layout`.
+    void compose_game_over(BITMAP *into)
+    {
+        compose_frame(into, dealt, -1);
+        veil_with_game_over(into);
+    }
+};
+
+TEST_F(GameWindow, AWholeGamePlayedToItsEnd)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(start_game());
+    const int dealt_count = layout.count;
+
+    // A piece is framed when picked and let go when clicked again.
+    int a, b;
+    ASSERT_TRUE(free_pair(a, b)) << ::testing::PrintToString(layout);
+    ASSERT_NO_FATAL_FAILURE(click_piece(a, a, "the picked piece framed"));
+    ASSERT_NO_FATAL_FAILURE(click_piece(a, -1, "the picked piece let go"));
+
+    int moves = 0;
+    bool over = false;
+    while (!over && free_pair(a, b)) {
+        Layout after = layout;
+        after.set_cell(a, 0);
+        after.set_cell(b, 0);
+        over = after.count == 0 || no_moves_left(after);
+        ASSERT_NO_FATAL_FAILURE(remove_pair(a, b, over)) << "move " << moves;
+        moves++;
+    }
+    ASSERT_TRUE(over) << "the game ended";
+    EXPECT_EQ(layout.count, dealt_count - 2 * moves);
+    ::testing::Test::RecordProperty("ending", layout.count == 0 ? "cleared" : "blocked");
+    EXPECT_GT(game_over_text_pixels(shot), 50);
+    EXPECT_TRUE(desk.wait_for(is_title_screen, shot)) << "then the title screen";
+
+    // The next game draws on from the same random sequence.
+    ASSERT_NO_FATAL_FAILURE(start_game());
+}
+
+TEST_F(GameWindow, EscapeGoesStraightBackToTheTitleScreen)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(start_game());
+    int a, b;
+    ASSERT_TRUE(free_pair(a, b));
+    ASSERT_NO_FATAL_FAILURE(remove_pair(a, b, false));
+
+    // Held for a while: the title menu, which Escape would end, must not see this press.
+    // The game-over screen would stand for 1.5 s; polling every few milliseconds on the way
+    // to the title screen cannot miss it.
+    Picture over;
+    compose_game_over(over.bitmap);
+    desk.key_down("Escape");
+    Desk::pause(300ms);
+    shot = desk.grab();
+    EXPECT_FALSE(is_title_screen(shot)) << "the game waits for Escape to be up";
+    desk.key_up("Escape");
+    bool title = false, veiled = false;
+    for (int i = 0; i < 100 && !title; i++) {
+        shot = desk.grab();
+        veiled = veiled || middle_share(shot, over.bitmap) > 0.9;
+        title = is_title_screen(shot);
+        Desk::pause(20ms);
+    }
+    EXPECT_TRUE(title) << game->output();
+    EXPECT_FALSE(veiled) << "no game-over screen after Escape";
+    Desk::pause(200ms);
+    EXPECT_TRUE(game->running()) << "the press of Escape ended only the game";
+}
+
+TEST_F(GameWindow, F1EndsTheGameWithTheGameOverScreen)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(start_game());
+    desk.key_down("F1");
+    Picture over;
+    compose_game_over(over.bitmap);
+    std::string why;
+    const bool shown = shows(over.bitmap, why);
+    desk.key_up("F1");
+    ASSERT_TRUE(shown) << "the game-over screen over the first frame: " << why;
+    EXPECT_GT(game_over_text_pixels(shot), 50);
+    EXPECT_TRUE(desk.wait_for(is_title_screen, shot)) << "then the title screen";
+    EXPECT_TRUE(game->running());
+}
+
+}  // namespace
