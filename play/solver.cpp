@@ -65,9 +65,15 @@ private:
                 return false;
         return true;
     }
-    int pair_bit(int a, int b) const;
+    // Each group keeps a square of bits, one for each ordered pair of its pieces; a pair is
+    // forbidden both ways at once, so either order can be read.
+    int pair_bit(int a, int b) const { return pair_row_[a] + slot_[b]; }
     bool forbidden(const State &s, int a, int b) const { return bit(s, pair_bit(a, b)); }
-    void forbid(State &s, int a, int b) const { set_bit(s, pair_bit(a, b)); }
+    void forbid(State &s, int a, int b) const
+    {
+        set_bit(s, pair_bit(a, b));
+        set_bit(s, pair_bit(b, a));
+    }
 
     bool is_free(int p, const State &s) const;
     void take(int a, int b, State &s);
@@ -82,10 +88,12 @@ private:
     std::vector<Piece> pieces_;
     std::vector<std::vector<int>> groups_;  // piece ids of each value, in cell order
     std::vector<int> slot_;                 // a piece's place in its group
-    std::vector<int> pair_base_;            // first pair bit of each group
+    std::vector<int> pair_row_;             // first pair bit of a piece's row in its group's square
     int words_ = 0;
     std::unordered_set<State, StateHash> dead_;  // positions that cannot be cleared
     std::vector<std::pair<int, int>> taken_;
+    std::vector<std::uint64_t> reach_;       // scratch for order_pairs
+    std::vector<int> left_, partners_;       // scratch for settle and visit
     std::vector<double> activity_;  // how often each group took part in a dead end, recent ones counting more
     double bump_by_ = 1;
     std::uint64_t random_ = 0x2545f4914f6cdd1dull;
@@ -133,8 +141,10 @@ Search::Search(const Layout &board, long node_limit) : node_limit_(node_limit)
     }
     // The piece bits come first, then for each group one bit per pair of its pieces.
     int bits = static_cast<int>(pieces_.size());
+    pair_row_.assign(pieces_.size(), 0);
     for (const std::vector<int> &g : groups_) {
-        pair_base_.push_back(bits);
+        for (int p : g)
+            pair_row_[p] = bits + slot_[p] * static_cast<int>(g.size());
         bits += static_cast<int>(g.size() * g.size());
     }
     words_ = (bits + 63) / 64;
@@ -150,16 +160,6 @@ void Search::bump(int group)
             a *= 1e-100;
         bump_by_ *= 1e-100;
     }
-}
-
-int Search::pair_bit(int a, int b) const
-{
-    const int g = pieces_[a].group;
-    const int n = static_cast<int>(groups_[g].size());
-    int i = slot_[a], j = slot_[b];
-    if (i > j)
-        std::swap(i, j);
-    return pair_base_[g] + i * n + j;
 }
 
 bool Search::is_free(int p, const State &s) const
@@ -179,9 +179,10 @@ void Search::take(int a, int b, State &s)
     // What may not go with a piece no longer matters once it is gone: clearing it lets
     // positions reached in different ways be recognised as the same.
     for (int p : groups_[pieces_[a].group])
-        for (int gone : {a, b})
-            if (p != gone)
-                clear_bit(s, pair_bit(p, gone));
+        for (int gone : {a, b}) {
+            clear_bit(s, pair_bit(p, gone));
+            clear_bit(s, pair_bit(gone, p));
+        }
     taken_.emplace_back(a, b);
 }
 
@@ -216,7 +217,8 @@ bool Search::settle(State &s)
     for (bool changed = true; changed;) {
         changed = false;
         for (const std::vector<int> &group : groups_) {
-            std::vector<int> left;
+            std::vector<int> &left = left_;
+            left.clear();
             bool all_free = true;
             for (int p : group)
                 if (on(s, p)) {
@@ -334,28 +336,30 @@ bool Search::order_pairs(State &s, bool &forbade)
         }
     }
     // reach[i]: every pair that must go before pair i, directly or through others.
-    std::vector<std::vector<bool>> reach(n, std::vector<bool>(n, false));
+    const int row_words = (n + 63) / 64;
+    reach_.assign(static_cast<size_t>(n) * row_words, 0);
+    auto reaches = [&](int i, int j) { return (reach_[i * row_words + (j >> 6)] >> (j & 63)) & 1; };
     std::vector<int> todo;
     for (int i = 0; i < n; i++) {
         todo.assign(before[i].begin(), before[i].end());
         while (!todo.empty()) {
             int j = todo.back();
             todo.pop_back();
-            if (reach[i][j])
+            if (reaches(i, j))
                 continue;
-            reach[i][j] = true;
+            reach_[i * row_words + (j >> 6)] |= std::uint64_t{1} << (j & 63);
             todo.insert(todo.end(), before[j].begin(), before[j].end());
         }
-        if (reach[i][i]) {
+        if (reaches(i, i)) {
             // The pairs of the cycle are what went wrong: look at them first from now on.
             for (int j = 0; j < n; j++)
-                if (reach[i][j] && reach[j][i])
+                if (reaches(i, j) && reaches(j, i))
                     bump(pieces_[pairs[j].first].group);
             return false;
         }
     }
 
-    std::vector<bool> must_precede(n);
+    std::vector<std::uint64_t> must_precede(row_words);
     for (const std::vector<int> &group : groups_)
         for (size_t x = 0; x < group.size(); x++)
             for (size_t y = x + 1; y < group.size(); y++) {
@@ -364,20 +368,18 @@ bool Search::order_pairs(State &s, bool &forbade)
                     continue;
                 blockers(a, b, s, found);
                 bool impossible = false;
-                std::fill(must_precede.begin(), must_precede.end(), false);
+                std::fill(must_precede.begin(), must_precede.end(), 0);
                 for (int p : found) {
                     impossible = impossible || p == a || p == b;
-                    if (pair_of[p] >= 0) {
-                        int j = pair_of[p];
-                        must_precede[j] = true;
-                        for (int k = 0; k < n; k++)
-                            if (reach[j][k])
-                                must_precede[k] = true;
+                    if (int j = pair_of[p]; j >= 0) {
+                        must_precede[j >> 6] |= std::uint64_t{1} << (j & 63);
+                        for (int w = 0; w < row_words; w++)
+                            must_precede[w] |= reach_[j * row_words + w];
                     }
                 }
                 for (int gone_first : {a, b})
                     for (int i : blocking[gone_first])
-                        impossible = impossible || must_precede[i];
+                        impossible = impossible || ((must_precede[i >> 6] >> (i & 63)) & 1);
                 if (impossible) {
                     forbid(s, a, b);
                     forbade = true;
@@ -435,7 +437,8 @@ Outcome Search::visit(State s)
         for (int a : group) {
             if (!is_free(a, s))
                 continue;
-            std::vector<int> partners;
+            std::vector<int> &partners = partners_;
+            partners.clear();
             bool can_wait = false;
             for (int q : group)
                 if (q != a && on(s, q) && !forbidden(s, a, q)) {

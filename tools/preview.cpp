@@ -2,7 +2,8 @@
 //   tilestack-preview GAMEDATA_DIR OUT_DIR [LAYOUT [SEED [DEPTH]]]
 // writes OUT_DIR/title.bmp (the title screen with "Start" hovered), OUT_DIR/board.bmp (a
 // dealt board of GAMEDATA_DIR/LAYOUT.lyt, or of the layout text file LAYOUT when it ends in
-// ".txt", on the play field, veils included, with the status line) and
+// ".txt", on the play field, veils included, with the status line), OUT_DIR/gameover.bmp
+// (the game-over screen over that board) and
 // OUT_DIR/symbols.bmp (every symbol on a piece: plain, under one veil and under the darkest
 // veils, three times enlarged). Nothing of the game's screens is used: this draws them
 // from the files directly, so that the art can be judged before the game can show it.
@@ -122,6 +123,10 @@ void board_screen(const Art &art, const std::string &out, const std::string &lay
     std::snprintf(status, sizeof status, "Pieces remaining: %4i", layout.count);
     textout_ex(screen_like, art.text, status, 5, 5, -1, -1);
     save(screen_like, out + "/board.bmp");
+    // The game-over screen laid over the last frame.
+    veil(screen_like, 0, 0, 128, 128);
+    textout_centre_ex(screen_like, art.text, "Game Over", 320, 240, makecol(250, 255, 250), -1);
+    save(screen_like, out + "/gameover.bmp");
     destroy_bitmap(screen_like);
 }
 
