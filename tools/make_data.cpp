@@ -16,6 +16,7 @@
 #include "art/art.h"
 #include "art/font.h"
 #include "board/layout.h"
+#include "board/layout_check.h"
 #include "board/layout_text.h"
 
 namespace {
@@ -47,6 +48,9 @@ void convert_layout(const std::string &source, const std::string &target)
     std::string error;
     if (!layout_from_text(text.str(), shape, error))
         die(source + ": " + error);
+    // The game deals whatever it is given; a shipped layout must be playable to the end.
+    for (const std::string &problem : layout_problems(shape))
+        die(source + ": " + problem);
     if (!shape.save(target.c_str()))
         die("cannot write " + target);
 }
@@ -65,8 +69,9 @@ int main(int argc, char *argv[])
     if (!text.ok())
         die(text.error());
 
-    // Sprites keep the library's mask colour where they are transparent; their smoothed
-    // edges are laid over the surface they will be drawn on.
+    // Sprites keep the library's mask colour where they are transparent. The smoothed edges of
+    // the symbols are laid over the face they are drawn on; the piece's own outer edge is
+    // dark, so its part-covered pixels are laid over dark.
     save(art::piece_face().to_sprite(art::darker(art::face_colour(), 0.8)), out + "/empty.tga");
     save(art::symbol_strip().to_sprite(art::face_colour(), 0.35), out + "/geek.tga");
     save(art::play_field().to_bitmap({0, 0, 0}), out + "/bg.tga");

@@ -357,14 +357,6 @@ void Canvas::tint(const Shape &placed, Colour towards, double amount)
         }
 }
 
-Colour Canvas::colour(int x, int y) const
-{
-    const Pixel &p = px_[index(x, y)];
-    if (p.a <= 0)
-        return {0, 0, 0};
-    return {p.r / p.a, p.g / p.a, p.b / p.a};
-}
-
 namespace {
 
 int to_byte(double v) { return static_cast<int>(std::lround(std::min(255.0, std::max(0.0, v)))); }

@@ -85,11 +85,9 @@ public:
     void cover(const Paint &paint);
     // Lays another canvas over this one with its top-left corner at (x, y).
     void draw(const Canvas &other, int x, int y, double opacity = 1.0);
-    // Multiplies each pixel's colour by `amount` (below 1 darkens) inside the shape.
+    // Moves what is painted inside the shape towards the colour by `amount` (0 to 1), as the
+    // game's veils do; transparent pixels stay transparent.
     void tint(const Shape &shape, Colour towards, double amount);
-
-    double alpha(int x, int y) const { return px_[index(x, y)].a; }
-    Colour colour(int x, int y) const;  // the colour without its coverage
 
     // An opaque 24-bit bitmap; transparent parts are laid over `under`.
     BITMAP *to_bitmap(Colour under) const;
