@@ -74,8 +74,8 @@ int main(int argc, char *argv[])
     // dark, so its part-covered pixels are laid over dark.
     save(art::piece_face().to_sprite(art::darker(art::face_colour(), 0.8)), out + "/empty.tga");
     save(art::symbol_strip().to_sprite(art::face_colour(), 0.35), out + "/geek.tga");
-    save(art::play_field().to_bitmap({0, 0, 0}), out + "/bg.tga");
-    save(art::title_picture(text).to_bitmap({0, 0, 0}), out + "/title.tga");
+    save(art::play_field().to_bitmap({0, 0, 0}, true), out + "/bg.tga");
+    save(art::title_picture(text).to_bitmap({0, 0, 0}, true), out + "/title.tga");
     if (!text.write_glyph_grid(argv[3], font_line_height))
         die(text.error());
 

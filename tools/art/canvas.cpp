@@ -363,15 +363,23 @@ int to_byte(double v) { return static_cast<int>(std::lround(std::min(255.0, std:
 
 }  // namespace
 
-BITMAP *Canvas::to_bitmap(Colour under) const
+BITMAP *Canvas::to_bitmap(Colour under, bool dither) const
 {
+    // A 4 x 4 ordered dither. 16-bit modes keep the top 5 bits of red and blue and 6 of
+    // green, dropping the rest, so adding 0 to 7.5 (0 to 3.75 for green) keeps the average.
+    static const int pattern[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     BITMAP *b = create_bitmap_ex(24, width_, height_);
     for (int y = 0; y < height_; y++)
         for (int x = 0; x < width_; x++) {
             const Pixel &p = px_[index(x, y)];
-            putpixel(b, x, y,
-                     makecol24(to_byte(p.r + under.r * (1 - p.a)), to_byte(p.g + under.g * (1 - p.a)),
-                               to_byte(p.b + under.b * (1 - p.a))));
+            double r = p.r + under.r * (1 - p.a), g = p.g + under.g * (1 - p.a), bl = p.b + under.b * (1 - p.a);
+            if (dither) {
+                double d = pattern[y % 4][x % 4] / 2.0;
+                r = std::floor(r + d);
+                g = std::floor(g + d / 2);
+                bl = std::floor(bl + d);
+            }
+            putpixel(b, x, y, makecol24(to_byte(r), to_byte(g), to_byte(bl)));
         }
     return b;
 }

@@ -89,8 +89,10 @@ public:
     // game's veils do; transparent pixels stay transparent.
     void tint(const Shape &shape, Colour towards, double amount);
 
-    // An opaque 24-bit bitmap; transparent parts are laid over `under`.
-    BITMAP *to_bitmap(Colour under) const;
+    // An opaque 24-bit bitmap; transparent parts are laid over `under`. With `dither`, a
+    // fine fixed pattern of less than one step of a 16-bit display is added, so that smooth
+    // gradients do not turn into bands when the game loads the picture into 16 bits.
+    BITMAP *to_bitmap(Colour under, bool dither = false) const;
     // A 24-bit bitmap for sprites: pixels covered less than `threshold` become the library's
     // mask colour; the others are laid over `under` (the surface the sprite will lie on)
     // where they are partly covered. Colours that would read as the mask colour are nudged.
