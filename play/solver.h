@@ -21,7 +21,10 @@ struct Solution {
 
 // Searches depth first which pieces of each value are taken together, remembering
 // positions already shown to lead nowhere; every step that is certain is taken without
-// branching. Stops with `unknown` after `node_limit` branching positions.
+// branching, and the search restarts now and then, keeping what it learnt. Stops with
+// `unknown` after `node_limit` branching positions in all. Meant for dealt boards, where a
+// value lies on a few pieces: the work per position grows with the square of that number.
+// The same board and limit always give the same answer.
 Solution solve_board(const Layout &board, long node_limit = 200000);
 
 const char *to_string(SolveResult result);
