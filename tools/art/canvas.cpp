@@ -171,13 +171,15 @@ Shape unite(const Shape &a, const Shape &b)
     return {[a, b](double x, double y) {
                 // A part whose box is further away than the other part's edge cannot be nearer:
                 // skipping it keeps unions of many detailed parts (letters) quick.
+                // Outside a part's box its distance is at least the gap to the box; inside the
+                // box nothing is known, as the point may lie deep inside the part.
                 double da = box_gap(a.bounds, x, y), db = box_gap(b.bounds, x, y);
                 if (da > db) {
                     double d = b.distance(x, y);
-                    return da > d ? d : std::min(d, a.distance(x, y));
+                    return da > 0 && da > d ? d : std::min(d, a.distance(x, y));
                 }
                 double d = a.distance(x, y);
-                return db > d ? d : std::min(d, b.distance(x, y));
+                return db > 0 && db > d ? d : std::min(d, b.distance(x, y));
             },
             joined(a.bounds, b.bounds)};
 }
@@ -365,8 +367,10 @@ int to_byte(double v) { return static_cast<int>(std::lround(std::min(255.0, std:
 
 BITMAP *Canvas::to_bitmap(Colour under, bool dither) const
 {
-    // A 4 x 4 ordered dither. 16-bit modes keep the top 5 bits of red and blue and 6 of
-    // green, dropping the rest, so adding 0 to 7.5 (0 to 3.75 for green) keeps the average.
+    // A 4 x 4 ordered dither. Loading into 16 bits keeps the top 5 bits of red and blue and
+    // 6 of green, and the display spreads 31 (63) steps over the full range: so each level
+    // is first scaled to 248 (252) and then 0 to 7.5 (0 to 3.75) is added before the cut,
+    // which keeps the average shown in 16 bits, and very nearly in 32 bits.
     static const int pattern[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
     BITMAP *b = create_bitmap_ex(24, width_, height_);
     for (int y = 0; y < height_; y++)
@@ -375,9 +379,9 @@ BITMAP *Canvas::to_bitmap(Colour under, bool dither) const
             double r = p.r + under.r * (1 - p.a), g = p.g + under.g * (1 - p.a), bl = p.b + under.b * (1 - p.a);
             if (dither) {
                 double d = pattern[y % 4][x % 4] / 2.0;
-                r = std::floor(r + d);
-                g = std::floor(g + d / 2);
-                bl = std::floor(bl + d);
+                r = std::floor(r * 248 / 255 + d);
+                g = std::floor(g * 252 / 255 + d / 2);
+                bl = std::floor(bl * 248 / 255 + d);
             }
             putpixel(b, x, y, makecol24(to_byte(r), to_byte(g), to_byte(bl)));
         }
