@@ -2,6 +2,8 @@
 // boards, its solutions replayed under the game's own rules, and boards known to be lost.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <vector>
@@ -114,6 +116,65 @@ TEST(Solver, AgreesWithTryingEveryMoveOnSmallDeals)
     EXPECT_GT(cleared, 40);
     EXPECT_GT(stuck, 40);
     EXPECT_GT(searched, 10);
+}
+
+// Every deal the game could make of a small shape, not a sample: each arrangement of the
+// dealt values over the pieces, solved and checked against trying every move.
+void check_every_deal(const Layout &shape, std::vector<unsigned char> values)
+{
+    std::vector<int> cells;
+    for (int i = 0; i < Layout::cell_count; i++)
+        if (shape.cell(i) != 0)
+            cells.push_back(i);
+    ASSERT_EQ(cells.size(), values.size());
+    std::sort(values.begin(), values.end());
+    int deals = 0, cleared = 0;
+    do {
+        Layout board = shape;
+        for (size_t k = 0; k < cells.size(); k++)
+            board.set_cell(cells[k], values[k]);
+        Layout copy = board;
+        std::map<std::vector<unsigned char>, bool> seen;
+        bool expected = clearable_by_trying_everything(copy, seen);
+        Solution solution = solve_board(board);
+        ASSERT_NE(solution.result, SolveResult::unknown) << layout_to_text(board);
+        ASSERT_EQ(solution.result == SolveResult::cleared, expected) << layout_to_text(board);
+        if (expected) {
+            ASSERT_TRUE(replays_to_empty(board, solution)) << layout_to_text(board);
+        }
+        deals++;
+        cleared += expected;
+    } while (std::next_permutation(values.begin(), values.end()));
+    // Both outcomes must occur, or the comparison proves little.
+    std::printf("%d deals, %d of them clearable\n", deals, cleared);
+    EXPECT_GT(cleared, 0);
+    EXPECT_LT(cleared, deals);
+}
+
+TEST(Solver, AgreesWithTryingEveryMoveOnEveryDealOfSmallShapes)
+{
+    // Twelve pieces: a row of six with a row of four and a stack of two on it, two symbols
+    // six times each (924 deals).
+    const char *floor12[7] = {"............", "............", "..oooooo....", "............",
+                              "............", "............", "............"};
+    const char *upper12[7] = {"............", "............", "...oooo.....", "............",
+                              "............", "............", "............"};
+    const char *top12[7] = {"............", "............", "....oo......", "............",
+                            "............", "............", "............"};
+    Layout twelve = board_from_text(layer_text(0, floor12) + layer_text(1, upper12) +
+                                    layer_text(2, top12));
+    ASSERT_EQ(twelve.count, 12);
+    check_every_deal(twelve, {1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2});
+
+    // Ten pieces in two rows with a bridge, three symbols as dealing gives them for five
+    // pairs: 1, 2, 3, 1, 2 (3150 deals).
+    const char *floor10[7] = {"............", "ooooo.......", "ooo.........", "............",
+                              "............", "............", "............"};
+    const char *upper10[7] = {"............", ".oo.........", "............", "............",
+                              "............", "............", "............"};
+    Layout ten = board_from_text(layer_text(0, floor10) + layer_text(1, upper10));
+    ASSERT_EQ(ten.count, 10);
+    check_every_deal(ten, {1, 1, 1, 1, 2, 2, 2, 2, 3, 3});
 }
 
 TEST(Solver, ClearsABoardWithNothingToChooseAndGivesItsPairs)
