@@ -286,13 +286,18 @@ Canvas::Canvas(int width, int height)
 {
 }
 
-void Canvas::fill(const Shape &placed, const Paint &paint, double opacity)
+Canvas::Area Canvas::area_of(const Shape &placed) const
 {
     Shape shape = moved(scaled(placed, 0, 0, scale_), origin_x_, origin_y_);
-    int x0 = std::max(0, static_cast<int>(std::floor(shape.bounds.x0)) - 1);
-    int y0 = std::max(0, static_cast<int>(std::floor(shape.bounds.y0)) - 1);
-    int x1 = std::min(width_ - 1, static_cast<int>(std::ceil(shape.bounds.x1)) + 1);
-    int y1 = std::min(height_ - 1, static_cast<int>(std::ceil(shape.bounds.y1)) + 1);
+    return {shape, std::max(0, static_cast<int>(std::floor(shape.bounds.x0)) - 1),
+            std::max(0, static_cast<int>(std::floor(shape.bounds.y0)) - 1),
+            std::min(width_ - 1, static_cast<int>(std::ceil(shape.bounds.x1)) + 1),
+            std::min(height_ - 1, static_cast<int>(std::ceil(shape.bounds.y1)) + 1)};
+}
+
+void Canvas::fill(const Shape &placed, const Paint &paint, double opacity)
+{
+    const auto [shape, x0, y0, x1, y1] = area_of(placed);
     for (int y = y0; y <= y1; y++)
         for (int x = x0; x <= x1; x++) {
             double cx = x + 0.5, cy = y + 0.5;
@@ -343,11 +348,7 @@ void Canvas::draw(const Canvas &other, int x, int y, double opacity)
 
 void Canvas::tint(const Shape &placed, Colour towards, double amount)
 {
-    Shape shape = moved(scaled(placed, 0, 0, scale_), origin_x_, origin_y_);
-    int x0 = std::max(0, static_cast<int>(std::floor(shape.bounds.x0)) - 1);
-    int y0 = std::max(0, static_cast<int>(std::floor(shape.bounds.y0)) - 1);
-    int x1 = std::min(width_ - 1, static_cast<int>(std::ceil(shape.bounds.x1)) + 1);
-    int y1 = std::min(height_ - 1, static_cast<int>(std::ceil(shape.bounds.y1)) + 1);
+    const auto [shape, x0, y0, x1, y1] = area_of(placed);
     for (int y = y0; y <= y1; y++)
         for (int x = x0; x <= x1; x++) {
             double k = clamp01(0.5 - shape.distance(x + 0.5, y + 0.5)) * amount;

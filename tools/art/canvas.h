@@ -104,6 +104,14 @@ private:
     };
     int index(int x, int y) const { return y * width_ + x; }
 
+    // The shape in canvas pixels, and the pixels it may touch (its bounds, one pixel wider
+    // for the smoothed edge, clipped to the canvas).
+    struct Area {
+        Shape shape;
+        int x0, y0, x1, y1;
+    };
+    Area area_of(const Shape &placed) const;
+
     int width_, height_;
     double origin_x_ = 0, origin_y_ = 0, scale_ = 1;
     std::vector<Pixel> px_;
