@@ -1,7 +1,9 @@
-// Writes the game's data files from the readable sources under data/:
-//   tilestack-data SOURCE_DIR OUT_DIR FONT_GRID
-// The pictures are drawn here in code; the layouts come from data/layouts/N.txt; the font is
-// written as a glyph grid image that the library's dat tool packs into font.dat.
+// Writes the game's data files from the readable sources under data/ and the drawing code
+// under tools/art/:
+//   tilestack-data SOURCE_DIR OUT_DIR FONT_GRID [FONT_FILE]
+// The pictures are drawn in code; the layouts come from data/layouts/N.txt; the font is
+// rendered from FONT_FILE (a scalable font, DejaVu Sans Bold by default) into the glyph grid
+// image FONT_GRID, which the library's dat tool then packs into font.dat.
 #include <allegro.h>
 
 #include <cerrno>
@@ -11,10 +13,16 @@
 #include <sstream>
 #include <string>
 
+#include "art/art.h"
+#include "art/font.h"
 #include "board/layout.h"
+#include "board/layout_check.h"
 #include "board/layout_text.h"
 
 namespace {
+
+const char *const default_font = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+constexpr int font_line_height = 16;
 
 [[noreturn]] void die(const std::string &message)
 {
@@ -29,71 +37,6 @@ void save(BITMAP *image, const std::string &path)
     destroy_bitmap(image);
 }
 
-// Placeholder pictures: the right sizes and kinds, plainly drawn.
-BITMAP *piece_face()
-{
-    BITMAP *b = create_bitmap(50, 35);
-    clear_to_color(b, makecol(255, 0, 255));
-    rectfill(b, 0, 0, 47, 32, makecol(120, 110, 90));
-    rectfill(b, 0, 0, 45, 30, makecol(245, 240, 220));
-    rect(b, 0, 0, 45, 30, makecol(90, 80, 60));
-    return b;
-}
-
-BITMAP *symbol_strip(int symbols)
-{
-    BITMAP *b = create_bitmap(27 * symbols, 27);
-    clear_to_color(b, makecol(255, 0, 255));
-    for (int s = 0; s < symbols; s++) {
-        int colour = makecol(40 + (s * 53) % 200, 40 + (s * 97) % 200, 40 + (s * 31) % 200);
-        int x = 27 * s;
-        if (s % 3 == 0)
-            circlefill(b, x + 13, 13, 10, colour);
-        else if (s % 3 == 1)
-            rectfill(b, x + 4, 4, x + 22, 22, colour);
-        else
-            triangle(b, x + 13, 3, x + 3, 23, x + 23, 23, colour);
-        char label[16];
-        std::snprintf(label, sizeof label, "%d", s + 1);
-        textout_centre_ex(b, font, label, x + 13, 10, makecol(255, 255, 255), -1);
-    }
-    return b;
-}
-
-BITMAP *plain_picture(int r, int g, int bl, const char *caption)
-{
-    BITMAP *b = create_bitmap(640, 480);
-    clear_to_color(b, makecol(r, g, bl));
-    if (caption)
-        textout_centre_ex(b, font, caption, 320, 100, makecol(255, 255, 255), -1);
-    return b;
-}
-
-// A glyph grid in the library's font format: glyphs 32..126 on a background of colour 255,
-// each in its own box, drawn from the built-in 8 x 8 font at twice its size.
-void write_font_grid(const std::string &path)
-{
-    set_color_depth(8);
-    const int w = 16, h = 16, per_row = 16, glyphs = 95;
-    BITMAP *grid = create_bitmap(1 + per_row * (w + 1), 1 + (glyphs / per_row + 1) * (h + 1));
-    clear_to_color(grid, 255);
-    BITMAP *glyph = create_bitmap(8, 8);
-    for (int i = 0; i < glyphs; i++) {
-        clear_to_color(glyph, 0);
-        char text[2] = {static_cast<char>(32 + i), 0};
-        textout_ex(glyph, font, text, 0, 0, 1, 0);
-        stretch_blit(glyph, grid, 0, 0, 8, 8, 1 + (i % per_row) * (w + 1),
-                     1 + (i / per_row) * (h + 1), w, h);
-    }
-    destroy_bitmap(glyph);
-    PALETTE palette;
-    for (int i = 0; i < 256; i++)
-        palette[i].r = palette[i].g = palette[i].b = i / 4;
-    if (save_bitmap(path.c_str(), grid, palette) != 0)
-        die("cannot write " + path);
-    destroy_bitmap(grid);
-}
-
 void convert_layout(const std::string &source, const std::string &target)
 {
     std::ifstream in(source);
@@ -105,6 +48,9 @@ void convert_layout(const std::string &source, const std::string &target)
     std::string error;
     if (!layout_from_text(text.str(), shape, error))
         die(source + ": " + error);
+    // The game deals whatever it is given; a shipped layout must be playable to the end.
+    for (const std::string &problem : layout_problems(shape))
+        die(source + ": " + problem);
     if (!shape.save(target.c_str()))
         die("cannot write " + target);
 }
@@ -113,18 +59,25 @@ void convert_layout(const std::string &source, const std::string &target)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 4)
-        die("usage: tilestack-data SOURCE_DIR OUT_DIR FONT_GRID");
+    if (argc != 4 && argc != 5)
+        die("usage: tilestack-data SOURCE_DIR OUT_DIR FONT_GRID [FONT_FILE]");
     std::string source = argv[1], out = argv[2];
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
         die("cannot start the library");
 
-    set_color_depth(32);
-    save(piece_face(), out + "/empty.tga");
-    save(symbol_strip(36), out + "/geek.tga");
-    save(plain_picture(20, 70, 50, nullptr), out + "/bg.tga");
-    save(plain_picture(20, 40, 60, "tilestack"), out + "/title.tga");
-    write_font_grid(argv[3]);
+    art::TextRenderer text(argc == 5 ? argv[4] : default_font);
+    if (!text.ok())
+        die(text.error());
+
+    // Sprites keep the library's mask colour where they are transparent. The smoothed edges of
+    // the symbols are laid over the face they are drawn on; the piece's own outer edge is
+    // dark, so its part-covered pixels are laid over dark.
+    save(art::piece_face().to_sprite(art::darker(art::face_colour(), 0.8)), out + "/empty.tga");
+    save(art::symbol_strip().to_sprite(art::face_colour(), 0.35), out + "/geek.tga");
+    save(art::play_field().to_bitmap({0, 0, 0}, true), out + "/bg.tga");
+    save(art::title_picture(text).to_bitmap({0, 0, 0}, true), out + "/title.tga");
+    if (!text.write_glyph_grid(argv[3], font_line_height))
+        die(text.error());
 
     for (int n = 0; n < 3; n++) {
         std::string name = std::to_string(n);

@@ -1,0 +1,41 @@
+// How long rating a shipped layout takes: 1000 deals dealt as the game deals them, each
+// searched to the end or to the node limit, plus the first-pair player.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include "play/rating.h"
+
+namespace {
+
+void rate_shipped_layout(benchmark::State &state)
+{
+    const std::string path = std::string(TILESTACK_GAMEDATA) + "/" +
+                             std::to_string(state.range(0)) + ".lyt";
+    Layout shape;
+    shape.clear();
+    if (!shape.load(path.c_str())) {
+        state.SkipWithError(("cannot read " + path).c_str());
+        return;
+    }
+    RatingOptions options;  // 1000 deals from seed 1, 36 symbols, the default node limit
+    Rating rating;
+    for (auto _ : state)
+        rating = rate_layout(shape, options);
+    state.counters["pieces"] = shape.count;
+    state.counters["cleared_%"] = 100.0 * rating.cleared / rating.deals;
+    state.counters["stuck_%"] = 100.0 * rating.stuck / rating.deals;
+    state.counters["unknown_%"] = 100.0 * rating.unknown / rating.deals;
+    state.counters["first_pair_%"] = 100.0 * rating.first_pair / rating.deals;
+}
+
+BENCHMARK(rate_shipped_layout)
+    ->Name("rate_1000_deals/layout")
+    ->DenseRange(0, 2)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();

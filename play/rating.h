@@ -1,0 +1,32 @@
+// How often a shape can be cleared under the game's own dealing.
+#pragma once
+
+#include <functional>
+
+#include "board/layout.h"
+
+// Plays a dealt board as a player who always takes the first pair available: the free piece
+// with the lowest cell index that has a free partner, with the lowest such partner. True
+// when that empties the board.
+bool first_pair_player_clears(Layout board);
+
+struct Rating {
+    int deals = 0;
+    int cleared = 0;        // deals the exact search clears
+    int stuck = 0;          // deals shown impossible to clear
+    int unknown = 0;        // deals the search gave up on within its node limit
+    int first_pair = 0;     // deals the first-pair player clears
+};
+
+struct RatingOptions {
+    int deals = 1000;
+    unsigned seed = 1;        // deal k is dealt right after srand(seed + k)
+    int symbols = 36;         // symbols in the game's strip
+    long node_limit = 20000;  // search positions per deal before it counts as unknown
+    // Called after each deal with the number done so far, for progress reports.
+    std::function<void(int done)> progress;
+};
+
+// Deals the shape `options.deals` times exactly as the game deals it and rates each deal.
+// The same shape and options always give the same rating.
+Rating rate_layout(const Layout &shape, const RatingOptions &options);

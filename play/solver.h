@@ -1,0 +1,30 @@
+// An exact solver for a dealt board: can every piece be taken away in matching pairs?
+// Used to rate layouts (how many random deals can be cleared) by tests and layout tools.
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include "board/layout.h"
+
+enum class SolveResult {
+    cleared,  // a sequence of pairs that empties the board exists (and is given)
+    stuck,    // no sequence of pairs empties the board
+    unknown,  // the node limit was reached before either was shown
+};
+
+struct Solution {
+    SolveResult result = SolveResult::unknown;
+    long nodes = 0;                          // positions searched
+    std::vector<std::pair<int, int>> pairs;  // cell indices taken, in order, when cleared
+};
+
+// Searches depth first which pieces of each value are taken together, remembering
+// positions already shown to lead nowhere; every step that is certain is taken without
+// branching, and the search restarts now and then, keeping what it learnt. Stops with
+// `unknown` after `node_limit` branching positions in all. Meant for dealt boards, where a
+// value lies on a few pieces: the work per position grows with the square of that number.
+// The same board and limit always give the same answer.
+Solution solve_board(const Layout &board, long node_limit = 200000);
+
+const char *to_string(SolveResult result);

@@ -1,0 +1,242 @@
+// The tilestack-layout command, run as a layout author runs it.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "board/layout.h"
+#include "board/layout_text.h"
+#include "support/files.h"
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string output;  // standard output and error together
+};
+
+std::string shell_word(const std::string &s) { return "'" + s + "'"; }
+
+ToolRun tool(const std::string &arguments)
+{
+    ToolRun run;
+    std::string command = shell_word(TILESTACK_LAYOUT_TOOL) + " " + arguments + " 2>&1";
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
+        run.output.append(chunk, n);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool has(const ToolRun &run, const std::string &text)
+{
+    return run.output.find(text) != std::string::npos;
+}
+
+// A sound little layout: four pieces on the floor, two stacked on them.
+Layout sound_layout()
+{
+    Layout b;
+    b.clear();
+    for (int x = 0; x < 4; x++)
+        b.set(x, 3, 0, 1);
+    b.set(1, 3, 1, 1);
+    b.set(2, 3, 1, 1);
+    return b;
+}
+
+std::string saved(const TempDir &dir, const std::string &name, const Layout &b)
+{
+    std::string path = dir.path(name);
+    EXPECT_TRUE(b.save(path.c_str()));
+    return path;
+}
+
+TEST(LayoutTool, HelpAndBadArguments)
+{
+    ToolRun help = tool("--help");
+    EXPECT_EQ(help.status, 0);
+    for (const char *command : {"show", "check", "from-text", "to-text", "rate"}) {
+        EXPECT_TRUE(has(help, command)) << help.output;
+        ToolRun own = tool(std::string(command) + " --help");
+        EXPECT_EQ(own.status, 0) << command;
+        EXPECT_TRUE(has(own, std::string("usage: tilestack-layout ") + command)) << own.output;
+    }
+
+    const char *bad[] = {"", "bogus", "show", "show a.lyt b.lyt", "from-text only-one",
+                         "rate", "rate a.lyt --deals 0", "rate a.lyt --deals many",
+                         "rate a.lyt --seed -1", "rate a.lyt --symbols 0", "rate a.lyt --nodes",
+                         "rate a.lyt --colour red", "rate a.lyt b.lyt"};
+    for (const char *arguments : bad) {
+        ToolRun run = tool(arguments);
+        EXPECT_EQ(run.status, 2) << arguments << "\n" << run.output;
+        EXPECT_TRUE(has(run, "tilestack-layout: ")) << arguments << "\n" << run.output;
+    }
+}
+
+TEST(LayoutTool, CheckNamesEachProblemAlone)
+{
+    TempDir dir;
+    std::string good = saved(dir, "good.lyt", sound_layout());
+    ToolRun ok = tool("check " + shell_word(good));
+    EXPECT_EQ(ok.status, 0) << ok.output;
+    EXPECT_EQ(ok.output, "");
+
+    Layout empty;
+    empty.clear();
+    Layout odd = sound_layout();
+    odd.set(9, 0, 0, 1);
+    Layout floating = sound_layout();
+    floating.set(8, 5, 2, 1);
+    floating.set(9, 5, 2, 1);
+    Layout values = sound_layout();
+    values.set(0, 3, 0, 7);
+    std::vector<unsigned char> bytes503(503, 0), bytes505(505, 0);
+    bytes505[0] = bytes505[1] = 1;
+    write_file(dir.path("short.lyt"), bytes503);
+    write_file(dir.path("long.lyt"), bytes505);
+
+    const std::pair<std::string, std::string> cases[] = {
+        {saved(dir, "empty.lyt", empty), "no pieces"},
+        {saved(dir, "odd.lyt", odd), "odd count: 7"},
+        {saved(dir, "floating.lyt", floating),
+         "2 piece(s) resting on nothing (empty cell below): (8, 5, 2), (9, 5, 2)"},
+        {saved(dir, "values.lyt", values), "1 cell(s) holding values other than 0 and 1: (0, 3, 0)"},
+        {dir.path("short.lyt"), "wrong size: 503 bytes"},
+        {dir.path("long.lyt"), "wrong size: 505 bytes"},
+        {dir.path("missing.lyt"), "cannot be read"},
+    };
+    for (const auto &[path, problem] : cases) {
+        ToolRun run = tool("check " + shell_word(path));
+        EXPECT_EQ(run.status, 1) << path << "\n" << run.output;
+        // One line naming the file and the problem.
+        EXPECT_EQ(run.output.rfind(path + ": " + problem, 0), 0u) << run.output;
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+    }
+
+    ToolRun several = tool("check " + shell_word(good) + " " + shell_word(dir.path("odd.lyt")));
+    EXPECT_EQ(several.status, 1);
+    EXPECT_FALSE(has(several, good)) << "a sound file gives no line";
+}
+
+TEST(LayoutTool, ShowPrintsTheLayersAndCount)
+{
+    TempDir dir;
+    ToolRun run = tool("show " + shell_word(saved(dir, "a.lyt", sound_layout())));
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(has(run, "layer 0\n............\n............\n............\noooo........\n"))
+        << run.output;
+    EXPECT_TRUE(has(run, "layer 1\n")) << run.output;
+    EXPECT_FALSE(has(run, "layer 2")) << "only the layers in use";
+    EXPECT_TRUE(has(run, "pieces: 6\nlayers used: 0, 1\nno problems\n")) << run.output;
+
+    Layout odd = sound_layout();
+    odd.set(11, 6, 0, 1);
+    run = tool("show " + shell_word(saved(dir, "odd.lyt", odd)));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(has(run, "problem: odd count: 7")) << run.output;
+}
+
+TEST(LayoutTool, TextFormRoundTripsRandomLayoutsExactly)
+{
+    TempDir dir;
+    std::srand(20261208);
+    for (int round = 0; round < 20; round++) {
+        std::vector<unsigned char> bytes(Layout::cell_count);
+        int density = std::rand() % 100;
+        for (unsigned char &b : bytes)
+            b = std::rand() % 100 < density ? static_cast<unsigned char>(std::rand() % 256) : 0;
+        write_file(dir.path("in.lyt"), bytes);
+
+        ToolRun text = tool("to-text " + shell_word(dir.path("in.lyt")));
+        ASSERT_EQ(text.status, 0) << text.output;
+        write_text(dir.path("in.txt"), text.output);
+        ToolRun back = tool("from-text " + shell_word(dir.path("in.txt")) + " " +
+                        shell_word(dir.path("out.lyt")));
+        ASSERT_EQ(back.status, 0) << back.output;
+        EXPECT_EQ(read_file(dir.path("out.lyt")), bytes) << "round " << round << "\n"
+                                                         << text.output;
+    }
+}
+
+TEST(LayoutTool, FromTextReportsTheBadLineAndWritesNothing)
+{
+    TempDir dir;
+    write_text(dir.path("bad.txt"), "layer 0\n............\nooo\n");
+    ToolRun run = tool("from-text " + shell_word(dir.path("bad.txt")) + " " + shell_word(dir.path("x.lyt")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(has(run, "line 3: a row needs 12 cells, this one has 3")) << run.output;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"bad.txt"});
+}
+
+TEST(LayoutTool, ShippedLayoutsComeFromTheirTextSources)
+{
+    TempDir dir;
+    for (int n = 0; n < 3; n++) {
+        std::string name = std::to_string(n);
+        ToolRun run = tool("from-text " + shell_word(std::string(TILESTACK_DATA_SOURCES) + "/layouts/" +
+                                             name + ".txt") +
+                       " " + shell_word(dir.path(name + ".lyt")));
+        ASSERT_EQ(run.status, 0) << run.output;
+        EXPECT_EQ(read_file(dir.path(name + ".lyt")),
+                  read_file(std::string(TILESTACK_GAMEDATA) + "/" + name + ".lyt"))
+            << name;
+        ToolRun check = tool("check " + shell_word(dir.path(name + ".lyt")));
+        EXPECT_EQ(check.status, 0) << check.output;
+    }
+}
+
+TEST(LayoutTool, RateGivesSharesThatFollowFromTheShape)
+{
+    TempDir dir;
+    // One pair side by side: every deal clears, whoever plays.
+    Layout pair;
+    pair.clear();
+    pair.set(0, 0, 0, 1);
+    pair.set(1, 0, 0, 1);
+    ToolRun easy = tool("rate " + shell_word(saved(dir, "pair.lyt", pair)) + " --deals 20 --symbols 5");
+    EXPECT_EQ(easy.status, 0) << easy.output;
+    EXPECT_TRUE(has(easy, "20 deals from seed 1, 5 symbols")) << easy.output;
+    EXPECT_TRUE(has(easy, "can be cleared:                 100.0 %")) << easy.output;
+    EXPECT_TRUE(has(easy, "cleared taking the first pair:  100.0 %")) << easy.output;
+
+    // One pair stacked on itself: the lower piece is never free while the upper one stays.
+    Layout stacked;
+    stacked.clear();
+    stacked.set(4, 4, 0, 1);
+    stacked.set(4, 4, 1, 1);
+    ToolRun lost = tool("rate " + shell_word(saved(dir, "stack.lyt", stacked)) + " --deals 10 --symbols 3");
+    EXPECT_EQ(lost.status, 0) << lost.output;
+    EXPECT_TRUE(has(lost, "cannot be cleared:              100.0 %")) << lost.output;
+    EXPECT_TRUE(has(lost, "cleared taking the first pair:    0.0 %")) << lost.output;
+}
+
+TEST(LayoutTool, RateIsTheSameForTheSameSeedAndReadsTheStrip)
+{
+    std::string shipped = shell_word(std::string(TILESTACK_GAMEDATA) + "/1.lyt");
+    std::string strip = shell_word(std::string(TILESTACK_GAMEDATA) + "/geek.tga");
+    ToolRun a = tool("rate " + shipped + " --deals 25 --seed 7 --strip " + strip);
+    ToolRun b = tool("rate " + shipped + " --deals 25 --seed 7 --symbols 36");
+    ASSERT_EQ(a.status, 0) << a.output;
+    EXPECT_TRUE(has(a, "36 symbols")) << a.output;
+    EXPECT_EQ(a.output, b.output) << "the strip of 36 symbols and --symbols 36 agree";
+    ToolRun c = tool("rate " + shipped + " --deals 25 --seed 8 --symbols 36");
+    EXPECT_NE(a.output, c.output) << "another seed, other deals";
+
+    TempDir dir;
+    ToolRun missing = tool("rate " + shipped + " --strip " + shell_word(dir.path("none.tga")));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(has(missing, "cannot count the symbols")) << missing.output;
+}
+
+}  // namespace

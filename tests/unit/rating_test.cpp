@@ -1,0 +1,81 @@
+// Rating a shape: the first-pair player and the shares over many deals.
+#include <gtest/gtest.h>
+
+#include "play/rating.h"
+#include "play/solver.h"
+#include "support/boards.h"
+
+namespace {
+
+// Four 1s: two free at the edges, and two stacked, so the lower one is freed only when the
+// upper one goes. Taking the two edge pieces first (the lowest cells) strands the stack.
+Layout trap()
+{
+    Layout b;
+    b.clear();
+    b.set(0, 0, 0, 1);
+    b.set(11, 0, 0, 1);
+    b.set(5, 3, 0, 1);
+    b.set(5, 3, 1, 1);
+    return b;
+}
+
+TEST(FirstPairPlayer, TakesTheLowestFreePairEvenWhenThatLoses)
+{
+    Layout b = trap();
+    EXPECT_FALSE(first_pair_player_clears(b)) << ::testing::PrintToString(b);
+    EXPECT_EQ(solve_board(b).result, SolveResult::cleared) << "pairing across the stack wins";
+
+    // A stack of 1 on 2 with the partners at the bottom edge: the first free piece, the 1 at
+    // (0, 6, 0), pairs with the top of the stack, which frees the 2 for its partner.
+    Layout fine;
+    fine.clear();
+    fine.set(5, 3, 0, 2);
+    fine.set(5, 3, 1, 1);
+    fine.set(0, 6, 0, 1);
+    fine.set(11, 6, 0, 2);
+    EXPECT_TRUE(first_pair_player_clears(fine)) << ::testing::PrintToString(fine);
+}
+
+TEST(FirstPairPlayer, EmptyBoardIsCleared)
+{
+    Layout b;
+    b.clear();
+    EXPECT_TRUE(first_pair_player_clears(b));
+}
+
+TEST(Rating, SharesAddUpAndRepeatForTheSameSeed)
+{
+    Layout shape;
+    shape.clear();
+    for (int x = 0; x < 8; x++) {
+        shape.set(x, 2, 0, 1);
+        shape.set(x, 3, 0, 1);
+    }
+    for (int x = 2; x < 6; x++)
+        shape.set(x, 2, 1, 1);
+
+    RatingOptions options;
+    options.deals = 60;
+    options.seed = 42;
+    options.symbols = 4;
+    int reported = 0;
+    options.progress = [&](int done) { reported = done; };
+    Rating first = rate_layout(shape, options);
+    EXPECT_EQ(reported, 60);
+    EXPECT_EQ(first.deals, 60);
+    EXPECT_EQ(first.cleared + first.stuck + first.unknown, 60);
+    EXPECT_LE(first.first_pair, first.cleared) << "the first-pair player never beats the search";
+    EXPECT_GT(first.cleared, 0);
+
+    Rating again = rate_layout(shape, options);
+    EXPECT_EQ(again.cleared, first.cleared);
+    EXPECT_EQ(again.stuck, first.stuck);
+    EXPECT_EQ(again.first_pair, first.first_pair);
+
+    Layout empty;
+    empty.clear();
+    EXPECT_EQ(rate_layout(empty, options).deals, 0);
+}
+
+}  // namespace

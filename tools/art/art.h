@@ -1,0 +1,45 @@
+// The game's pictures, drawn in code: the piece face, the symbols, the play field and the
+// title picture.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "art/canvas.h"
+
+namespace art {
+
+// The piece: a 50 x 35 sprite for a 50 x 35 cell pitch. Its top face is face_width x
+// face_height from the corner; the rest is the piece's thickness, seen down and to the right,
+// which is what shows of a lower layer once the next layer is drawn 10 left and 7 up.
+constexpr int piece_width = 50;
+constexpr int piece_height = 35;
+constexpr int face_width = 45;
+constexpr int face_height = 32;
+constexpr int symbol_size = 27;
+constexpr int symbol_x = 10;  // where the game puts a symbol on the face
+constexpr int symbol_y = 4;
+
+// The plain colour of the face where symbols lie; symbols are smoothed against it.
+Colour face_colour();
+Canvas piece_face();
+
+// The symbols, each symbol_size square, in the order of the strip.
+struct Symbol {
+    const char *name;
+    void (*draw)(Canvas &c);
+};
+const std::vector<Symbol> &symbol_list();
+Canvas symbol_picture(int index);  // one symbol, 0 to N - 1, symbol_size square
+Canvas symbol_strip();
+
+// The 640 x 480 play field.
+Canvas play_field();
+
+// Coverage masks of text set in a scalable font (see font.h).
+class TextRenderer;
+
+// The 640 x 480 title picture: the game's name above a clear band for the menu items.
+Canvas title_picture(TextRenderer &text);
+
+}  // namespace art
