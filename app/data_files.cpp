@@ -27,8 +27,13 @@ public:
         left_--;
         return *at_++;
     }
-    // Big-endian, as the library's datafiles store numbers.
-    unsigned be16() { return (byte() << 8) | byte(); }
+    // Big-endian, as the library's datafiles store numbers. (Each byte is read in its own
+    // statement: the operands of | may be evaluated in either order.)
+    unsigned be16()
+    {
+        const unsigned high = byte();
+        return (high << 8) | byte();
+    }
     int32_t be32()
     {
         uint32_t v = 0;
@@ -37,7 +42,11 @@ public:
         return static_cast<int32_t>(v);
     }
     // Little-endian, as TGA headers store them.
-    unsigned le16() { return byte() | (byte() << 8); }
+    unsigned le16()
+    {
+        const unsigned low = byte();
+        return low | (byte() << 8);
+    }
 
     bool skip(uint64_t n)
     {
