@@ -131,8 +131,9 @@ public:
     // Starts the game and returns once it takes input. The library centres the pointer in
     // its window a moment after start-up, which would undo any move made before; so the
     // pointer is parked inside the window away from its centre first and the game counts as ready once the
-    // pointer has been moved to (320, 240). Fails the test (and returns what it has) when
-    // that does not happen within the limit.
+    // pointer has been moved to (320, 240). If that does not happen within the limit but the
+    // game runs with its window up, the pointer is put there; otherwise the test fails (and
+    // gets what there is).
     std::unique_ptr<GameProcess> launch(const XServer &server, const std::string &folder,
                                         const std::vector<std::string> &args = {},
                                         const std::map<std::string, std::string> &env = {},
