@@ -94,6 +94,21 @@ constexpr int32_t property_id = id('p', 'r', 'o', 'p');
 constexpr int32_t nested_file_id = id('F', 'I', 'L', 'E');
 constexpr int32_t font_id = id('F', 'O', 'N', 'T');
 
+// Kinds of object the library's loader builds from their bytes (pictures, sounds, palettes):
+// it trusts the sizes they hold, so a broken one can crash it. A font file has no need of
+// them; they are refused rather than checked. Objects of other kinds are loaded as plain bytes.
+bool built_by_the_loader(int32_t type)
+{
+    static constexpr int32_t kinds[] = {
+        id('S', 'A', 'M', 'P'), id('M', 'I', 'D', 'I'), id('P', 'A', 'T', ' '),
+        id('F', 'L', 'I', 'C'), id('B', 'M', 'P', ' '), id('R', 'L', 'E', ' '),
+        id('C', 'M', 'P', ' '), id('X', 'C', 'M', 'P'), id('P', 'A', 'L', ' ')};
+    for (int32_t kind : kinds)
+        if (type == kind)
+            return true;
+    return false;
+}
+
 // Nested datafiles deeper than this are refused rather than followed.
 constexpr int max_nesting = 8;
 
@@ -116,14 +131,15 @@ const char *font_problem(Reader in)
         if (begin < 0 || last < begin || last > 0x10FFFF)
             return "its font has a character range that makes no sense";
         int bytes_per_pixel;
+        // Colour glyphs are stored as the datafile stores bitmaps: 32-bit ones as red, green
+        // and blue, with no fourth byte.
         switch (kind) {
         case 1: bytes_per_pixel = 0; break;  // one bit a pixel, rows rounded up to bytes
-        case 0:
         case 8: bytes_per_pixel = 1; break;
         case 15:
         case 16: bytes_per_pixel = 2; break;
-        case 24: bytes_per_pixel = 3; break;
-        case 32: bytes_per_pixel = 4; break;
+        case 24:
+        case 32: bytes_per_pixel = 3; break;
         default: return "its font has glyphs of an unknown kind";
         }
         for (int64_t c = begin; c <= last; c++) {
@@ -157,6 +173,10 @@ const char *objects_problem(Reader &in, int depth, bool font_first)
             in.skip(static_cast<uint64_t>(size));
             type = in.be32();
         }
+        // The library keeps its table of object loaders with -1 marking the free entries: an
+        // object of type -1 would be handed to a loader that does not exist.
+        if (type == -1)
+            return "it is not a datafile";
         in.be32();  // the object's unpacked size
         const int32_t stored_size = in.be32();
         if (in.short_read())
@@ -167,11 +187,14 @@ const char *objects_problem(Reader &in, int depth, bool font_first)
         if (!in.skip(static_cast<uint64_t>(stored_size)))
             return "it is cut short";
         Reader inside(object.here(), static_cast<size_t>(stored_size));
-        if (font_first && i == 0) {
-            if (type != font_id)
-                return "its first object is not a font";
+        if (font_first && i == 0 && type != font_id)
+            return "its first object is not a font";
+        if (type == font_id) {
+            // Every font is loaded, not only the first: each must be sound.
             if (const char *why = font_problem(inside))
                 return why;
+        } else if (built_by_the_loader(type)) {
+            return "it holds pictures, sounds or palettes, which a font file does not need";
         } else if (type == nested_file_id) {
             if (depth >= max_nesting)
                 return "it nests datafiles too deep";
