@@ -241,6 +241,8 @@ TEST(FontFileCheck, ColourFontsPassAndTheLibraryReadsThemTheSameWay)
     const Bytes file = datafile({{"FONT", colour_font_object(4, 3)}});
     ASSERT_EQ(datafile_problem(file), nullptr);
     write_file(dir.path("colour.dat"), file);
+    set_color_depth(32);  // colour glyphs are converted to the depth set when they load
+    set_color_conversion(COLORCONV_TOTAL);
     DATAFILE *loaded = load_datafile(dir.path("colour.dat").c_str());
     ASSERT_NE(loaded, nullptr);
     FONT *f = static_cast<FONT *>(loaded[0].dat);
