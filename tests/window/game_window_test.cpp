@@ -349,6 +349,8 @@ TEST_F(GameWindow, AWholeGamePlayedToItsEnd)
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_NO_FATAL_FAILURE(start_game());
     const int dealt_count = layout.count;
+    std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
+    shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/dealt-board.png");  // to look at
 
     // A piece is framed when picked and let go when clicked again.
     int a, b;
