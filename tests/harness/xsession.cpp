@@ -102,6 +102,45 @@ int Screenshot::count_near(Rgb c, int x0, int y0, int x1, int y1, int tolerance)
     return n;
 }
 
+bool under_pointer(int x, int y, int px, int py)
+{
+    // The library's pointer is 16 x 24 at most; the box leaves a little room around it.
+    return x >= px - 2 && x < px + 20 && y >= py - 2 && y < py + 26;
+}
+
+int Screenshot::differences(BITMAP *expected, int px, int py, std::string *first) const
+{
+    int n = 0;
+    for (int y = 0; y < height_ && y < expected->h; y++)
+        for (int x = 0; x < width_ && x < expected->w; x++) {
+            if (under_pointer(x, y, px, py))
+                continue;
+            const Rgb want = rgb_at(expected, x, y);
+            if (!near(at(x, y), want, 8)) {
+                if (n == 0 && first)
+                    *first = "first at (" + std::to_string(x) + ", " + std::to_string(y) +
+                             "): screen " + to_string(at(x, y)) + ", expected " +
+                             to_string(want);
+                n++;
+            }
+        }
+    return n;
+}
+
+bool Screenshot::text_line_reads(int y, const std::string &text) const
+{
+    const Rgb white = {255, 255, 255};
+    BITMAP *line = create_bitmap_ex(32, width_, 8);
+    clear_to_color(line, 0);
+    textout_ex(line, font, text.c_str(), 5, 0, makecol32(255, 255, 255), -1);
+    bool same = true;
+    for (int row = 0; row < 8 && same; row++)
+        for (int x = 0; x < width_ && same; x++)
+            same = (getpixel(line, x, row) != 0) == near(at(x, y + row), white, 10);
+    destroy_bitmap(line);
+    return same;
+}
+
 namespace {
 
 void put_u32(std::string &out, uint32_t v)

@@ -46,6 +46,13 @@ public:
     // Pixels in the rectangle whose colour is within `tolerance` of c in every component.
     int count_near(Rgb c, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1,
                    int tolerance = 8) const;
+    // Pixels that differ (by more than 8 in a component) from a picture of the screen,
+    // leaving out the box the mouse pointer may cover with its hot spot at (px, py). The
+    // first difference is described in `first`, when given.
+    int differences(BITMAP *expected, int px, int py, std::string *first = nullptr) const;
+    // Whether the text line at (5, y) reads exactly `text` in the library's built-in font,
+    // in white on anything darker.
+    bool text_line_reads(int y, const std::string &text) const;
     // Writes a PNG file; false on failure.
     bool save_png(const std::string &path) const;
 
@@ -55,6 +62,10 @@ private:
 };
 
 bool near(Rgb a, Rgb b, int tolerance = 8);
+
+// Whether (x, y) may be covered by the library's mouse pointer drawn with its hot spot at
+// (px, py): a box a little larger than the pointer.
+bool under_pointer(int x, int y, int px, int py);
 
 // A folder holding a copy of the game's data files, for a game to run in.
 class GameFolder {

@@ -295,15 +295,7 @@ const Rgb white = {255, 255, 255};
 // The status line at the top reads exactly `text` in the library's built-in font.
 bool status_reads(const Screenshot &s, const std::string &text)
 {
-    BITMAP *line = create_bitmap_ex(32, 640, 8);
-    clear_to_color(line, 0);
-    textout_ex(line, font, text.c_str(), 5, 0, makecol32(255, 255, 255), -1);
-    bool same = true;
-    for (int y = 0; y < 8 && same; y++)
-        for (int x = 0; x < 640 && same; x++)
-            same = (getpixel(line, x, y) != 0) == near(s.at(x, 5 + y), white, 10);
-    destroy_bitmap(line);
-    return same;
+    return s.text_line_reads(5, text);
 }
 
 std::string status(int layer, int count)

@@ -77,32 +77,6 @@ public:
     BITMAP *frame;  // a picture of the screen at this depth
 };
 
-bool under_pointer(int x, int y, geometry::Point p)
-{
-    return x >= p.x - 2 && x < p.x + 20 && y >= p.y - 2 && y < p.y + 26;
-}
-
-// Pixels of the screenshot that differ from the picture, but for the mouse pointer.
-int differences(const Screenshot &shot, BITMAP *expected, geometry::Point pointer,
-                std::string *first = nullptr)
-{
-    int n = 0;
-    for (int y = 0; y < 480; y++)
-        for (int x = 0; x < 640; x++) {
-            if (under_pointer(x, y, pointer))
-                continue;
-            const Rgb want = rgb_at(expected, x, y);
-            if (!near(shot.at(x, y), want, 8)) {
-                if (n == 0 && first)
-                    *first = "first at (" + std::to_string(x) + ", " + std::to_string(y) +
-                             "): screen " + to_string(shot.at(x, y)) + ", expected " +
-                             to_string(want);
-                n++;
-            }
-        }
-    return n;
-}
-
 class DepthWindow : public ::testing::TestWithParam<DepthCase> {
 protected:
     XServer server;
@@ -121,12 +95,13 @@ protected:
     void expect_screen(BITMAP *expected, geometry::Point pointer, const std::string &what,
                        GameProcess &game)
     {
-        if (desk.wait_for(
-                [&](const Screenshot &s) { return differences(s, expected, pointer) == 0; },
-                shot, 5s))
+        auto matches = [&](const Screenshot &s) {
+            return s.differences(expected, pointer.x, pointer.y) == 0;
+        };
+        if (desk.wait_for(matches, shot, 5s))
             return;
         std::string first;
-        const int n = differences(shot, expected, pointer, &first);
+        const int n = shot.differences(expected, pointer.x, pointer.y, &first);
         std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
         shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/depth-" +
                       std::to_string(GetParam().depth) + ".png");

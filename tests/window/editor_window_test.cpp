@@ -38,16 +38,7 @@ bool dialog_open(const Screenshot &s) { return dialog_pixels(s) > 5000; }
 // The status line at the top reads exactly `text` in the library's built-in font.
 bool status_reads(const Screenshot &s, const std::string &text)
 {
-    set_color_depth(32);
-    BITMAP *line = create_bitmap(640, 8);
-    clear_to_color(line, 0);
-    textout_ex(line, font, text.c_str(), 5, 0, makecol(255, 255, 255), -1);
-    bool same = true;
-    for (int y = 0; y < 8 && same; y++)
-        for (int x = 0; x < 640 && same; x++)
-            same = (getpixel(line, x, y) != 0) == near(s.at(x, 5 + y), white, 10);
-    destroy_bitmap(line);
-    return same;
+    return s.text_line_reads(5, text);
 }
 
 int differing_pixels(const Screenshot &a, const Screenshot &b)

@@ -98,33 +98,6 @@ void veil_with_game_over(BITMAP *frame)
                                   "Game Over"));
 }
 
-// Whether (x, y) may be covered by the mouse pointer drawn with its hot spot at (px, py).
-bool under_pointer(int x, int y, int px, int py)
-{
-    return x >= px - 2 && x < px + 20 && y >= py - 2 && y < py + 26;
-}
-
-// Pixels of a screenshot that differ from a picture, leaving out the mouse pointer drawn
-// with its hot spot at (px, py).
-int differences(const Screenshot &shot, BITMAP *expected, int px, int py, std::string *first)
-{
-    int n = 0;
-    for (int y = 0; y < 480; y++)
-        for (int x = 0; x < 640; x++) {
-            if (under_pointer(x, y, px, py))
-                continue;
-            Rgb want = rgb_at(expected, x, y);
-            if (!near(shot.at(x, y), want, 8)) {
-                if (n == 0 && first)
-                    *first = "first at (" + std::to_string(x) + ", " + std::to_string(y) +
-                             "): screen " + to_string(shot.at(x, y)) + ", expected " +
-                             to_string(want);
-                n++;
-            }
-        }
-    return n;
-}
-
 // Share of the screen that shows the title picture: the title screen is that picture with
 // two short words on it.
 double title_share(const Screenshot &shot)
@@ -248,12 +221,12 @@ protected:
     bool shows(BITMAP *expected, std::string &why)
     {
         auto matches = [&](const Screenshot &s) {
-            return differences(s, expected, px, py, nullptr) == 0;
+            return s.differences(expected, px, py) == 0;
         };
         if (desk.wait_for(matches, shot, 5s))
             return true;
         std::string first;
-        int n = differences(shot, expected, px, py, &first);
+        int n = shot.differences(expected, px, py, &first);
         why = std::to_string(n) + " pixels differ, " + first + ::testing::PrintToString(layout) +
               game->output();
         return false;
