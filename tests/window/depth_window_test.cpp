@@ -15,6 +15,7 @@
 #include "app/resources.h"
 #include "board/geometry.h"
 #include "board/layout.h"
+#include "harness/game_data.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
 #include "render/board_drawing.h"
@@ -35,43 +36,17 @@ struct DepthCase {
 
 const DepthCase depth_cases[] = {{16, ""}, {32, "16"}, {15, "16,32"}, {24, "16,32,15"}};
 
-// The game's pictures and font loaded into this process's `resources` at one depth, as the
-// game loads them in a window of that depth.
-class PicturesAt {
+// The game's data at one depth, and a picture of the screen to compose at that depth.
+class PicturesAt : public GameData {
 public:
     PicturesAt(const std::string &folder, int depth)
+        : GameData(folder, depth), frame(create_bitmap(640, 480))
     {
-        set_color_depth(depth);
-        set_color_conversion(COLORCONV_TOTAL);
-        resources.piece_image = load_bitmap((folder + "/empty.tga").c_str(), nullptr);
-        resources.background_image = load_bitmap((folder + "/bg.tga").c_str(), nullptr);
-        resources.symbol_strip = load_bitmap((folder + "/geek.tga").c_str(), nullptr);
-        resources.title_image = load_bitmap((folder + "/title.tga").c_str(), nullptr);
-        resources.font_file = load_datafile((folder + "/font.dat").c_str());
-        resources.game_font =
-            resources.font_file ? static_cast<FONT *>(resources.font_file[0].dat) : nullptr;
-        frame = create_bitmap(640, 480);
-        LEGACY_TEXT(text_mode(-1));
     }
     ~PicturesAt()
     {
         destroy_bitmap(frame);
-        resources.free_resources();
-        resources.piece_image = resources.background_image = nullptr;
-        resources.symbol_strip = resources.title_image = nullptr;
-        if (resources.font_file)
-            unload_datafile(resources.font_file);
-        resources.font_file = nullptr;
-        resources.game_font = nullptr;
         layout.clear();
-    }
-    PicturesAt(const PicturesAt &) = delete;
-    PicturesAt &operator=(const PicturesAt &) = delete;
-
-    bool loaded() const
-    {
-        return resources.piece_image && resources.background_image && resources.symbol_strip &&
-               resources.title_image && resources.game_font;
     }
 
     BITMAP *frame;  // a picture of the screen at this depth

@@ -15,6 +15,7 @@
 #include "board/geometry.h"
 #include "board/layout.h"
 #include "board/rules.h"
+#include "harness/game_data.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
 #include "render/board_drawing.h"
@@ -28,47 +29,6 @@ using namespace std::chrono_literals;
 
 constexpr long pinned_clock = 1700000000;  // what time() returns in the game under test
 const geometry::Point origin = geometry::board_origin(640, 480);
-
-// The game's pictures and font loaded from its folder into this process's `resources`, as
-// the game loads them in its 16-bit window, so that this process can compose what the
-// game's screen must show with the same drawing code.
-class Pictures {
-public:
-    explicit Pictures(const std::string &folder)
-    {
-        set_color_depth(16);
-        set_color_conversion(COLORCONV_TOTAL);
-        resources.piece_image = load(folder + "/empty.tga");
-        resources.background_image = load(folder + "/bg.tga");
-        resources.symbol_strip = load(folder + "/geek.tga");
-        resources.title_image = load(folder + "/title.tga");
-        resources.font_file = load_datafile((folder + "/font.dat").c_str());
-        resources.game_font =
-            resources.font_file ? static_cast<FONT *>(resources.font_file[0].dat) : nullptr;
-        LEGACY_TEXT(text_mode(-1));
-    }
-    ~Pictures()
-    {
-        resources.free_resources();
-        resources.piece_image = resources.background_image = nullptr;
-        resources.symbol_strip = resources.title_image = nullptr;
-        if (resources.font_file)
-            unload_datafile(resources.font_file);
-        resources.font_file = nullptr;
-        resources.game_font = nullptr;
-    }
-    Pictures(const Pictures &) = delete;
-    Pictures &operator=(const Pictures &) = delete;
-
-    bool loaded() const
-    {
-        return resources.piece_image && resources.background_image &&
-               resources.symbol_strip && resources.title_image && resources.game_font;
-    }
-
-private:
-    static BITMAP *load(const std::string &path) { return load_bitmap(path.c_str(), nullptr); }
-};
 
 // A 640 x 480 bitmap of this process, freed when it goes.
 struct Picture {
@@ -170,7 +130,7 @@ protected:
     XServer server;
     Desk desk{server};
     GameFolder folder;
-    Pictures pictures{folder.path()};
+    GameData pictures{folder.path()};  // as the game loads them in its 16-bit window
     Deal dealt;
     std::unique_ptr<GameProcess> game;
     Screenshot shot;

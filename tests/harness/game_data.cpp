@@ -1,0 +1,38 @@
+#include "harness/game_data.h"
+
+#include "app/resources.h"
+#include "render/legacy_text.h"
+
+GameData::GameData(const std::string &folder, int depth)
+{
+    set_color_depth(depth);
+    set_color_conversion(COLORCONV_TOTAL);
+    auto load = [&](const char *name) {
+        return load_bitmap((folder + "/" + name).c_str(), nullptr);
+    };
+    resources.piece_image = load("empty.tga");
+    resources.background_image = load("bg.tga");
+    resources.symbol_strip = load("geek.tga");
+    resources.title_image = load("title.tga");
+    resources.font_file = load_datafile((folder + "/font.dat").c_str());
+    resources.game_font =
+        resources.font_file ? static_cast<FONT *>(resources.font_file[0].dat) : nullptr;
+    LEGACY_TEXT(text_mode(-1));
+}
+
+GameData::~GameData()
+{
+    resources.free_resources();
+    resources.piece_image = resources.background_image = nullptr;
+    resources.symbol_strip = resources.title_image = nullptr;
+    if (resources.font_file)
+        unload_datafile(resources.font_file);
+    resources.font_file = nullptr;
+    resources.game_font = nullptr;
+}
+
+bool GameData::loaded() const
+{
+    return resources.piece_image && resources.background_image && resources.symbol_strip &&
+           resources.title_image && resources.game_font;
+}
