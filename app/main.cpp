@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/game_over.h"
+#include "app/input.h"
 #include "app/resources.h"
 #include "app/title_menu.h"
 #include "board/layout.h"
@@ -35,12 +36,12 @@ int main(int argc, char *argv[])
     } else {
         check_layout_files();
         while (title_menu() == 0) {
-            while (mouse_b != 0) {
-                // a button still held from the menu must not reach the game as a click
-            }
+            wait_until_buttons_up();
             load_random_layout();
             if (play_game() != 1)
                 show_game_over();
+            if (close_requested())
+                break;  // the window's close button ends the program, not just the game
         }
     }
 

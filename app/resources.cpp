@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "app/data_files.h"
+#include "app/input.h"
 #include "board/layout.h"
 #include "render/legacy_text.h"
 
@@ -92,6 +93,7 @@ void init_game()
     library_up = true;
     install_keyboard();
     install_mouse();
+    install_input();
     if (!set_display_mode(GFX_AUTODETECT_WINDOWED))
         fatal_error("Sorry!");
 

@@ -1,5 +1,6 @@
 #include "app/title_menu.h"
 
+#include "app/input.h"
 #include "app/resources.h"
 #include "board/geometry.h"
 #include "render/legacy_text.h"
@@ -11,11 +12,12 @@ TitleMenu::TitleMenu()
 
 void TitleMenu::pass()
 {
+    const InputState in = sample_input();
     BITMAP *buffer = resources.buffer;
     blit(resources.title_image, buffer, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
 
     // Only the height of the pointer matters; every row above the first item is band -1 or less.
-    hovered = geometry::floor_div(mouse_y - first_item_top, line_height);
+    hovered = geometry::floor_div(in.mouse_y - first_item_top, line_height);
     int y = first_item_top;
     for (int i = 0; i < 2; i++) {
         int colour = i == hovered ? makecol(20, 240, 170) : makecol(64, 124, 94);
@@ -32,9 +34,9 @@ void TitleMenu::pass()
         unscare_mouse();
     }
 
-    if (mouse_b != 0 && (hovered == 0 || hovered == 1))
+    if (in.mouse_b != 0 && (hovered == 0 || hovered == 1))
         choice = hovered;
-    if (key[KEY_ESC])
+    if (in.key(KEY_ESC) || in.close_requested)
         choice = 1;
 }
 

@@ -36,47 +36,53 @@ bool Editor::has_unsaved_changes() const { return !same_cells(layout, stored); }
 
 void Editor::pass()
 {
+    const InputState in = sample_input();
+    // The window's close button leaves as Escape does, from whatever the editor was doing.
+    if (in.close_requested && stage != Stage::left) {
+        leave_or_stay();
+        return;
+    }
     switch (stage) {
     case Stage::editing:
-        edit();
+        edit(in);
         break;
     case Stage::releasing_p:
-        if (!key[KEY_P])
+        if (!in.key(KEY_P))
             trial_play();
         break;
     case Stage::releasing_escape:
-        if (!key[KEY_ESC])
+        if (!in.key(KEY_ESC))
             leave_or_stay();
         break;
     case Stage::settling:
-        if (key[KEY_ESC] || key[KEY_P]) {
+        if (in.key(KEY_ESC) || in.key(KEY_P)) {
             if (needs_redraw)
                 show_frame();
             break;
         }
         stage = Stage::editing;
-        edit();
+        edit(in);
         break;
     case Stage::left:
         break;
     }
 }
 
-void Editor::edit()
+void Editor::edit(const InputState &in)
 {
-    if (key[KEY_ESC]) {
+    if (in.key(KEY_ESC)) {
         stage = Stage::releasing_escape;
         return;
     }
     if (needs_redraw)
         show_frame();
-    handle_stroke();
+    handle_stroke(in);
 
     int previous_layer = current_layer;
-    read_layer_keys();
-    read_file_keys();
+    read_layer_keys(in);
+    read_file_keys(in);
     // A dialog that just closed has put the editor into settling; P waits for that.
-    if (stage == Stage::editing && key[KEY_P])
+    if (stage == Stage::editing && in.key(KEY_P))
         stage = Stage::releasing_p;
     if (current_layer != previous_layer)
         needs_redraw = true;
@@ -136,9 +142,9 @@ void Editor::draw_layers()
 
 // A stroke places or removes according to the first cell of the grid it meets, and acts on a
 // cell once each time the pointer enters it. Only the left button counts.
-void Editor::handle_stroke()
+void Editor::handle_stroke(const InputState &in)
 {
-    if (!(mouse_b & 1)) {
+    if (!(in.mouse_b & 1)) {
         last_cell = {-1, -1};
         press_spent = false;
         return;
@@ -147,7 +153,7 @@ void Editor::handle_stroke()
         return;
 
     const int z = current_layer;
-    const geometry::Point cell = geometry::cell_under(origin, mouse_x, mouse_y, z);
+    const geometry::Point cell = geometry::cell_under(origin, in.mouse_x, in.mouse_y, z);
     if (!geometry::inside_grid(cell))
         return;
     if (last_cell.x == -1 && last_cell.y == -1)
@@ -170,41 +176,35 @@ void Editor::handle_stroke()
 // ---------------------------------------------------------------------------------------------
 // Keys
 
-void Editor::read_layer_keys()
+void Editor::read_layer_keys(const InputState &in)
 {
     for (int z = 0; z < Layout::layers; z++)
-        if (key[layer_keys[z]]) {
+        if (in.key(layer_keys[z])) {
             current_layer = z;
             return;
         }
 }
 
-void Editor::read_file_keys()
+void Editor::read_file_keys(const InputState &in)
 {
-    if (key[KEY_S]) {
-        if (!save_latch) {
-            save_dialog();
-            save_latch = true;
-        }
-    } else {
-        save_latch = false;
-    }
+    if (save_key.pressed(in.key(KEY_S)))
+        save_dialog();
+    if (load_key.pressed(in.key(KEY_L)))
+        load_dialog();
+}
 
-    if (key[KEY_L]) {
-        if (!load_latch) {
-            load_dialog();
-            load_latch = true;
-        }
-    } else {
-        load_latch = false;
-    }
+// The file selector on the path buffer, which starts at the current folder every time.
+int Editor::choose_file(const char *title)
+{
+    std::strcpy(path, ".");
+    clear_keybuf();  // keys pressed in the editor must not be typed into the selector
+    DialogInput dialog;
+    return select_file(title, path, "LYT", path_size, 500, 350);
 }
 
 void Editor::save_dialog()
 {
-    std::strcpy(path, ".");
-    clear_keybuf();  // keys pressed in the editor must not be typed into the selector
-    int chosen = select_file("Save layout", path, "LYT", path_size, 500, 350);
+    int chosen = choose_file("Save layout");
     after_modal();
     if (chosen == 0)
         return;
@@ -216,9 +216,7 @@ void Editor::save_dialog()
 
 void Editor::load_dialog()
 {
-    std::strcpy(path, ".");
-    clear_keybuf();
-    int chosen = select_file("Load layout", path, "LYT", path_size, 500, 350);
+    int chosen = choose_file("Load layout");
     after_modal();
     if (chosen == 0)
         return;
@@ -229,12 +227,20 @@ void Editor::load_dialog()
     needs_redraw = true;
 }
 
+// The library's message box: 1 for the first button, 2 for the second.
+int Editor::message_box(const char *s1, const char *s2, const char *s3, const char *b1,
+                        const char *b2, int c1, int c2)
+{
+    clear_keybuf();  // keys pressed in the editor must not answer the box
+    DialogInput dialog;
+    return ask(s1, s2, s3, b1, b2, c1, c2);
+}
+
 // A message box naming the file in the path buffer, closed with its one button.
 void Editor::tell(const char *what, const char *why)
 {
     std::string name = fit_path(path, message_width, font);
-    clear_keybuf();
-    ask(what, name.c_str(), why, "OK", nullptr, 0, 0);
+    message_box(what, name.c_str(), why, "OK", nullptr, 0, 0);
     after_modal();
 }
 
@@ -254,10 +260,13 @@ void Editor::leave_or_stay()
         stage = Stage::left;
         return;
     }
-    clear_keybuf();
-    int answer = ask("The layout has changes that are not saved.",
-                     "Leave the editor without saving them?", nullptr, "&Leave", "&Stay", 'l',
-                     's');
+    // A close request is answered by this question: the close button used while it is open
+    // closes it as Stay does.
+    forget_close_request();
+    int answer = message_box("The layout has changes that are not saved.",
+                             "Leave the editor without saving them?", nullptr, "&Leave", "&Stay",
+                             'l', 's');
+    forget_close_request();
     if (answer == 1) {
         stage = Stage::left;
         return;
@@ -266,14 +275,15 @@ void Editor::leave_or_stay()
     after_modal();
 }
 
-// A key or button still held when a modal screen returns was pressed for that screen: it
-// must not act again here. S and L are latched, a held press makes no stroke until it is
-// released, and Escape and P are waited out.
+// A key or button pressed in a modal screen was pressed for that screen: it must not act
+// again here. Presses already let go are forgotten; of those still held, S and L are latched,
+// a held press makes no stroke until it is released, and Escape and P are waited out.
 void Editor::after_modal()
 {
-    save_latch = key[KEY_S] != 0;
-    load_latch = key[KEY_L] != 0;
-    press_spent = (mouse_b & 1) != 0;
+    const InputState held = discard_pending_input();
+    save_key.hold(held.key(KEY_S));
+    load_key.hold(held.key(KEY_L));
+    press_spent = (held.mouse_b & 1) != 0;
     last_cell = {-1, -1};
     stage = Stage::settling;
 }
@@ -294,12 +304,6 @@ std::string fit_path(const char *path, int max_width, const FONT *f)
 void edit_layouts()
 {
     Editor editor;
-    while (!editor.has_left()) {
-        // Where the platform delivers input only when asked, ask on every pass.
-        if (keyboard_needs_poll())
-            poll_keyboard();
-        if (mouse_needs_poll())
-            poll_mouse();
+    while (!editor.has_left())
         editor.pass();
-    }
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "app/input.h"
 #include "board/geometry.h"
 #include "board/layout.h"
 
@@ -41,8 +42,8 @@ struct Editor {
     int stroke_value = 0;                    // what the current stroke writes: 1 place, 0 remove
     geometry::Point last_cell = {-1, -1};    // the cell the stroke last entered, or (-1, -1)
     bool press_spent = false;                // the button held now was pressed in a modal screen
-    bool save_latch = false;                 // S was down on the previous pass
-    bool load_latch = false;                 // L was down on the previous pass
+    Latch save_key;                          // S, one dialog per press
+    Latch load_key;                          // L, one dialog per press
     char path[path_size];                    // the name handed to and filled in by the selector
     Layout stored;                           // as last saved or loaded (empty on entry)
     Stage stage = Stage::editing;
@@ -58,16 +59,19 @@ struct Editor {
     bool has_unsaved_changes() const;
 
 private:
-    void edit();
+    void edit(const InputState &in);
     void show_frame();
     void draw_layers();
-    void handle_stroke();
-    void read_layer_keys();
-    void read_file_keys();
+    void handle_stroke(const InputState &in);
+    void read_layer_keys(const InputState &in);
+    void read_file_keys(const InputState &in);
+    int choose_file(const char *title);
     void save_dialog();
     void load_dialog();
     void trial_play();
     void leave_or_stay();
+    int message_box(const char *s1, const char *s2, const char *s3, const char *b1,
+                    const char *b2, int c1, int c2);
     void tell(const char *what, const char *why);
     void after_modal();
 };
@@ -76,5 +80,6 @@ private:
 // keeping its end (the file name) and marking the cut with "...".
 std::string fit_path(const char *path, int max_width, const FONT *f);
 
-// Runs the editor on the global layout until the user leaves with Escape.
+// Runs the editor on the global layout until the user leaves with Escape or the window's
+// close button.
 void edit_layouts();

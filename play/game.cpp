@@ -15,21 +15,22 @@ Game::Game(Deal d)
 
 void Game::pass()
 {
+    const InputState in = sample_input();
     switch (stage) {
     case Stage::playing:
         if (needs_redraw)
             show_frame();
         else if (needs_end_test)
             run_end_tests();
-        handle_mouse();
-        read_keys();
+        handle_mouse(in);
+        read_keys(in);
         if (result != 0) {
             stage = Stage::releasing_escape;
-            finish_when_escape_is_up();
+            finish_when_escape_is_up(in);
         }
         break;
     case Stage::releasing_escape:
-        finish_when_escape_is_up();
+        finish_when_escape_is_up(in);
         break;
     case Stage::over:
         break;
@@ -67,17 +68,12 @@ void Game::run_end_tests()
 
 // A press acts once, on the first pass that sees any button down, at the pointer position of
 // that pass; the next press counts only after a pass has seen all buttons up.
-void Game::handle_mouse()
+void Game::handle_mouse(const InputState &in)
 {
-    if (mouse_b == 0) {
-        button_latch = false;
+    if (!button_latch.pressed(in.mouse_b != 0))
         return;
-    }
-    if (button_latch)
-        return;
-    button_latch = true;
 
-    int hit = piece_at(layout, origin, mouse_x, mouse_y);
+    int hit = piece_at(layout, origin, in.mouse_x, in.mouse_y);
     if (hit == -1)
         return;
     if (selected_cell == -1) {
@@ -95,18 +91,19 @@ void Game::handle_mouse()
     // Another symbol: the first piece stays picked and nothing is redrawn.
 }
 
-// The keys come last in the pass, so they override whatever the end tests decided.
-void Game::read_keys()
+// The keys come last in the pass, so they override whatever the end tests decided. The
+// close button ends the game as Escape does.
+void Game::read_keys(const InputState &in)
 {
-    if (key[KEY_ESC])
+    if (in.key(KEY_ESC) || in.close_requested)
         result = 1;
-    else if (key[KEY_F1])
+    else if (in.key(KEY_F1))
         result = 2;
 }
 
-void Game::finish_when_escape_is_up()
+void Game::finish_when_escape_is_up(const InputState &in)
 {
-    if (key[KEY_ESC])
+    if (in.key(KEY_ESC) && !in.close_requested)
         return;
     stage = Stage::over;
     std::vector<unsigned char>().swap(dealt.pair_list);  // the only allocation of a game

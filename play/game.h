@@ -3,6 +3,7 @@
 // pair can be taken any more, or on Escape or F1.
 #pragma once
 
+#include "app/input.h"
 #include "board/geometry.h"
 #include "play/deal.h"
 
@@ -18,7 +19,7 @@ struct Game {
     int selected_cell = -1;      // the piece the player picked, or -1
     bool needs_redraw = true;    // compose and show a frame on the next pass
     bool needs_end_test = true;  // run the end tests on the next pass without a frame
-    bool button_latch = false;   // a press has been handled and no pass has seen all buttons up
+    Latch button_latch;          // a press has been handled and no pass has seen all buttons up
     int result = 0;              // 0 while playing; then 1 Escape, 2 cleared or F1, 3 blocked
     Stage stage = Stage::playing;
 
@@ -34,12 +35,13 @@ struct Game {
 private:
     void show_frame();
     void run_end_tests();
-    void handle_mouse();
-    void read_keys();
-    void finish_when_escape_is_up();
+    void handle_mouse(const InputState &in);
+    void read_keys(const InputState &in);
+    void finish_when_escape_is_up(const InputState &in);
 };
 
 // Deals `layout` and plays it. Returns 1 when the layout held no piece or Escape was pressed,
 // 2 when the board was cleared or F1 was pressed, 3 when no two free pieces match any more.
 // Returns only once Escape is up, so that the press that ended the game acts nowhere else.
+// The window's close button ends the game at once with 1; close_requested() then tells why.
 int play_game();

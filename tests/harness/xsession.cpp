@@ -303,31 +303,32 @@ void Desk::move(int x, int y)
     pause(std::chrono::milliseconds(20));
 }
 
-// The library takes in X events in batches on a thread of its own, and the game polls the
-// button state it leaves. A press and its release that arrive in one batch look like no
-// press at all, so each is held long enough for a batch and a pass of the loop to pass
-// between them, even on a busy machine.
-constexpr std::chrono::milliseconds button_hold(120);
+// The game records every press, however short, so events need no holding. A short pause
+// after each one keeps the next event out of the same batch of the library's input thread,
+// which takes in X events about every 10 ms: two presses in one batch read as one press.
+constexpr std::chrono::milliseconds batch_gap(30);
 
 void Desk::press(int button)
 {
     XTestFakeButtonEvent(display_, button, True, CurrentTime);
     XSync(display_, False);
-    pause(button_hold);
+    pause(batch_gap);
 }
 
 void Desk::release(int button)
 {
     XTestFakeButtonEvent(display_, button, False, CurrentTime);
     XSync(display_, False);
-    pause(button_hold);
+    pause(batch_gap);
 }
 
 void Desk::click(int x, int y, int button)
 {
     move(x, y);
-    press(button);
-    release(button);
+    XTestFakeButtonEvent(display_, button, True, CurrentTime);
+    XTestFakeButtonEvent(display_, button, False, CurrentTime);
+    XSync(display_, False);
+    pause(batch_gap);
 }
 
 void Desk::key_down(const char *keysym_name)
@@ -335,7 +336,7 @@ void Desk::key_down(const char *keysym_name)
     KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
     XTestFakeKeyEvent(display_, code, True, CurrentTime);
     XSync(display_, False);
-    pause(button_hold);
+    pause(batch_gap);
 }
 
 void Desk::key_up(const char *keysym_name)
@@ -343,14 +344,10 @@ void Desk::key_up(const char *keysym_name)
     KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
     XTestFakeKeyEvent(display_, code, False, CurrentTime);
     XSync(display_, False);
-    pause(button_hold);
+    pause(batch_gap);
 }
 
-void Desk::tap(const char *keysym_name)
-{
-    key_down(keysym_name);
-    key_up(keysym_name);
-}
+void Desk::tap(const char *keysym_name) { tap_quickly(keysym_name); }
 
 void Desk::type(const std::string &text)
 {
@@ -388,7 +385,7 @@ void Desk::tap_quickly(const char *keysym_name, int times)
         XTestFakeKeyEvent(display_, code, True, CurrentTime);
         XTestFakeKeyEvent(display_, code, False, CurrentTime);
         XSync(display_, False);
-        pause(std::chrono::milliseconds(25));
+        pause(batch_gap);
     }
 }
 

@@ -120,14 +120,13 @@ public:
     void move(int x, int y);
     void press(int button = 1);
     void release(int button = 1);
-    // Moves to (x, y), presses and releases with a short pause between, so a polling loop
-    // sees the press.
+    // Moves to (x, y), then presses and releases back to back, as a quick tap does.
     void click(int x, int y, int button = 1);
     void key_down(const char *keysym_name);
     void key_up(const char *keysym_name);
-    void tap(const char *keysym_name);
+    void tap(const char *keysym_name);  // down and up back to back
     void type(const std::string &text);  // printable ASCII, one tap per character
-    // Short taps of one key, for the library's dialogs, which read buffered key presses.
+    // Taps of one key, down and up back to back.
     void tap_quickly(const char *keysym_name, int times = 1);
 
     Screenshot grab(int width = 640, int height = 480);

@@ -321,4 +321,55 @@ TEST_F(EditorWindow, EscapeWithoutChangesLeavesOnceReleasedWithoutAQuestion)
     EXPECT_EQ(e.status, 0);
 }
 
+// Clicks and key presses as quick as a touchpad tap: down and up back to back, taken in by
+// the library in one batch, still act once each.
+TEST_F(EditorWindow, QuickTapsActOnceEach)
+{
+    start();
+    const auto click_cell = [&](int x, int y) {
+        desk.click(cell_x(x, 0) + 25, cell_y(y, 0) + 17);
+        park_pointer();
+    };
+    click_cell(4, 4);
+    ASSERT_TRUE(see([](const Screenshot &s) {
+        return status_reads(s, status(0, 1)) && face_at(s, 4, 4, 0);
+    })) << "a quick click places one piece";
+    click_cell(4, 4);
+    ASSERT_TRUE(see([](const Screenshot &s) {
+        return status_reads(s, status(0, 0)) && !face_at(s, 4, 4, 0);
+    })) << "and a second one on it takes it away";
+
+    // S opens the selector once: cancelled, it does not open again.
+    desk.tap("s");
+    ASSERT_TRUE(see(dialog_open)) << game->output();
+    desk.tap("Escape");
+    ASSERT_TRUE(see([](const Screenshot &s) { return !dialog_open(s); }));
+    Desk::pause(300ms);
+    shot = desk.grab();
+    EXPECT_FALSE(dialog_open(shot));
+    EXPECT_TRUE(game->running()) << "the Escape that cancelled must not end the editor";
+
+    // P starts a trial game on two pieces; Escape ends it and only it.
+    click_cell(0, 0);
+    click_cell(11, 6);
+    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 2)); }));
+    desk.tap("p");
+    ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) == 0; }))
+        << "the trial game did not start\n" << game->output();
+    desk.tap("Escape");
+    ASSERT_TRUE(see([](const Screenshot &s) {
+        return frame_pixels(s) > 5000 && status_reads(s, status(0, 2));
+    })) << "back in the editor";
+    Desk::pause(200ms);
+    EXPECT_TRUE(game->running());
+
+    // Escape asks about the unsaved pieces; L leaves.
+    desk.tap("Escape");
+    ASSERT_TRUE(see(dialog_open)) << game->output();
+    desk.tap("l");
+    const Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+}
+
 }  // namespace

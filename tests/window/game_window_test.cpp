@@ -158,17 +158,28 @@ protected:
         std::srand(pinned_clock);  // the game's random numbers, followed from here on
     }
 
-    // Clicks "Start" and follows the game in replaying its random numbers: the layout file
-    // it picks and the deal. Returns once the first frame of the game is on screen.
-    void start_game()
+    // Where the middle of a title menu item lies: 0 "Start", 1 "Exit".
+    static geometry::Point menu_item(int item)
     {
         const int line_height = text_height(resources.game_font) * 3 / 2;
-        px = 320;
-        py = 180 + line_height / 2;
-        desk.move(px, py);
-        desk.press();
-        Desk::pause(100ms);  // the game starts on the release; the menu must see the press
-        desk.release();
+        return {320, 180 + item * line_height + line_height / 2};
+    }
+
+    // Clicks "Start" (held a while, or a quick tap) and follows the game in replaying its
+    // random numbers: the layout file it picks and the deal. Returns once the first frame of
+    // the game is on screen.
+    void start_game(bool quick = false)
+    {
+        px = menu_item(0).x;
+        py = menu_item(0).y;
+        if (quick) {
+            desk.click(px, py);
+        } else {
+            desk.move(px, py);
+            desk.press();
+            Desk::pause(100ms);  // the game starts on the release
+            desk.release();
+        }
         const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
         ASSERT_TRUE(layout.load(name.c_str()));
         ASSERT_TRUE(deal(layout, resources.symbol_strip->w / 27, dealt));
@@ -356,6 +367,61 @@ TEST_F(GameWindow, F1EndsTheGameWithTheGameOverScreen)
     EXPECT_GT(game_over_text_pixels(shot), 50);
     EXPECT_TRUE(desk.wait_for(is_title_screen, shot)) << "then the title screen";
     EXPECT_TRUE(game->running());
+}
+
+// Clicks and key presses as quick as a touchpad tap: down and up back to back, taken in by
+// the library in one batch, still act once each.
+TEST_F(GameWindow, QuickTapsActOnceEach)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    for (int round = 0; round < 20; round++) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ASSERT_NO_FATAL_FAILURE(start_game(true));
+        desk.tap("Escape");
+        ASSERT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
+    }
+
+    ASSERT_NO_FATAL_FAILURE(start_game(true));
+    int a, b;
+    ASSERT_TRUE(free_pair(a, b)) << ::testing::PrintToString(layout);
+    const geometry::Point on_a = point_on(a), on_b = point_on(b);
+    ASSERT_NE(on_a.x, -1);
+    ASSERT_NE(on_b.x, -1);
+    auto quick_click = [&](int cell, int selected, const char *what) {
+        const geometry::Point p = cell == a ? on_a : on_b;
+        px = p.x;
+        py = p.y;
+        desk.click(p.x, p.y);
+        Picture frame;
+        compose_frame(frame.bitmap, dealt, selected);
+        expect_screen(frame.bitmap, what);
+    };
+    ASSERT_NO_FATAL_FAILURE(quick_click(a, a, "the picked piece framed"));
+    ASSERT_NO_FATAL_FAILURE(quick_click(a, -1, "the picked piece let go"));
+    ASSERT_NO_FATAL_FAILURE(quick_click(a, a, "the picked piece framed again"));
+    layout.set_cell(a, 0);
+    layout.set_cell(b, 0);
+    ASSERT_NO_FATAL_FAILURE(quick_click(b, -1, "the pair removed"));
+
+    desk.tap("F1");
+    EXPECT_TRUE(desk.wait_for([](const Screenshot &s) { return game_over_text_pixels(s) > 50; },
+                              shot))
+        << "F1 shows the game-over screen";
+    ASSERT_TRUE(desk.wait_for(is_title_screen, shot));
+    EXPECT_TRUE(game->running());
+}
+
+TEST_F(GameWindow, QuickClickOnExitEndsTheProgramEveryTime)
+{
+    for (int round = 0; round < 20; round++) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        game = desk.launch(server, folder.path());
+        ASSERT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
+        desk.click(menu_item(1).x, menu_item(1).y);
+        const Exit e = game->wait(5s);
+        ASSERT_TRUE(e.exited) << game->output();
+        EXPECT_EQ(e.status, 0);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,271 @@
+#include "app/input.h"
+
+#include <atomic>
+#include <chrono>
+
+namespace {
+
+// ---- What the library's input thread records ------------------------------------------------
+
+// One button or key: the number of times it went down or up. Odd while it is down. Written
+// by the input thread alone; the key repeat of a held key is not a new press.
+struct Switch {
+    std::atomic<unsigned> changes{0};
+};
+
+constexpr int mouse_buttons = 3;  // left, right, middle: bits 0, 1 and 2 of mouse_b
+constexpr int remembered_presses = 8;
+
+struct Position {
+    std::atomic<int> x{0}, y{0};
+};
+
+Switch buttons[mouse_buttons];
+Position press_positions[mouse_buttons][remembered_presses];  // by press number
+Switch keys[KEY_MAX];
+std::atomic<unsigned> close_requests{0};
+
+// A press or release seen by the input thread; a press while already down is ignored.
+void record(Switch &s, bool down)
+{
+    const unsigned n = s.changes.load(std::memory_order_relaxed);
+    if ((n % 2 == 1) != down)
+        s.changes.store(n + 1, std::memory_order_release);
+}
+
+// Called by the library on its input thread: only a few words are written here.
+void on_mouse(int flags)
+{
+    static const int down_flags[mouse_buttons] = {MOUSE_FLAG_LEFT_DOWN, MOUSE_FLAG_RIGHT_DOWN,
+                                                  MOUSE_FLAG_MIDDLE_DOWN};
+    static const int up_flags[mouse_buttons] = {MOUSE_FLAG_LEFT_UP, MOUSE_FLAG_RIGHT_UP,
+                                                MOUSE_FLAG_MIDDLE_UP};
+    for (int b = 0; b < mouse_buttons; b++) {
+        const unsigned n = buttons[b].changes.load(std::memory_order_relaxed);
+        if ((flags & down_flags[b]) && n % 2 == 0) {
+            Position &at = press_positions[b][n / 2 % remembered_presses];
+            at.x.store(mouse_x, std::memory_order_relaxed);
+            at.y.store(mouse_y, std::memory_order_relaxed);
+        }
+        if (flags & down_flags[b])
+            record(buttons[b], true);
+        if (flags & up_flags[b])
+            record(buttons[b], false);
+    }
+}
+END_OF_STATIC_FUNCTION(on_mouse)
+
+void on_key(int scancode)
+{
+    record(keys[scancode & 0x7F], (scancode & 0x80) == 0);
+}
+END_OF_STATIC_FUNCTION(on_key)
+
+void on_close() { close_requests.fetch_add(1, std::memory_order_release); }
+END_OF_STATIC_FUNCTION(on_close)
+
+// ---- What the screens have taken in ---------------------------------------------------------
+
+// The main thread's reading of one Switch.
+class SwitchReader {
+public:
+    // Whether the switch reads as down on this sample; `took_press` says that a press was
+    // taken in, whose number is then `last_press`. `held` is the library's own state now.
+    bool read(const Switch &s, bool held, bool &took_press)
+    {
+        const unsigned n = s.changes.load(std::memory_order_acquire);
+        took_press = false;
+        if (n != taken_ && shown_down_ && shown_before_counted_) {
+            // The library sets its own state a moment before it calls the callback: the press
+            // counted now is the one already shown.
+            taken_ = n;
+        } else if (n != taken_ && !shown_down_) {
+            // A press (and maybe its release) since the last sample. Two presses between two
+            // samples read as one: a pass is far shorter than the time between two presses
+            // of a hand, so they can only be a bounce, or a double click that these screens
+            // have no use for; taking each would select and let go of a piece in one go.
+            taken_ = n;
+            took_press = shown_down_ = true;
+            shown_before_counted_ = false;
+            return true;
+        } else if (n != taken_) {
+            if (taken_ % 2 == 1)
+                taken_++;  // the release of the press shown down last time
+            if (n != taken_) {
+                // Let go and pressed again: it reads as up once, so the screen sees the new
+                // press as a press and not as the old one still held.
+                shown_down_ = false;
+                return false;
+            }
+        }
+        return show(held, n);
+    }
+
+    // Takes in everything recorded so far without reporting it as a press; true when the
+    // switch is held down now.
+    bool discard(const Switch &s, bool held)
+    {
+        taken_ = s.changes.load(std::memory_order_acquire);
+        return show(held, taken_);
+    }
+
+    // The number of the last press taken in.
+    unsigned last_press() const { return (taken_ - 1) / 2; }
+
+private:
+    // Down when the library says it is held, or the changes taken in leave it down.
+    bool show(bool held, unsigned changes)
+    {
+        shown_down_ = held || changes % 2 == 1;
+        shown_before_counted_ = shown_down_ && changes % 2 == 0;
+        return shown_down_;
+    }
+
+    unsigned taken_ = 0;  // changes taken in so far
+    bool shown_down_ = false;
+    bool shown_before_counted_ = false;  // shown down from the library's state alone
+};
+
+SwitchReader button_readers[mouse_buttons];
+SwitchReader key_readers[KEY_MAX];
+unsigned close_requests_forgotten = 0;
+
+void sample_mouse(InputState &in)
+{
+    in.mouse_x = mouse_x;
+    in.mouse_y = mouse_y;
+    in.mouse_b = 0;
+    bool placed = false;
+    for (int b = 0; b < mouse_buttons; b++) {
+        bool took_press;
+        if (button_readers[b].read(buttons[b], (mouse_b >> b) & 1, took_press))
+            in.mouse_b |= 1 << b;
+        if (took_press && !placed) {
+            const Position &at =
+                press_positions[b][button_readers[b].last_press() % remembered_presses];
+            in.mouse_x = at.x.load(std::memory_order_relaxed);
+            in.mouse_y = at.y.load(std::memory_order_relaxed);
+            placed = true;
+        }
+    }
+}
+
+void poll_if_needed()
+{
+    if (keyboard_needs_poll())
+        poll_keyboard();
+    if (mouse_needs_poll())
+        poll_mouse();
+}
+
+// ---- The library's dialogs ------------------------------------------------------------------
+
+// The file selector and the message boxes run their own loops and read the mouse through
+// these hooks while a DialogInput lives. A button of a dialog acts only if it sees the button down on more than one
+// of its own reads, so a quick press reads as down there for a moment of real time. A close
+// request closes the dialog as Escape does, once per request.
+constexpr auto dialog_press_time = std::chrono::milliseconds(40);
+InputState dialog_mouse;
+std::chrono::steady_clock::time_point dialog_press_until;
+unsigned close_requests_sent_to_dialogs = 0;
+
+int dialog_mouse_b()
+{
+    const unsigned requests = close_requests.load(std::memory_order_acquire);
+    if (requests != close_requests_forgotten && requests != close_requests_sent_to_dialogs) {
+        close_requests_sent_to_dialogs = requests;
+        simulate_keypress((KEY_ESC << 8) | 27);
+    }
+    poll_if_needed();
+    const int before = dialog_mouse.mouse_b;
+    const int x = dialog_mouse.mouse_x, y = dialog_mouse.mouse_y;
+    const auto now = std::chrono::steady_clock::now();
+    sample_mouse(dialog_mouse);
+    if (dialog_mouse.mouse_b & ~before)
+        dialog_press_until = now + dialog_press_time;
+    else if (before && !dialog_mouse.mouse_b && now < dialog_press_until) {
+        dialog_mouse.mouse_b = before;  // a quick press, still shown down where it went down
+        dialog_mouse.mouse_x = x;
+        dialog_mouse.mouse_y = y;
+    }
+    return dialog_mouse.mouse_b;
+}
+
+int dialog_mouse_x() { return dialog_mouse.mouse_b ? dialog_mouse.mouse_x : mouse_x; }
+int dialog_mouse_y() { return dialog_mouse.mouse_b ? dialog_mouse.mouse_y : mouse_y; }
+
+}  // namespace
+
+void install_input()
+{
+    LOCK_FUNCTION(on_mouse);
+    LOCK_FUNCTION(on_key);
+    LOCK_FUNCTION(on_close);
+    LOCK_VARIABLE(buttons);
+    LOCK_VARIABLE(press_positions);
+    LOCK_VARIABLE(keys);
+    LOCK_VARIABLE(close_requests);
+    mouse_callback = on_mouse;
+    keyboard_lowlevel_callback = on_key;
+    set_close_button_callback(on_close);
+}
+
+DialogInput::DialogInput()
+    : saved_b_(gui_mouse_b), saved_x_(gui_mouse_x), saved_y_(gui_mouse_y)
+{
+    dialog_mouse = discard_pending_input();
+    gui_mouse_b = dialog_mouse_b;
+    gui_mouse_x = dialog_mouse_x;
+    gui_mouse_y = dialog_mouse_y;
+}
+
+DialogInput::~DialogInput()
+{
+    gui_mouse_b = saved_b_;
+    gui_mouse_x = saved_x_;
+    gui_mouse_y = saved_y_;
+}
+
+InputState sample_input()
+{
+    poll_if_needed();
+    InputState in;
+    sample_mouse(in);
+    for (int k = 0; k < KEY_MAX; k++) {
+        bool took_press;
+        in.keys[k] = key_readers[k].read(keys[k], key[k] != 0, took_press);
+    }
+    in.close_requested = close_requested();
+    return in;
+}
+
+InputState discard_pending_input()
+{
+    poll_if_needed();
+    InputState in;
+    in.mouse_x = mouse_x;
+    in.mouse_y = mouse_y;
+    for (int b = 0; b < mouse_buttons; b++)
+        if (button_readers[b].discard(buttons[b], (mouse_b >> b) & 1))
+            in.mouse_b |= 1 << b;
+    for (int k = 0; k < KEY_MAX; k++)
+        in.keys[k] = key_readers[k].discard(keys[k], key[k] != 0);
+    in.close_requested = close_requested();
+    return in;
+}
+
+void wait_until_buttons_up()
+{
+    while (sample_input().mouse_b != 0) {
+    }
+}
+
+bool close_requested()
+{
+    return close_requests.load(std::memory_order_acquire) != close_requests_forgotten;
+}
+
+void forget_close_request()
+{
+    close_requests_forgotten = close_requests.load(std::memory_order_acquire);
+}

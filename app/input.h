@@ -1,0 +1,81 @@
+// Mouse, keyboard and the window's close button, as the screens read them: the one place that
+// knows how the library delivers input.
+//
+// The library takes in X events on a thread of its own, in batches about 10 ms apart, and
+// keeps only the current state in mouse_b and key[]. A press released within one batch (a
+// touchpad tap, a quick finger) comes and goes between two passes of a polling loop and is
+// never seen there. Its callbacks see every press, so they are recorded here, and each pass
+// of a screen takes one sample in which such a press reads as down on exactly one pass, at
+// the position where it happened.
+//
+// Where no callback runs (the unit tests, which install no input drivers and write the
+// globals themselves), a sample is just the globals.
+#pragma once
+
+#include <allegro.h>
+
+// What one pass of a screen sees of the input.
+struct InputState {
+    int mouse_x = 0;  // the pointer; for a press taken in by this sample, where it went down
+    int mouse_y = 0;
+    int mouse_b = 0;  // buttons down (bit 0 left, 1 right, 2 middle): held now, or pressed
+                      // since the previous sample even if already let go
+    bool keys[KEY_MAX] = {};     // the same for each key, by scancode
+    bool close_requested = false;  // the window's close button was used and not yet forgotten
+
+    bool key(int scancode) const { return keys[scancode]; }
+};
+
+// Turns a held key or button into one press: true on the first pass that sees it down after
+// a pass that saw it up.
+class Latch {
+public:
+    bool pressed(bool down)
+    {
+        const bool first = down && !held_;
+        held_ = down;
+        return first;
+    }
+    // Marks a key or button held now as already used, so that it counts again only after it
+    // has been let go (a press made in a dialog must not act again when it closes).
+    void hold(bool down) { held_ = down; }
+
+private:
+    bool held_ = false;
+};
+
+// Hooks the library's mouse, keyboard and close-button callbacks. Call after install_keyboard
+// and install_mouse.
+void install_input();
+
+// While one lives, the library's own dialogs (the file selector, message boxes) read the mouse
+// through this module too, so that a quick click reaches their buttons, and a close request
+// closes them as Escape does. Presses made before it are not theirs.
+class DialogInput {
+public:
+    DialogInput();
+    ~DialogInput();
+    DialogInput(const DialogInput &) = delete;
+    DialogInput &operator=(const DialogInput &) = delete;
+
+private:
+    int (*saved_b_)();
+    int (*saved_x_)();
+    int (*saved_y_)();
+};
+
+// The input for one pass. Takes in every press recorded since the previous sample.
+InputState sample_input();
+
+// Forgets every press not yet taken in, keeping what is held down now, which it returns (a
+// modal screen that used them has closed, or a pause in which no input is read is over).
+InputState discard_pending_input();
+
+// Spins until no mouse button is down, so that a button still held from one screen does not
+// reach the next as a click.
+void wait_until_buttons_up();
+
+// The close button was used: on every screen it ends the program (in the editor, after the
+// question about unsaved changes). It stays requested until forgotten.
+bool close_requested();
+void forget_close_request();
