@@ -469,24 +469,51 @@ std::unique_ptr<GameProcess> Desk::launch(const XServer &server, const std::stri
     return game;
 }
 
+Window Desk::game_window()
+{
+    Window root_return, parent, *children = nullptr, shown = 0;
+    unsigned int n = 0;
+    if (XQueryTree(display_, DefaultRootWindow(display_), &root_return, &parent, &children, &n)) {
+        for (unsigned int i = 0; i < n; i++) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(display_, children[i], &a) && a.map_state == IsViewable)
+                shown = children[i];
+        }
+        if (children)
+            XFree(children);
+    }
+    return shown;
+}
+
+bool Desk::request_close()
+{
+    const Window window = game_window();
+    if (!window)
+        return false;
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, window, False, NoEventMask, &event);
+    XSync(display_, False);
+    pause(batch_gap);
+    return true;
+}
+
 bool Desk::window_size(int &width, int &height, std::chrono::milliseconds limit)
 {
     auto deadline = std::chrono::steady_clock::now() + limit;
     width = height = 0;
     for (;;) {
-        Window root_return, parent, *children = nullptr;
-        unsigned int n = 0;
-        if (XQueryTree(display_, DefaultRootWindow(display_), &root_return, &parent, &children,
-                       &n)) {
-            for (unsigned int i = 0; i < n; i++) {
-                XWindowAttributes a;
-                if (XGetWindowAttributes(display_, children[i], &a) && a.map_state == IsViewable) {
-                    width = a.width;
-                    height = a.height;
-                }
+        if (const Window window = game_window()) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(display_, window, &a)) {
+                width = a.width;
+                height = a.height;
             }
-            if (children)
-                XFree(children);
         }
         if (width > 0 || std::chrono::steady_clock::now() > deadline)
             return width > 0;

@@ -149,12 +149,16 @@ public:
                                         const std::map<std::string, std::string> &env = {},
                                         const std::vector<std::string> &launcher = {},
                                         std::chrono::milliseconds limit = std::chrono::seconds(10));
+    // What the window manager sends when the window's close button is clicked: a
+    // WM_DELETE_WINDOW message to the game's top-level window. False when there is none.
+    bool request_close();
     // Where the pointer is now, in root coordinates.
     void pointer(int &x, int &y);
 
     static void pause(std::chrono::milliseconds t);
 
 private:
+    Window game_window();  // the top-level window shown, or 0
     Display *display_;
 };
 

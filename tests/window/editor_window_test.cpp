@@ -372,4 +372,33 @@ TEST_F(EditorWindow, QuickTapsActOnceEach)
     EXPECT_EQ(e.status, 0);
 }
 
+// The window's close button leaves the editor as Escape does: with unsaved changes it asks
+// first, and Stay keeps the editor; an open file selector closes as cancelled first.
+TEST_F(EditorWindow, TheCloseButtonLeavesAsEscapeDoes)
+{
+    start();
+    press_cell(4, 4, 0, status(0, 1));
+    park_pointer();
+    ASSERT_TRUE(desk.request_close());
+    ASSERT_TRUE(see(dialog_open)) << "the question about unsaved changes\n" << game->output();
+    desk.tap("s");
+    ASSERT_TRUE(see([](const Screenshot &s) {
+        return !dialog_open(s) && status_reads(s, status(0, 1));
+    }));
+    Desk::pause(300ms);
+    shot = desk.grab();
+    EXPECT_FALSE(dialog_open(shot)) << "the request is forgotten once answered";
+    EXPECT_TRUE(game->running());
+
+    // Nothing unsaved: the close button closes the open selector, then the editor.
+    press_cell(4, 4, 0, status(0, 0));
+    park_pointer();
+    desk.tap("l");
+    ASSERT_TRUE(see(dialog_open)) << game->output();
+    ASSERT_TRUE(desk.request_close());
+    const Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+}
+
 }  // namespace

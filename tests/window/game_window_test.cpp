@@ -424,4 +424,22 @@ TEST_F(GameWindow, QuickClickOnExitEndsTheProgramEveryTime)
     }
 }
 
+// The window's close button ends the program from the title screen and from a game, with no
+// game-over screen.
+TEST_F(GameWindow, TheCloseButtonEndsTheProgram)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_TRUE(desk.request_close());
+    Exit e = game->wait(5s);
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(start_game(true));
+    ASSERT_TRUE(desk.request_close());
+    e = game->wait(1s);  // well within the 1.5 s a game-over screen would stand
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+}
+
 }  // namespace
