@@ -11,8 +11,8 @@ RUN_PACKAGES="cmake g++ make pkgconf liballegro4-dev libfreetype-dev fonts-dejav
 # input injection for the real-window tests, pixman for a benchmark baseline, valgrind for the
 # memory check of the real game, clang and its runtime libraries for the fuzz targets, and
 # for the installed game: Debian's packaging tools (the .deb and its dependencies) and the
-# validators of desktop entries, AppStream metainfo and man pages.
-TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev libpixman-1-dev valgrind clang libclang-rt-14-dev dpkg-dev desktop-file-utils appstream man-db groff-base"
+# validators of desktop entries, AppStream metainfo, man pages and PNG files.
+TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev libpixman-1-dev valgrind clang libclang-rt-14-dev dpkg-dev desktop-file-utils appstream man-db groff-base pngcheck"
 
 # Installs whichever of the named packages are missing, through apt-get as root or sudo.
 ensure_packages() {
