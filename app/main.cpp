@@ -11,6 +11,11 @@
 #include "board/layout.h"
 #include "editor/editor.h"
 #include "play/game.h"
+#include "tilestack_icon.xpm"  // drawn by the data tool at build time
+
+// The picture the library gives the window it makes at start-up (the library defines it
+// without declaring it).
+extern void *allegro_icon;
 
 namespace {
 
@@ -29,6 +34,7 @@ int main(int argc, char *argv[])
 {
     (void)argv;  // only the number of arguments matters
     std::srand(std::time(nullptr));
+    allegro_icon = tilestack_icon;  // before init_game, which makes the window
     init_game();
 
     if (argc > 1) {

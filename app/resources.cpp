@@ -1,5 +1,7 @@
 #include "app/resources.h"
 
+#include <xalleg.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -88,6 +90,9 @@ BITMAP *load_image(const char *name)
 
 void init_game()
 {
+    // The library makes its window in allegro_init: named from then on, so that the desktop
+    // matches it to the game's menu entry and icon.
+    xwin_set_window_name("tilestack", "tilestack");
     if (allegro_init() != 0)
         fatal_error("Sorry! tilestack needs a graphical display (is DISPLAY set?).");
     library_up = true;

@@ -5,11 +5,14 @@ TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${TILESTACK_BUILD_DIR:-$TOP/build}
 
 # Packages needed to build and start the game.
-RUN_PACKAGES="cmake g++ make pkgconf liballegro4-dev libfreetype-dev fonts-dejavu-core"
+# zlib writes the PNG icons the desktop shows.
+RUN_PACKAGES="cmake g++ make pkgconf liballegro4-dev libfreetype-dev fonts-dejavu-core zlib1g-dev"
 # Extra packages the tests and benchmarks need: the test frameworks, a headless X server with
 # input injection for the real-window tests, pixman for a benchmark baseline, valgrind for the
-# memory check of the real game, clang and its runtime libraries for the fuzz targets.
-TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev zlib1g-dev libpixman-1-dev valgrind clang libclang-rt-14-dev"
+# memory check of the real game, clang and its runtime libraries for the fuzz targets, and
+# for the installed game: Debian's packaging tools (the .deb and its dependencies) and the
+# validators of desktop entries, AppStream metainfo, man pages and PNG files.
+TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev libpixman-1-dev valgrind clang libclang-rt-14-dev dpkg-dev desktop-file-utils appstream man-db groff-base pngcheck"
 
 # Installs whichever of the named packages are missing, through apt-get as root or sudo.
 ensure_packages() {
@@ -39,18 +42,73 @@ ensure_packages() {
         || { echo "error: could not install ${missing[*]}" >&2; exit 1; }
 }
 
-# Configures a build folder once (with any extra cmake arguments), then builds it
-# incrementally, showing only what the compiler says.
+# What ./run builds: the game, its data files and the layout tool, none of the tests.
+PLAY_TARGETS="tilestack gamedata tilestack-layout"
+
+# Whether the folder holds a complete configuration (the last cmake run there succeeded)
+# made with every one of the given cmake options (-DNAME=VALUE or -DNAME:TYPE=VALUE);
+# options not named keep whatever value the folder has.
+configured_with() {
+    local dir=$1
+    shift
+    [ -f "$dir/tilestack-configured" ] && [ -f "$dir/CMakeCache.txt" ] || return 1
+    local arg name value
+    for arg in "$@"; do
+        case $arg in
+        -D*=*) ;;
+        *) continue ;;
+        esac
+        arg=${arg#-D}
+        name=${arg%%=*}
+        name=${name%%:*}
+        value=${arg#*=}
+        [ "$(sed -n "s/^$name:[A-Z]*=//p" "$dir/CMakeCache.txt")" = "$value" ] || return 1
+    done
+}
+
+# Configures a build folder (with any extra cmake options, and those in TILESTACK_CMAKE_ARGS)
+# unless it already holds a complete configuration with those options, then builds it
+# incrementally: the targets named in BUILD_TARGETS, or everything. One line says each step;
+# otherwise only what cmake and the compiler have to say is shown.
 build_in() {
     local dir=$1
     shift
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$TOP" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null \
-            || { echo "error: cmake configure failed in $dir" >&2; exit 1; }
+    local args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+    # Compiled objects are shared between build folders where ccache is installed.
+    command -v ccache >/dev/null 2>&1 && args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    # shellcheck disable=SC2206  # extra options are words, split on purpose
+    args+=("$@" ${TILESTACK_CMAKE_ARGS:-})
+    if ! configured_with "$dir" "${args[@]}"; then
+        echo "Configuring the build in $dir"
+        mkdir -p "$dir" || exit 1
+        # Gone until this configure succeeds, so a failed or interrupted one is redone.
+        rm -f "$dir/tilestack-configured"
+        if ! cmake -S "$TOP" -B "$dir" "${args[@]}" >"$dir/configure.log" 2>&1; then
+            cat "$dir/configure.log" >&2
+            echo "error: cmake configure failed in $dir" >&2
+            exit 1
+        fi
+        printf '%s\n' "${args[@]}" >"$dir/tilestack-configured"
     fi
-    cmake --build "$dir" -j "$(nproc)" 2>&1 \
-        | grep -v -E '^\[ *[0-9]+%\]|^(make|gmake)\[[0-9]+\]: (Entering|Leaving)|^Generating the game' \
-        ; [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "error: build failed in $dir" >&2; exit 1; }
+    local targets=()
+    [ -n "${BUILD_TARGETS:-}" ] && targets=(--target $BUILD_TARGETS)
+    cmake --build "$dir" -j "$(nproc)" "${targets[@]}" 2>&1 | awk -v dir="$dir" '
+        /^\[ *[0-9]+%\] Building / {
+            if (!building) print "Building in " dir " (the first time takes a few minutes)"
+            building = 1; fflush(); next
+        }
+        /^\[ *[0-9]+%\] (Generating|Drawing) / { sub(/^\[ *[0-9]+%\] /, ""); print; fflush(); next }
+        /^\[ *[0-9]+%\]/ { next }
+        /^(make|gmake)\[[0-9]+\]: (Entering|Leaving)/ { next }
+        /^Consolidate compiler generated dependencies/ { next }
+        /^-- (Configuring done|Generating done|Build files have been written)/ { next }
+        { print; fflush() }'
+    [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "error: build failed in $dir" >&2; exit 1; }
 }
 
-build() { build_in "$BUILD_DIR"; }
+# The build for playing, in build/ (./run): only what playing needs. A folder that ./test
+# configured with the tests serves as well and keeps its tests.
+build_for_play() { BUILD_TARGETS=$PLAY_TARGETS build_in "$BUILD_DIR"; }
+
+# The build with every test and benchmark (./test).
+build() { build_in "$BUILD_DIR" -DTILESTACK_TESTS=ON -DTILESTACK_BENCH=ON; }

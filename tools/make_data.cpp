@@ -4,12 +4,18 @@
 // The pictures are drawn in code; the layouts come from data/layouts/N.txt; the font is
 // rendered from FONT_FILE (a scalable font, DejaVu Sans Bold by default) into the glyph grid
 // image FONT_GRID, which the library's dat tool then packs into font.dat.
+//   tilestack-data --icons ICON_DIR WINDOW_ICON SIZE...
+// draws the game's icon as PNG files of each SIZE for the desktop's hicolor theme
+// (ICON_DIR/NxN/apps/tilestack.png) and as the XPM picture WINDOW_ICON, C source that the
+// game compiles in for its window.
 #include <allegro.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -18,6 +24,7 @@
 #include "board/layout.h"
 #include "board/layout_check.h"
 #include "board/layout_text.h"
+#include "png_file.h"
 
 namespace {
 
@@ -55,12 +62,96 @@ void convert_layout(const std::string &source, const std::string &target)
         die("cannot write " + target);
 }
 
+// The icon as an XPM picture in C source: the array `name`. Pixels less than half covered are
+// transparent; the others keep their colour.
+std::string xpm_text(const art::Canvas &icon, const std::string &name)
+{
+    // Characters that need no escape in a C string.
+    const std::string alphabet =
+        ".#abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+@$%&*=-;:>,<'/|~^";
+    const std::vector<unsigned char> rgba = icon.to_rgba();
+    const int n = icon.width() * icon.height();
+    std::vector<long> colour_of(n);  // -1 for transparent
+    std::map<long, int> colours;
+    for (int i = 0; i < n; i++) {
+        const unsigned char *p = &rgba[4 * i];
+        colour_of[i] = p[3] < 128 ? -1 : (p[0] << 16 | p[1] << 8 | p[2]);
+        colours.emplace(colour_of[i], 0);
+    }
+    const int per_pixel = colours.size() <= alphabet.size() ? 1 : 2;
+    if (colours.size() > alphabet.size() * alphabet.size())
+        die("the icon has too many colours for its XPM picture");
+    std::map<long, std::string> code;
+    int k = 0;
+    for (auto &entry : colours) {
+        std::string c(1, alphabet[k % alphabet.size()]);
+        if (per_pixel == 2)
+            c += alphabet[k / alphabet.size()];
+        code[entry.first] = c;
+        k++;
+    }
+
+    std::ostringstream out;
+    out << "/* XPM */\n/* The game's icon, drawn by tilestack-data. */\n"
+        << "static const char *" << name << "[] = {\n"
+        << "\"" << icon.width() << ' ' << icon.height() << ' ' << colours.size() << ' '
+        << per_pixel << "\",\n";
+    for (const auto &[colour, c] : code) {
+        char spec[24];
+        if (colour < 0)
+            std::snprintf(spec, sizeof spec, "None");
+        else
+            std::snprintf(spec, sizeof spec, "#%06lX", colour);
+        out << "\"" << c << " c " << spec << "\",\n";
+    }
+    for (int y = 0; y < icon.height(); y++) {
+        out << '"';
+        for (int x = 0; x < icon.width(); x++)
+            out << code[colour_of[y * icon.width() + x]];
+        out << (y + 1 < icon.height() ? "\",\n" : "\"\n");
+    }
+    out << "};\n";
+    return out.str();
+}
+
+void write_icons(const std::string &icon_dir, const std::string &window_icon,
+                 const std::vector<int> &sizes)
+{
+    for (int size : sizes) {
+        const std::string folder =
+            icon_dir + "/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        const art::Canvas icon = art::game_icon(size);
+        if (!write_png(folder + "/tilestack.png", size, size, 4, icon.to_rgba()))
+            die("cannot write " + folder + "/tilestack.png");
+    }
+    std::ofstream out(window_icon, std::ios::trunc);
+    out << xpm_text(art::game_icon(art::window_icon_size), "tilestack_icon");
+    out.close();
+    if (!out)
+        die("cannot write " + window_icon);
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc >= 4 && std::string(argv[1]) == "--icons") {
+        std::vector<int> sizes;
+        for (int i = 4; i < argc; i++) {
+            char *end;
+            long size = std::strtol(argv[i], &end, 10);
+            if (*end || size < 1 || size > 1024)
+                die(std::string("not an icon size: ") + argv[i]);
+            sizes.push_back(static_cast<int>(size));
+        }
+        write_icons(argv[2], argv[3], sizes);
+        return 0;
+    }
     if (argc != 4 && argc != 5)
-        die("usage: tilestack-data SOURCE_DIR OUT_DIR FONT_GRID [FONT_FILE]");
+        die("usage: tilestack-data SOURCE_DIR OUT_DIR FONT_GRID [FONT_FILE]\n"
+            "       tilestack-data --icons ICON_DIR WINDOW_ICON SIZE...");
     std::string source = argv[1], out = argv[2];
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
         die("cannot start the library");

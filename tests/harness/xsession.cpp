@@ -3,6 +3,8 @@
 
 #include "harness/xsession.h"
 
+#include "png_file.h"
+
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <X11/extensions/XTest.h>
@@ -10,7 +12,6 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -141,56 +142,25 @@ bool Screenshot::text_line_reads(int y, const std::string &text) const
     return same;
 }
 
-namespace {
-
-void put_u32(std::string &out, uint32_t v)
+double Screenshot::share_like(BITMAP *picture, int step) const
 {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out += static_cast<char>((v >> shift) & 0xff);
+    int same = 0, all = 0;
+    for (int y = 0; y < height_ && y < picture->h; y += step)
+        for (int x = 0; x < width_ && x < picture->w; x += step, all++)
+            same += near(at(x, y), rgb_at(picture, x, y), 8);
+    return all ? static_cast<double>(same) / all : 0;
 }
-
-void put_chunk(std::string &out, const char *type, const std::string &data)
-{
-    put_u32(out, static_cast<uint32_t>(data.size()));
-    std::string body = std::string(type, 4) + data;
-    out += body;
-    put_u32(out, static_cast<uint32_t>(
-                     crc32(0, reinterpret_cast<const Bytef *>(body.data()), body.size())));
-}
-
-}  // namespace
 
 bool Screenshot::save_png(const std::string &path) const
 {
-    std::string raw;
-    raw.reserve((width_ * 3 + 1) * height_);
-    for (int y = 0; y < height_; y++) {
-        raw += '\0';  // no filter
-        for (int x = 0; x < width_; x++) {
-            Rgb c = at(x, y);
-            raw += static_cast<char>(c.r);
-            raw += static_cast<char>(c.g);
-            raw += static_cast<char>(c.b);
-        }
+    std::vector<unsigned char> bytes;
+    bytes.reserve(pixels_.size() * 3);
+    for (const Rgb &c : pixels_) {
+        bytes.push_back(static_cast<unsigned char>(c.r));
+        bytes.push_back(static_cast<unsigned char>(c.g));
+        bytes.push_back(static_cast<unsigned char>(c.b));
     }
-    uLongf packed_size = compressBound(raw.size());
-    std::string packed(packed_size, '\0');
-    if (compress2(reinterpret_cast<Bytef *>(packed.data()), &packed_size,
-                  reinterpret_cast<const Bytef *>(raw.data()), raw.size(), 9) != Z_OK)
-        return false;
-    packed.resize(packed_size);
-
-    std::string png = "\x89PNG\r\n\x1a\n";
-    std::string header;
-    put_u32(header, width_);
-    put_u32(header, height_);
-    header += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB, no interlace
-    put_chunk(png, "IHDR", header);
-    put_chunk(png, "IDAT", packed);
-    put_chunk(png, "IEND", "");
-    std::ofstream out(path, std::ios::binary);
-    out << png;
-    return static_cast<bool>(out);
+    return write_png(path, width_, height_, 3, bytes);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -209,7 +179,7 @@ GameFolder::GameFolder()
 GameProcess::GameProcess(const XServer *server, const std::string &folder,
                          const std::vector<std::string> &args,
                          const std::map<std::string, std::string> &env,
-                         const std::vector<std::string> &launcher)
+                         const std::vector<std::string> &launcher, const std::string &program)
 {
     log_path_ = log_dir_.path("output.txt");
     std::string empty_path = log_dir_.path("bin");
@@ -238,7 +208,7 @@ GameProcess::GameProcess(const XServer *server, const std::string &folder,
         for (const auto &[name, value] : env)
             setenv(name.c_str(), value.c_str(), 1);
         std::vector<std::string> words = launcher;
-        words.push_back(game_binary());
+        words.push_back(program.empty() ? game_binary() : program);
         words.insert(words.end(), args.begin(), args.end());
         std::vector<char *> argv;
         for (std::string &w : words)
@@ -442,10 +412,11 @@ std::unique_ptr<GameProcess> Desk::launch(const XServer &server, const std::stri
                                           const std::vector<std::string> &args,
                                           const std::map<std::string, std::string> &env,
                                           const std::vector<std::string> &launcher,
-                                          std::chrono::milliseconds limit)
+                                          std::chrono::milliseconds limit,
+                                          const std::string &program)
 {
     move(600, 20);  // inside the window, where the library will take it from
-    auto game = std::make_unique<GameProcess>(&server, folder, args, env, launcher);
+    auto game = std::make_unique<GameProcess>(&server, folder, args, env, launcher, program);
     auto deadline = std::chrono::steady_clock::now() + limit;
     int x = 0, y = 0;
     while (std::chrono::steady_clock::now() < deadline && game->running()) {

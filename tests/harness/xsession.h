@@ -53,6 +53,9 @@ public:
     // Whether the text line at (5, y) reads exactly `text` in the library's built-in font,
     // in white on anything darker.
     bool text_line_reads(int y, const std::string &text) const;
+    // Share of the pixels, every `step`-th in each direction, that are within 8 in every
+    // component of the same pixel of a picture of the screen.
+    double share_like(BITMAP *picture, int step = 4) const;
     // Writes a PNG file; false on failure.
     bool save_png(const std::string &path) const;
 
@@ -90,11 +93,13 @@ struct Exit {
 class GameProcess {
 public:
     // `launcher`, when given, is a command the game is started through (as valgrind and its
-    // options), with the game binary and its arguments after it.
+    // options), with the game binary and its arguments after it. `program`, when given, is
+    // run instead of the built game binary (an installed copy of the game).
     GameProcess(const XServer *server, const std::string &folder,
                 const std::vector<std::string> &args = {},
                 const std::map<std::string, std::string> &env = {},
-                const std::vector<std::string> &launcher = {});
+                const std::vector<std::string> &launcher = {},
+                const std::string &program = "");
     ~GameProcess();  // kills the game if it still runs
     GameProcess(const GameProcess &) = delete;
     GameProcess &operator=(const GameProcess &) = delete;
@@ -148,7 +153,8 @@ public:
                                         const std::vector<std::string> &args = {},
                                         const std::map<std::string, std::string> &env = {},
                                         const std::vector<std::string> &launcher = {},
-                                        std::chrono::milliseconds limit = std::chrono::seconds(10));
+                                        std::chrono::milliseconds limit = std::chrono::seconds(10),
+                                        const std::string &program = "");
     // What the window manager sends when the window's close button is clicked: a
     // WM_DELETE_WINDOW message to the game's top-level window. False when there is none.
     bool request_close();

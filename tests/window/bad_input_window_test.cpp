@@ -158,14 +158,7 @@ public:
     bool loaded() const { return background && title && fonts; }
     FONT *game_font() const { return static_cast<FONT *>(fonts[0].dat); }
 
-    bool is_title_screen(const Screenshot &s) const
-    {
-        int same = 0;
-        for (int y = 0; y < 480; y += 4)
-            for (int x = 0; x < 640; x += 4)
-                same += near(s.at(x, y), rgb_at(title, x, y), 8);
-        return same > 0.97 * 160 * 120;
-    }
+    bool is_title_screen(const Screenshot &s) const { return s.share_like(title) > 0.97; }
 
     // The top of the play screen, where no piece is drawn, shows the background under the
     // veils of the layers below the top one and reads "Pieces remaining: n"; on the game-over

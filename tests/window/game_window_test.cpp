@@ -58,17 +58,11 @@ void veil_with_game_over(BITMAP *frame)
                                   "Game Over"));
 }
 
-// Share of the screen that shows the title picture: the title screen is that picture with
-// two short words on it.
-double title_share(const Screenshot &shot)
+// The title screen is the title picture with two short words on it.
+bool is_title_screen(const Screenshot &shot)
 {
-    int same = 0;
-    for (int y = 0; y < 480; y += 2)
-        for (int x = 0; x < 640; x += 2)
-            same += near(shot.at(x, y), rgb_at(resources.title_image, x, y), 8);
-    return same / (320.0 * 240.0);
+    return shot.share_like(resources.title_image, 2) > 0.97;
 }
-bool is_title_screen(const Screenshot &shot) { return title_share(shot) > 0.97; }
 
 // Pixels in the band of the "Game Over" text drawn in its colour. Under the veil nothing
 // else on the screen is that light.

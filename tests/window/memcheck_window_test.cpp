@@ -135,14 +135,7 @@ protected:
 
 BITMAP *title_picture = nullptr;
 
-bool is_title_screen(const Screenshot &s)
-{
-    int same = 0;
-    for (int y = 0; y < 480; y += 4)
-        for (int x = 0; x < 640; x += 4)
-            same += near(s.at(x, y), rgb_at(title_picture, x, y), 8);
-    return same > 0.97 * 160 * 120;
-}
+bool is_title_screen(const Screenshot &s) { return s.share_like(title_picture) > 0.97; }
 
 // A point at which the rules pick the piece in `cell`, or {-1, -1}.
 geometry::Point point_on(int cell)

@@ -23,6 +23,8 @@ constexpr int symbol_y = 4;
 // The plain colour of the face where symbols lie; symbols are smoothed against it.
 Colour face_colour();
 Canvas piece_face();
+// Paints the piece with its corner at the canvas's origin, at the canvas's scale.
+void paint_piece(Canvas &c);
 
 // The symbols, each symbol_size square, in the order of the strip.
 struct Symbol {
@@ -41,5 +43,11 @@ class TextRenderer;
 
 // The 640 x 480 title picture: the game's name above a clear band for the menu items.
 Canvas title_picture(TextRenderer &text);
+
+// The game's icon, size x size with a transparent background: a stack of three pieces with
+// a symbol on the top one.
+Canvas game_icon(int size);
+// The size of the window's icon.
+constexpr int window_icon_size = 48;
 
 }  // namespace art

@@ -410,4 +410,18 @@ BITMAP *Canvas::to_sprite(Colour under, double threshold) const
     return b;
 }
 
+std::vector<unsigned char> Canvas::to_rgba() const
+{
+    std::vector<unsigned char> bytes;
+    bytes.reserve(px_.size() * 4);
+    for (const Pixel &p : px_) {
+        const double a = p.a > 0 ? p.a : 1;
+        bytes.push_back(static_cast<unsigned char>(to_byte(p.r / a)));
+        bytes.push_back(static_cast<unsigned char>(to_byte(p.g / a)));
+        bytes.push_back(static_cast<unsigned char>(to_byte(p.b / a)));
+        bytes.push_back(static_cast<unsigned char>(to_byte(p.a * 255)));
+    }
+    return bytes;
+}
+
 }  // namespace art

@@ -97,6 +97,9 @@ public:
     // mask colour; the others are laid over `under` (the surface the sprite will lie on)
     // where they are partly covered. Colours that would read as the mask colour are nudged.
     BITMAP *to_sprite(Colour under, double threshold = 0.5) const;
+    // Red, green, blue and alpha bytes of every pixel, rows from the top, colours not
+    // premultiplied (0 where nothing is painted).
+    std::vector<unsigned char> to_rgba() const;
 
 private:
     struct Pixel {

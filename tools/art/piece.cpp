@@ -32,9 +32,8 @@ Shape slab(double from, double to)
 
 Colour face_colour() { return ivory; }
 
-Canvas piece_face()
+void paint_piece(Canvas &c)
 {
-    Canvas c(piece_width, piece_height);
     // The base first, with the dark outline around the whole piece.
     c.sticker(slab(0.45, 1.0), base_side, edge, 1.0);
     c.fill(slab(0.0, 0.5), slab_side);
@@ -47,6 +46,12 @@ Canvas piece_face()
     // A light rim along the top and left, shade along the bottom and right, plain in between.
     c.fill(intersect(face, moved(face, -1.2, -1.2)), ivory_light);
     c.fill(intersect(moved(face, -1.2, -1.2), moved(face, 1.2, 1.2)), ivory);
+}
+
+Canvas piece_face()
+{
+    Canvas c(piece_width, piece_height);
+    paint_piece(c);
     return c;
 }
 
