@@ -28,6 +28,20 @@ void load_random_layout()
         fatal_error("tilestack: cannot read the layout file %s.", name);
 }
 
+// Title menu, game and game-over screen, over and over, until the player leaves.
+void play_until_exit()
+{
+    check_layout_files();
+    while (title_menu() == menu_start) {
+        wait_until_buttons_up();
+        load_random_layout();
+        if (play_game() != play_left)
+            show_game_over();
+        if (close_requested())
+            break;  // the window's close button ends the program, not just the game
+    }
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -37,19 +51,10 @@ int main(int argc, char *argv[])
     allegro_icon = tilestack_icon;  // before init_game, which makes the window
     init_game();
 
-    if (argc > 1) {
+    if (argc > 1)
         edit_layouts();
-    } else {
-        check_layout_files();
-        while (title_menu() == 0) {
-            wait_until_buttons_up();
-            load_random_layout();
-            if (play_game() != 1)
-                show_game_over();
-            if (close_requested())
-                break;  // the window's close button ends the program, not just the game
-        }
-    }
+    else
+        play_until_exit();
 
     resources.free_resources();
     return 0;

@@ -37,7 +37,7 @@ void TitleMenu::pass()
     if (in.mouse_b != 0 && (hovered == 0 || hovered == 1))
         choice = hovered;
     if (in.key(KEY_ESC) || in.close_requested)
-        choice = 1;
+        choice = menu_exit;
 }
 
 int title_menu()

@@ -1,6 +1,9 @@
 // The title screen with its two items, "Start" and "Exit", chosen by the pointer's height.
 #pragma once
 
+// The two items, by index.
+enum MenuChoice : int { menu_start = 0, menu_exit = 1 };
+
 struct TitleMenu {
     static constexpr int first_item_top = 180;
     static constexpr const char *items[2] = {"Start", "Exit"};
@@ -16,5 +19,6 @@ struct TitleMenu {
     void pass();
 };
 
-// Runs the menu until a choice is made: 0 to start a game, 1 (also Escape) to end.
+// Runs the menu until a choice is made: menu_start, or menu_exit (also Escape and the
+// window's close button).
 int title_menu();

@@ -54,38 +54,29 @@ void Editor::pass()
         if (!in.key(KEY_ESC))
             leave_or_stay();
         break;
-    case Stage::settling:
-        if (in.key(KEY_ESC) || in.key(KEY_P)) {
-            if (needs_redraw)
-                show_frame();
-            break;
-        }
-        stage = Stage::editing;
-        edit(in);
-        break;
     case Stage::left:
         break;
     }
 }
 
+// One pass of editing: the frame if one is due, the stroke, then the keys. Escape and P act
+// once they are let go, so that their press reaches nothing after them.
 void Editor::edit(const InputState &in)
 {
-    if (in.key(KEY_ESC)) {
+    if (escape_key.pressed(in.key(KEY_ESC))) {
         stage = Stage::releasing_escape;
         return;
     }
     if (needs_redraw)
         show_frame();
     handle_stroke(in);
-
-    int previous_layer = current_layer;
     read_layer_keys(in);
-    read_file_keys(in);
-    // A dialog that just closed has put the editor into settling; P waits for that.
-    if (stage == Stage::editing && in.key(KEY_P))
+    if (save_key.pressed(in.key(KEY_S)))
+        save_dialog();
+    else if (load_key.pressed(in.key(KEY_L)))
+        load_dialog();
+    else if (play_key.pressed(in.key(KEY_P)))
         stage = Stage::releasing_p;
-    if (current_layer != previous_layer)
-        needs_redraw = true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -176,21 +167,15 @@ void Editor::handle_stroke(const InputState &in)
 // ---------------------------------------------------------------------------------------------
 // Keys
 
+// The lowest layer key down chooses the layer.
 void Editor::read_layer_keys(const InputState &in)
 {
     for (int z = 0; z < Layout::layers; z++)
         if (in.key(layer_keys[z])) {
+            needs_redraw = needs_redraw || z != current_layer;
             current_layer = z;
             return;
         }
-}
-
-void Editor::read_file_keys(const InputState &in)
-{
-    if (save_key.pressed(in.key(KEY_S)))
-        save_dialog();
-    if (load_key.pressed(in.key(KEY_L)))
-        load_dialog();
 }
 
 // The file selector on the path buffer, which starts at the current folder every time.
@@ -276,16 +261,18 @@ void Editor::leave_or_stay()
 }
 
 // A key or button pressed in a modal screen was pressed for that screen: it must not act
-// again here. Presses already let go are forgotten; of those still held, S and L are latched,
-// a held press makes no stroke until it is released, and Escape and P are waited out.
+// again here. Presses already let go are forgotten; a key still held counts again only once
+// let go, and a held button makes no stroke until it is released.
 void Editor::after_modal()
 {
     const InputState held = discard_pending_input();
+    escape_key.hold(held.key(KEY_ESC));
     save_key.hold(held.key(KEY_S));
     load_key.hold(held.key(KEY_L));
+    play_key.hold(held.key(KEY_P));
     press_spent = (held.mouse_b & 1) != 0;
     last_cell = {-1, -1};
-    stage = Stage::settling;
+    stage = Stage::editing;
 }
 
 std::string fit_path(const char *path, int max_width, const FONT *f)

@@ -20,7 +20,6 @@ struct Editor {
         editing,           // passes draw, handle strokes and read the keys
         releasing_p,       // P was pressed; trial play starts once it is up
         releasing_escape,  // Escape was pressed; leaving (or asking) once it is up
-        settling,          // back from a modal screen: Escape or P held there is not a new press
         left,              // the editor is done
     };
 
@@ -42,8 +41,10 @@ struct Editor {
     int stroke_value = 0;                    // what the current stroke writes: 1 place, 0 remove
     geometry::Point last_cell = {-1, -1};    // the cell the stroke last entered, or (-1, -1)
     bool press_spent = false;                // the button held now was pressed in a modal screen
+    Latch escape_key;                        // Escape: leaves (or asks) once let go
     Latch save_key;                          // S, one dialog per press
     Latch load_key;                          // L, one dialog per press
+    Latch play_key;                          // P: a trial game once let go
     char path[path_size];                    // the name handed to and filled in by the selector
     Layout stored;                           // as last saved or loaded (empty on entry)
     Stage stage = Stage::editing;
@@ -64,7 +65,6 @@ private:
     void draw_layers();
     void handle_stroke(const InputState &in);
     void read_layer_keys(const InputState &in);
-    void read_file_keys(const InputState &in);
     int choose_file(const char *title);
     void save_dialog();
     void load_dialog();

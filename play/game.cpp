@@ -61,9 +61,9 @@ void Game::run_end_tests()
 {
     needs_end_test = false;
     if (no_moves_left(layout))
-        result = 3;
+        result = play_blocked;
     if (layout.count == 0)
-        result = 2;
+        result = play_ended;
 }
 
 // A press acts once, on the first pass that sees any button down, at the pointer position of
@@ -96,9 +96,9 @@ void Game::handle_mouse(const InputState &in)
 void Game::read_keys(const InputState &in)
 {
     if (in.key(KEY_ESC) || in.close_requested)
-        result = 1;
+        result = play_left;
     else if (in.key(KEY_F1))
-        result = 2;
+        result = play_ended;
 }
 
 void Game::finish_when_escape_is_up(const InputState &in)
@@ -114,7 +114,7 @@ int play_game()
     Deal dealt;
     const int symbols = resources.symbol_strip->w / 27;
     if (!deal(layout, symbols, dealt))
-        return 1;
+        return play_left;
     Game game(std::move(dealt));
     while (!game.is_over())
         game.pass();

@@ -7,6 +7,13 @@
 #include "board/geometry.h"
 #include "play/deal.h"
 
+// How a game ended: what play_game returns.
+enum PlayResult : int {
+    play_left = 1,     // the layout held no piece, or Escape (or the close button) ended it
+    play_ended = 2,    // the board was cleared, or F1 ended it
+    play_blocked = 3,  // pieces remain but no two free ones match
+};
+
 struct Game {
     enum class Stage {
         playing,           // passes read the input and change the board
@@ -20,7 +27,7 @@ struct Game {
     bool needs_redraw = true;    // compose and show a frame on the next pass
     bool needs_end_test = true;  // run the end tests on the next pass without a frame
     Latch button_latch;          // a press has been handled and no pass has seen all buttons up
-    int result = 0;              // 0 while playing; then 1 Escape, 2 cleared or F1, 3 blocked
+    int result = 0;              // 0 while playing, then a PlayResult
     Stage stage = Stage::playing;
 
     // A game on `layout`, which must already be dealt into `dealt`.
@@ -40,8 +47,7 @@ private:
     void finish_when_escape_is_up(const InputState &in);
 };
 
-// Deals `layout` and plays it. Returns 1 when the layout held no piece or Escape was pressed,
-// 2 when the board was cleared or F1 was pressed, 3 when no two free pieces match any more.
-// Returns only once Escape is up, so that the press that ended the game acts nowhere else.
-// The window's close button ends the game at once with 1; close_requested() then tells why.
+// Deals `layout` and plays it, and says how the game ended. Returns only once Escape is up, so that the press that ended the game acts nowhere else.
+// The window's close button ends the game at once with play_left; close_requested() then
+// tells why.
 int play_game();
