@@ -2,17 +2,13 @@
 
 #include "app/input.h"
 #include "app/resources.h"
-#include "render/legacy_text.h"
-#include "render/translucent.h"
+#include "render/game_frame.h"
 
 void show_game_over()
 {
-    BITMAP *buffer = resources.buffer;
-    fill_rect_translucent(buffer, 0, 0, SCREEN_W, SCREEN_H, makecol(0, 0, 128), 128);
-    LEGACY_TEXT(textprintf_centre(buffer, resources.game_font, SCREEN_W / 2, SCREEN_H / 2,
-                                  makecol(250, 255, 250), "Game Over"));
+    compose_game_over(resources.buffer);
     scare_mouse();
-    blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    blit(resources.buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     rest(1500);
     // No input is read during the pause: what was pressed and let go in it is forgotten, and
     // only what is still held acts on the next screen.

@@ -1,6 +1,8 @@
 // The title screen with its two items, "Start" and "Exit", chosen by the pointer's height.
 #pragma once
 
+#include <allegro.h>
+
 // The two items, by index.
 enum MenuChoice : int { menu_start = 0, menu_exit = 1 };
 
@@ -15,6 +17,8 @@ struct TitleMenu {
     int choice = -1;      // 0 Start, 1 Exit; negative while the menu runs
 
     TitleMenu();
+    // The title picture with the items, the hovered one highlighted.
+    void compose(BITMAP *target) const;
     // One pass: recompose the menu, show it if the hovered band changed, read the input.
     void pass();
 };

@@ -5,8 +5,7 @@
 #include "app/resources.h"
 #include "board/layout.h"
 #include "board/rules.h"
-#include "render/board_drawing.h"
-#include "render/legacy_text.h"
+#include "render/game_frame.h"
 
 Game::Game(Deal d)
     : dealt(std::move(d)), origin(geometry::board_origin(SCREEN_W, SCREEN_H))
@@ -41,15 +40,11 @@ void Game::pass()
 // pointer hidden, so that the screen only ever shows whole frames.
 void Game::show_frame()
 {
-    BITMAP *buffer = resources.buffer;
-    BITMAP *background = resources.background_image;
-    blit(background, buffer, 0, 0, 0, 0, background->w, background->h);
-    draw_board(buffer, origin.x, origin.y, dealt.top_layer, dealt.shading_step, selected_cell);
+    compose_game_frame(resources.buffer, origin, dealt.top_layer, dealt.shading_step,
+                       selected_cell);
     needs_redraw = false;
     scare_mouse();
-    LEGACY_TEXT(textprintf(buffer, resources.game_font, 5, 5, own_colours(resources.game_font),
-                           "Pieces remaining: %4i", layout.count));
-    blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    blit(resources.buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     unscare_mouse();
     needs_end_test = true;
 }

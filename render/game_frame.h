@@ -1,0 +1,16 @@
+// Whole screens of a game composed into a bitmap: the game loop, the game-over screen, the
+// preview tool and the tests all compose them here, so they show the same pixels.
+#pragma once
+
+#include <allegro.h>
+
+#include "board/geometry.h"
+
+// One frame of a game on the global layout: the play field, the board with its veils and the
+// selected piece framed (a cell index, or -1), and the count of pieces left.
+void compose_game_frame(BITMAP *target, geometry::Point origin, int top_layer, int shading_step,
+                        int selected_cell);
+
+// The game-over screen over whatever the target holds (the last frame of the game): a dark
+// veil and "Game Over" with its top at the middle of the screen.
+void compose_game_over(BITMAP *target);
