@@ -1,6 +1,13 @@
 // The board: a 12 x 7 x 6 grid of one-byte cells, and its 504-byte file format.
 #pragma once
 
+// Where a cell lies in the grid.
+struct CellPosition {
+    int x;  // column, 0 to 11
+    int y;  // row, 0 to 6
+    int z;  // layer, 0 to 5
+};
+
 class Layout {
 public:
     static constexpr int columns = 12;
@@ -8,10 +15,14 @@ public:
     static constexpr int layers = 6;
     static constexpr int cell_count = columns * rows * layers;  // 504, also the file size
 
-    unsigned char cells[cell_count];  // 0 is empty; anything else is a piece
-    int count;                        // number of non-zero cells
+    unsigned char cells[cell_count] = {};  // 0 is empty; anything else is a piece
+    int count = 0;                         // number of non-zero cells
 
     static int index(int x, int y, int z) { return x + columns * y + columns * rows * z; }
+    static CellPosition position(int i)
+    {
+        return {i % columns, i / columns % rows, i / (columns * rows)};
+    }
 
     int cell(int i) const { return cells[i]; }
     int get(int x, int y, int z) const { return cell(index(x, y, z)); }

@@ -8,11 +8,9 @@ std::string cell_list(const std::vector<int> &cells)
     const size_t shown = 8;
     std::string list;
     for (size_t k = 0; k < cells.size() && k < shown; k++) {
-        int i = cells[k];
-        int x = i % Layout::columns, y = i / Layout::columns % Layout::rows;
-        int z = i / (Layout::columns * Layout::rows);
-        list += (k ? ", (" : "(") + std::to_string(x) + ", " + std::to_string(y) + ", " +
-                std::to_string(z) + ")";
+        const CellPosition c = Layout::position(cells[k]);
+        list += (k ? ", (" : "(") + std::to_string(c.x) + ", " + std::to_string(c.y) + ", " +
+                std::to_string(c.z) + ")";
     }
     if (cells.size() > shown)
         list += " and " + std::to_string(cells.size() - shown) + " more";
@@ -56,6 +54,6 @@ int layers_used(const Layout &shape)
     int used = 0;
     for (int i = 0; i < Layout::cell_count; i++)
         if (shape.cell(i) != 0)
-            used |= 1 << (i / (Layout::columns * Layout::rows));
+            used |= 1 << Layout::position(i).z;
     return used;
 }

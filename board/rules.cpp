@@ -13,6 +13,12 @@ bool is_free(const Layout &board, int x, int y, int z)
     return board.get(x - 1, y, z) == 0 || board.get(x + 1, y, z) == 0;
 }
 
+bool is_free(const Layout &board, int cell)
+{
+    const CellPosition c = Layout::position(cell);
+    return is_free(board, c.x, c.y, c.z);
+}
+
 int piece_at(const Layout &board, geometry::Point origin, int mx, int my)
 {
     for (int z = Layout::layers - 1; z >= 0; z--) {

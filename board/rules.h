@@ -8,6 +8,7 @@
 // A piece is free when nothing lies directly on it and it stands at the left or right edge
 // or has an empty cell beside it in its row. Empty cells are never free.
 bool is_free(const Layout &board, int x, int y, int z);
+bool is_free(const Layout &board, int cell);
 
 // The cell index of the topmost free piece drawn under the point (mx, my) for a board whose
 // origin is `origin`, or -1. Pieces that are not free are passed over, so a free piece of a

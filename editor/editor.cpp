@@ -113,8 +113,9 @@ void Editor::draw_layers()
                 if (z == current_layer && layout.is_supported(x, y, z)) {
                     // Both corners of rect are inclusive: the outer line reaches into the
                     // neighbours, which draw over it.
-                    rect(buffer, p.x, p.y, p.x + 50, p.y + 35, makecol(0, 128, 0));
-                    rect(buffer, p.x + 1, p.y + 1, p.x + 49, p.y + 34, makecol(0, 128, 0));
+                    const int w = geometry::cell_width, h = geometry::cell_height;
+                    rect(buffer, p.x, p.y, p.x + w, p.y + h, makecol(0, 128, 0));
+                    rect(buffer, p.x + 1, p.y + 1, p.x + w - 1, p.y + h - 1, makecol(0, 128, 0));
                 }
             }
         // Dim everything below the current layer: black on every even column and row leaves

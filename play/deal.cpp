@@ -36,7 +36,7 @@ bool deal(Layout &board, int symbols, Deal &result)
     for (int i = 0; i < Layout::cell_count; i++) {
         if (board.cell(i) != 0 && k < count) {
             board.set_cell(i, pairs[k] + 1);
-            result.top_layer = i / (Layout::columns * Layout::rows);
+            result.top_layer = Layout::position(i).z;
             k++;
         }
     }

@@ -126,9 +126,7 @@ Search::Search(const Layout &board, long node_limit) : node_limit_(node_limit)
         groups_[group_of_value[v]].push_back(id_of[i]);
     }
     for (Piece &p : pieces_) {
-        int x = p.cell % Layout::columns;
-        int y = p.cell / Layout::columns % Layout::rows;
-        int z = p.cell / (Layout::columns * Layout::rows);
+        const auto [x, y, z] = Layout::position(p.cell);
         p.at_edge = x == 0 || x == Layout::columns - 1;
         if (z + 1 < Layout::layers)
             p.above = id_of[Layout::index(x, y, z + 1)];

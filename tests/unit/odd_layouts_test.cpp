@@ -62,7 +62,8 @@ Layout layout_of(const Bytes &b)
 // A point at which the rules pick the piece in `cell`, or {-1, -1}.
 geometry::Point point_on(int cell)
 {
-    const geometry::Point c = geometry::cell_corner(origin, cell % 12, cell / 12 % 7, cell / 84);
+    const auto [x, y, z] = Layout::position(cell);
+    const geometry::Point c = geometry::cell_corner(origin, x, y, z);
     for (int dy = 2; dy < 33; dy++)
         for (int dx = 2; dx < 48; dx++)
             if (piece_at(layout, origin, c.x + dx, c.y + dy) == cell)
@@ -77,10 +78,10 @@ bool clickable(int cell) { return point_on(cell).x != -1; }
 bool free_pair(int &a, int &b)
 {
     for (a = 0; a < Layout::cell_count; a++) {
-        if (!is_free(layout, a % 12, a / 12 % 7, a / 84) || !clickable(a))
+        if (!is_free(layout, a) || !clickable(a))
             continue;
         for (b = a + 1; b < Layout::cell_count; b++)
-            if (layout.cell(b) == layout.cell(a) && is_free(layout, b % 12, b / 12 % 7, b / 84) &&
+            if (layout.cell(b) == layout.cell(a) && is_free(layout, b) &&
                 clickable(b))
                 return true;
     }

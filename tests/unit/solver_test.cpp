@@ -27,8 +27,7 @@ bool clearable_by_trying_everything(Layout &board, std::map<std::vector<unsigned
         return known->second;
     std::vector<int> free_cells;
     for (int i = 0; i < Layout::cell_count; i++)
-        if (board.cell(i) != 0 &&
-            is_free(board, i % Layout::columns, i / Layout::columns % Layout::rows, i / 84))
+        if (board.cell(i) != 0 && is_free(board, i))
             free_cells.push_back(i);
     bool result = false;
     for (size_t a = 0; a < free_cells.size() && !result; a++)
@@ -49,7 +48,7 @@ bool clearable_by_trying_everything(Layout &board, std::map<std::vector<unsigned
 
 bool free_on(const Layout &board, int cell)
 {
-    return is_free(board, cell % Layout::columns, cell / Layout::columns % Layout::rows, cell / 84);
+    return is_free(board, cell);
 }
 
 // Takes the solver's pairs one by one, each checked against the game's rules.
