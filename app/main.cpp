@@ -8,6 +8,7 @@
 #include "app/input.h"
 #include "app/resources.h"
 #include "app/title_menu.h"
+#include "board/constants.h"
 #include "board/layout.h"
 #include "editor/editor.h"
 #include "play/game.h"
@@ -23,7 +24,7 @@ namespace {
 void load_random_layout()
 {
     char name[16];
-    std::sprintf(name, "%i.lyt", std::rand() % layout_file_choices);
+    std::sprintf(name, layout_file_format, std::rand() % layout_file_count);
     if (!layout.load(name))
         fatal_error("tilestack: cannot read the layout file %s.", name);
 }

@@ -2,14 +2,9 @@
 // Shared by the piece rules, board drawing and the editor so that all three agree.
 #pragma once
 
-namespace geometry {
+#include "board/constants.h"
 
-constexpr int cell_width = 50;
-constexpr int cell_height = 35;
-constexpr int layer_shift_x = 10;  // each layer is drawn this much further left ...
-constexpr int layer_shift_y = 7;   // ... and this much further up than the one below
-constexpr int grid_width = 12 * cell_width;   // 600
-constexpr int grid_height = 7 * cell_height;  // 245
+namespace geometry {
 
 // Division that rounds toward minus infinity, for mapping points left of or above the grid.
 constexpr int floor_div(int a, int b)

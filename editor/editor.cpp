@@ -93,7 +93,7 @@ void Editor::show_frame()
     needs_redraw = false;
 
     scare_mouse();
-    LEGACY_TEXT(textprintf(buffer, font, 5, 5, own_colours(font), "z: %8i   count: %4i",
+    LEGACY_TEXT(textprintf(buffer, font, 5, 5, own_colours(font), editor_status_format,
                            current_layer, layout.count));
     LEGACY_TEXT(textprintf(buffer, font, 5, 25, own_colours(font),
                            "Keys: 1-7: Choose layer, L: Load Layout, S: Save Layout, P:Play"));

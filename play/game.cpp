@@ -107,7 +107,7 @@ void Game::finish_when_escape_is_up(const InputState &in)
 int play_game()
 {
     Deal dealt;
-    const int symbols = resources.symbol_strip->w / 27;
+    const int symbols = symbols_in_strip(resources.symbol_strip->w);
     if (!deal(layout, symbols, dealt))
         return play_left;
     Game game(std::move(dealt));

@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr int symbol_size = 27;  // symbols are square, side by side in the strip
-constexpr int symbol_dx = 10;    // where a symbol sits on its piece's face
-constexpr int symbol_dy = 4;
-
 // Two-tone frame: the outer one around the whole cell, the inner one a pixel inside it at the
 // top and left but two pixels short at the right and bottom.
 void draw_selection_frame(BITMAP *target, int px, int py)
@@ -29,7 +25,7 @@ void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
     const geometry::Point origin{ox, oy};
     for (int z = 0; z < Layout::layers; z++) {
         // Darken everything drawn so far; lower layers collect one veil per layer above them.
-        fill_rect_translucent(target, 0, 0, target->w, target->h, makecol(0, 0, 128),
+        fill_rect_translucent(target, 0, 0, target->w, target->h, makecol(veil_colour.r, veil_colour.g, veil_colour.b),
                               (top_layer - z) * shading_step);
         for (int y = 0; y < Layout::rows; y++)
             for (int x = 0; x < Layout::columns; x++) {
@@ -40,7 +36,7 @@ void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
                 const geometry::Point corner = geometry::cell_corner(origin, x, y, z);
                 draw_sprite(target, resources.piece_image, corner.x, corner.y);
                 masked_blit(resources.symbol_strip, target, symbol_size * (symbol - 1), 0,
-                            corner.x + symbol_dx, corner.y + symbol_dy, symbol_size,
+                            corner.x + symbol_offset_x, corner.y + symbol_offset_y, symbol_size,
                             symbol_size);
                 // Straight after its piece, so later pieces overlap the frame as they
                 // overlap the piece.

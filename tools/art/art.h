@@ -6,19 +6,20 @@
 #include <vector>
 
 #include "art/canvas.h"
+#include "board/constants.h"
 
 namespace art {
 
 // The piece: a 50 x 35 sprite for a 50 x 35 cell pitch. Its top face is face_width x
 // face_height from the corner; the rest is the piece's thickness, seen down and to the right,
 // which is what shows of a lower layer once the next layer is drawn 10 left and 7 up.
-constexpr int piece_width = 50;
-constexpr int piece_height = 35;
+constexpr int piece_width = geometry::cell_width;
+constexpr int piece_height = geometry::cell_height;
 constexpr int face_width = 45;
 constexpr int face_height = 32;
-constexpr int symbol_size = 27;
-constexpr int symbol_x = 10;  // where the game puts a symbol on the face
-constexpr int symbol_y = 4;
+constexpr int symbol_size = ::symbol_size;
+constexpr int symbol_x = symbol_offset_x;  // where the game puts a symbol on the face
+constexpr int symbol_y = symbol_offset_y;
 
 // The plain colour of the face where symbols lie; symbols are smoothed against it.
 Colour face_colour();
