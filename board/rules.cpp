@@ -1,7 +1,5 @@
 #include "board/rules.h"
 
-#include <allegro.h>  // SCREEN_W and SCREEN_H: the board is centred on the screen
-
 bool is_free(const Layout &board, int x, int y, int z)
 {
     if (board.get(x, y, z) == 0)
@@ -46,10 +44,5 @@ bool no_moves_left(const Layout &board)
 }
 
 bool is_free(int x, int y, int z) { return is_free(layout, x, y, z); }
-
-int piece_at(int mx, int my)
-{
-    return piece_at(layout, geometry::board_origin(SCREEN_W, SCREEN_H), mx, my);
-}
 
 bool no_moves_left() { return no_moves_left(layout); }

@@ -18,7 +18,6 @@ int piece_at(const Layout &board, geometry::Point origin, int mx, int my);
 // True when no two free pieces bear the same value (also for an empty board).
 bool no_moves_left(const Layout &board);
 
-// The same rules on the global board, with the origin of the current screen.
+// The same rules on the global board.
 bool is_free(int x, int y, int z);
-int piece_at(int mx, int my);
 bool no_moves_left();

@@ -104,6 +104,11 @@ void Game::finish_when_escape_is_up(const InputState &in)
     std::vector<unsigned char>().swap(dealt.pair_list);  // the only allocation of a game
 }
 
+int piece_at(int mx, int my)
+{
+    return piece_at(layout, geometry::board_origin(SCREEN_W, SCREEN_H), mx, my);
+}
+
 int play_game()
 {
     Deal dealt;

@@ -47,6 +47,9 @@ private:
     void finish_when_escape_is_up(const InputState &in);
 };
 
+// The free piece of the global board under the point (mx, my) of the screen, or -1.
+int piece_at(int mx, int my);
+
 // Deals `layout` and plays it, and says how the game ended. Returns only once Escape is up, so that the press that ended the game acts nowhere else.
 // The window's close button ends the game at once with play_left; close_requested() then
 // tells why.

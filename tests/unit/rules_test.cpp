@@ -3,6 +3,7 @@
 
 #include "board/layout_text.h"
 #include "board/rules.h"
+#include "play/game.h"
 #include "support/boards.h"
 #include "support/headless.h"
 
