@@ -80,10 +80,30 @@ private:
     bool settle(State &s);
     bool match_all(const std::vector<int> &pieces, const State &s, std::vector<int> &partner) const;
     void blockers(int a, int b, const State &s, std::vector<int> &out) const;
+    bool settle_group(const std::vector<int> &group, State &s, bool &changed);
+    bool take_all_free(const std::vector<int> &group, State &s, bool &changed);
+    bool follow_single_choices(State &s, bool &changed);
     bool order_pairs(State &s, bool &forbade);
+    void find_settled_pairs(const State &s);
+    void find_what_goes_first(const State &s);
+    bool close_the_order();
+    bool forbid_impossible_pairs(State &s);
+    bool cannot_go_together(int a, int b, const State &s);
+    bool reaches(int i, int j) const
+    {
+        return (reach_[i * row_words_ + (j >> 6)] >> (j & 63)) & 1;
+    }
     void bump(int group);
     int newly_freed(int a, int b, const State &s) const;
+    struct Branch {
+        int piece = -1;             // a free piece to decide on
+        std::vector<int> partners;  // the free pieces it may go with
+        bool can_wait = false;      // it may also go with one still blocked
+    };
     Outcome visit(State s);
+    bool order_all_pairs(State &s);
+    Branch choose_branch(const State &s);
+    Outcome explore(Branch branch, const State &s);
 
     std::vector<Piece> pieces_;
     std::vector<std::vector<int>> groups_;  // piece ids of each value, in cell order
@@ -92,7 +112,13 @@ private:
     int words_ = 0;
     std::unordered_set<State, StateHash> dead_;  // positions that cannot be cleared
     std::vector<std::pair<int, int>> taken_;
-    std::vector<std::uint64_t> reach_;       // scratch for order_pairs
+    // Scratch for order_pairs: the settled pairs and the order they must go in.
+    std::vector<int> pair_of_;
+    std::vector<std::pair<int, int>> settled_;
+    std::vector<std::vector<int>> before_, blocking_;
+    std::vector<int> found_;
+    std::vector<std::uint64_t> reach_, must_precede_;
+    int row_words_ = 0;
     std::vector<int> left_, partners_;       // scratch for settle and visit
     std::vector<double> activity_;  // how often each group took part in a dead end, recent ones counting more
     double bump_by_ = 1;
@@ -214,58 +240,77 @@ bool Search::settle(State &s)
 {
     for (bool changed = true; changed;) {
         changed = false;
-        for (const std::vector<int> &group : groups_) {
-            std::vector<int> &left = left_;
-            left.clear();
-            bool all_free = true;
-            for (int p : group)
-                if (on(s, p)) {
-                    left.push_back(p);
-                    all_free = all_free && is_free(p, s);
-                }
-            if (left.empty())
-                continue;
-            if (left.size() % 2 != 0) {
-                bump(pieces_[group[0]].group);
+        for (const std::vector<int> &group : groups_)
+            if (!settle_group(group, s, changed))
                 return false;
+    }
+    return true;
+}
+
+// settle for the pieces of one value; `changed` is set when anything was taken or forbidden.
+bool Search::settle_group(const std::vector<int> &group, State &s, bool &changed)
+{
+    std::vector<int> &left = left_;
+    left.clear();
+    bool all_free = true;
+    for (int p : group)
+        if (on(s, p)) {
+            left.push_back(p);
+            all_free = all_free && is_free(p, s);
+        }
+    if (left.empty())
+        return true;
+    if (left.size() % 2 != 0) {
+        bump(pieces_[group[0]].group);
+        return false;
+    }
+    if (all_free)
+        return take_all_free(group, s, changed);
+    return follow_single_choices(s, changed);
+}
+
+// All the pieces left of a value are free: any way of pairing them up will do.
+bool Search::take_all_free(const std::vector<int> &group, State &s, bool &changed)
+{
+    std::vector<int> partner(group.size(), -1);
+    if (!match_all(left_, s, partner)) {
+        bump(pieces_[group[0]].group);
+        return false;
+    }
+    for (int p : left_)
+        if (on(s, p))
+            take(p, partner[slot_[p]], s);
+    changed = true;
+    return true;
+}
+
+// A piece of `left_` that may go with only one other: nothing else may go with that one, and
+// the two are taken at once when both are free.
+bool Search::follow_single_choices(State &s, bool &changed)
+{
+    const std::vector<int> &left = left_;
+    for (int a : left) {
+        int only = -1, choices = 0;
+        for (int q : left)
+            if (q != a && !forbidden(s, a, q)) {
+                only = q;
+                choices++;
             }
-            if (all_free) {
-                std::vector<int> partner(group.size(), -1);
-                if (!match_all(left, s, partner)) {
-                    bump(pieces_[group[0]].group);
-                    return false;
-                }
-                for (int p : left)
-                    if (on(s, p))
-                        take(p, partner[slot_[p]], s);
+        if (choices == 0) {
+            bump(pieces_[a].group);
+            return false;
+        }
+        if (choices != 1)
+            continue;
+        for (int q : left)
+            if (q != a && q != only && !forbidden(s, only, q)) {
+                forbid(s, only, q);
                 changed = true;
-                continue;
             }
-            for (int a : left) {
-                int only = -1, choices = 0;
-                for (int q : left)
-                    if (q != a && !forbidden(s, a, q)) {
-                        only = q;
-                        choices++;
-                    }
-                if (choices == 0) {
-                    bump(pieces_[a].group);
-                    return false;
-                }
-                if (choices != 1)
-                    continue;
-                // a can only go with `only`, so nothing else may go with `only` either.
-                for (int q : left)
-                    if (q != a && q != only && !forbidden(s, only, q)) {
-                        forbid(s, only, q);
-                        changed = true;
-                    }
-                if (on(s, a) && is_free(a, s) && is_free(only, s)) {
-                    take(a, only, s);
-                    changed = true;
-                    break;
-                }
-            }
+        if (on(s, a) && is_free(a, s) && is_free(only, s)) {
+            take(a, only, s);
+            changed = true;
+            break;
         }
     }
     return true;
@@ -303,12 +348,23 @@ void Search::blockers(int a, int b, const State &s, std::vector<int> &out) const
 // pairs are forbidden, and `forbade` says whether any were.
 bool Search::order_pairs(State &s, bool &forbade)
 {
-    forbade = false;
-    std::vector<int> pair_of(pieces_.size(), -1);
-    std::vector<std::pair<int, int>> pairs;
+    find_settled_pairs(s);
+    find_what_goes_first(s);
+    if (!close_the_order())
+        return false;
+    forbade = forbid_impossible_pairs(s);
+    return true;
+}
+
+// The pieces whose partner is settled, paired in settled_ (pair_of_ says which pair a piece
+// is in, or -1).
+void Search::find_settled_pairs(const State &s)
+{
+    pair_of_.assign(pieces_.size(), -1);
+    settled_.clear();
     for (const std::vector<int> &group : groups_)
         for (int a : group) {
-            if (!on(s, a) || pair_of[a] >= 0)
+            if (!on(s, a) || pair_of_[a] >= 0)
                 continue;
             int only = -1, choices = 0;
             for (int q : group)
@@ -317,73 +373,97 @@ bool Search::order_pairs(State &s, bool &forbade)
                     choices++;
                 }
             if (choices == 1) {
-                pair_of[a] = pair_of[only] = static_cast<int>(pairs.size());
-                pairs.emplace_back(a, only);
+                pair_of_[a] = pair_of_[only] = static_cast<int>(settled_.size());
+                settled_.emplace_back(a, only);
             }
         }
-    const int n = static_cast<int>(pairs.size());
-    std::vector<std::vector<int>> before(n);             // pairs that must go before pair i
-    std::vector<std::vector<int>> blocking(pieces_.size());  // pairs a piece must go before
-    std::vector<int> found;
+}
+
+// For each settled pair, the settled pairs that must go before it (before_), and for each
+// piece, the settled pairs it must go before (blocking_).
+void Search::find_what_goes_first(const State &s)
+{
+    const int n = static_cast<int>(settled_.size());
+    before_.assign(n, {});
+    blocking_.assign(pieces_.size(), {});
     for (int i = 0; i < n; i++) {
-        blockers(pairs[i].first, pairs[i].second, s, found);
-        for (int p : found) {
-            blocking[p].push_back(i);
-            if (pair_of[p] >= 0)
-                before[i].push_back(pair_of[p]);
+        blockers(settled_[i].first, settled_[i].second, s, found_);
+        for (int p : found_) {
+            blocking_[p].push_back(i);
+            if (pair_of_[p] >= 0)
+                before_[i].push_back(pair_of_[p]);
         }
     }
-    // reach[i]: every pair that must go before pair i, directly or through others.
-    const int row_words = (n + 63) / 64;
-    reach_.assign(static_cast<size_t>(n) * row_words, 0);
-    auto reaches = [&](int i, int j) { return (reach_[i * row_words + (j >> 6)] >> (j & 63)) & 1; };
+}
+
+// reach_: for each settled pair, every pair that must go before it, directly or through
+// others. False when a pair would have to go before itself.
+bool Search::close_the_order()
+{
+    const int n = static_cast<int>(settled_.size());
+    row_words_ = (n + 63) / 64;
+    reach_.assign(static_cast<size_t>(n) * row_words_, 0);
     std::vector<int> todo;
     for (int i = 0; i < n; i++) {
-        todo.assign(before[i].begin(), before[i].end());
+        todo.assign(before_[i].begin(), before_[i].end());
         while (!todo.empty()) {
             int j = todo.back();
             todo.pop_back();
             if (reaches(i, j))
                 continue;
-            reach_[i * row_words + (j >> 6)] |= std::uint64_t{1} << (j & 63);
-            todo.insert(todo.end(), before[j].begin(), before[j].end());
+            reach_[i * row_words_ + (j >> 6)] |= std::uint64_t{1} << (j & 63);
+            todo.insert(todo.end(), before_[j].begin(), before_[j].end());
         }
         if (reaches(i, i)) {
             // The pairs of the cycle are what went wrong: look at them first from now on.
             for (int j = 0; j < n; j++)
                 if (reaches(i, j) && reaches(j, i))
-                    bump(pieces_[pairs[j].first].group);
+                    bump(pieces_[settled_[j].first].group);
             return false;
         }
     }
+    return true;
+}
 
-    std::vector<std::uint64_t> must_precede(row_words);
+// Forbids the pairs of unsettled pieces that cannot be taken together; true when it forbade any.
+bool Search::forbid_impossible_pairs(State &s)
+{
+    bool forbade = false;
     for (const std::vector<int> &group : groups_)
         for (size_t x = 0; x < group.size(); x++)
             for (size_t y = x + 1; y < group.size(); y++) {
                 int a = group[x], b = group[y];
-                if (!on(s, a) || !on(s, b) || pair_of[a] >= 0 || pair_of[b] >= 0 || forbidden(s, a, b))
+                if (!on(s, a) || !on(s, b) || pair_of_[a] >= 0 || pair_of_[b] >= 0 ||
+                    forbidden(s, a, b))
                     continue;
-                blockers(a, b, s, found);
-                bool impossible = false;
-                std::fill(must_precede.begin(), must_precede.end(), 0);
-                for (int p : found) {
-                    impossible = impossible || p == a || p == b;
-                    if (int j = pair_of[p]; j >= 0) {
-                        must_precede[j >> 6] |= std::uint64_t{1} << (j & 63);
-                        for (int w = 0; w < row_words; w++)
-                            must_precede[w] |= reach_[j * row_words + w];
-                    }
-                }
-                for (int gone_first : {a, b})
-                    for (int i : blocking[gone_first])
-                        impossible = impossible || ((must_precede[i >> 6] >> (i & 63)) & 1);
-                if (impossible) {
+                if (cannot_go_together(a, b, s)) {
                     forbid(s, a, b);
                     forbade = true;
                 }
             }
-    return true;
+    return forbade;
+}
+
+// Whether a and b block each other, or taking them would have to come both before and after
+// some settled pair.
+bool Search::cannot_go_together(int a, int b, const State &s)
+{
+    blockers(a, b, s, found_);
+    bool impossible = false;
+    std::vector<std::uint64_t> &must_precede = must_precede_;
+    must_precede.assign(row_words_, 0);
+    for (int p : found_) {
+        impossible = impossible || p == a || p == b;
+        if (int j = pair_of_[p]; j >= 0) {
+            must_precede[j >> 6] |= std::uint64_t{1} << (j & 63);
+            for (int w = 0; w < row_words_; w++)
+                must_precede[w] |= reach_[j * row_words_ + w];
+        }
+    }
+    for (int gone_first : {a, b})
+        for (int i : blocking_[gone_first])
+            impossible = impossible || ((must_precede[i >> 6] >> (i & 63)) & 1);
+    return impossible;
 }
 
 // How many pieces next to or under a and b become free when the two are taken.
@@ -416,21 +496,39 @@ Outcome Search::visit(State s)
     if (++nodes_ > node_limit_ || nodes_ > restart_at_)
         return give_up(Outcome::out_of_nodes);
     const State key = s;
-    for (bool forbade = true; forbade;) {
-        if (!order_pairs(s, forbade) || (forbade && !settle(s))) {
-            dead_.insert(key);
-            return give_up(Outcome::stuck);
-        }
+    if (!order_all_pairs(s)) {
+        dead_.insert(key);
+        return give_up(Outcome::stuck);
     }
     if (all_gone(s))
         return Outcome::cleared;
 
-    // The free piece with the fewest choices: each free piece it may go with, and waiting
-    // for a blocked one when it may go with one of those.
-    int best = -1, best_choices = 1 << 30;
+    const Branch branch = choose_branch(s);
+    const Outcome outcome = branch.piece < 0 ? Outcome::stuck : explore(branch, s);
+    if (outcome == Outcome::cleared)
+        return outcome;
+    if (outcome == Outcome::stuck)
+        dead_.insert(key);
+    return give_up(outcome);
+}
+
+// order_pairs until it forbids nothing more, settling what each round forbade.
+bool Search::order_all_pairs(State &s)
+{
+    for (bool forbade = true; forbade;)
+        if (!order_pairs(s, forbade) || (forbade && !settle(s)))
+            return false;
+    return true;
+}
+
+// The free piece with the fewest choices: each free piece it may go with, and waiting for a
+// blocked one when it may go with one of those. No piece (-1) when no free piece has a free
+// partner.
+Search::Branch Search::choose_branch(const State &s)
+{
+    Branch best;
+    int best_choices = 1 << 30;
     double best_activity = -1;
-    std::vector<int> best_partners;
-    bool best_can_wait = false;
     for (const std::vector<int> &group : groups_)
         for (int a : group) {
             if (!is_free(a, s))
@@ -448,23 +546,25 @@ Outcome Search::visit(State s)
             int choices = static_cast<int>(partners.size()) + (can_wait ? 1 : 0);
             // A little noise breaks ties differently on each restart.
             double act = activity_[pieces_[a].group] + 1e-3 * (next_random() % 1000);
-            if (!partners.empty() && (choices < best_choices || (choices == best_choices && act > best_activity))) {
+            if (!partners.empty() &&
+                (choices < best_choices || (choices == best_choices && act > best_activity))) {
                 best_activity = act;
-                best = a;
                 best_choices = choices;
-                best_partners = partners;
-                best_can_wait = can_wait;
+                best = {a, partners, can_wait};
             }
         }
-    if (best < 0) {
-        dead_.insert(key);
-        return give_up(Outcome::stuck);
-    }
+    return best;
+}
 
-    std::stable_sort(best_partners.begin(), best_partners.end(), [&](int p, int q) {
+// Takes the branch's piece with each of its free partners in turn, those that free most
+// first, and then, when it can wait, goes on without it for now.
+Outcome Search::explore(Branch branch, const State &s)
+{
+    const int best = branch.piece;
+    std::stable_sort(branch.partners.begin(), branch.partners.end(), [&](int p, int q) {
         return newly_freed(best, p, s) > newly_freed(best, q, s);
     });
-    for (int q : best_partners) {
+    for (int q : branch.partners) {
         State next = s;
         take(best, q, next);
         Outcome outcome = visit(next);
@@ -472,18 +572,17 @@ Outcome Search::visit(State s)
             return outcome;
         taken_.pop_back();
         if (outcome == Outcome::out_of_nodes)
-            return give_up(outcome);
+            return outcome;
     }
-    if (best_can_wait) {
+    if (branch.can_wait) {
         State next = s;
-        for (int q : best_partners)
+        for (int q : branch.partners)
             forbid(next, best, q);
         Outcome outcome = visit(next);
         if (outcome != Outcome::stuck)
-            return outcome == Outcome::cleared ? outcome : give_up(outcome);
+            return outcome;
     }
-    dead_.insert(key);
-    return give_up(Outcome::stuck);
+    return Outcome::stuck;
 }
 
 // Runs the search again and again with growing node allowances (1, 1, 2, 1, 1, 2, 4, ...
