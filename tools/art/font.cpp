@@ -166,73 +166,115 @@ double TextRenderer::text_width(const std::string &text, double pixel_size)
     return width;
 }
 
-bool TextRenderer::write_glyph_grid(const std::string &path, int line_height)
-{
-    FT_Face face = as_face(face_);
-    std::vector<MonoGlyph> glyphs(last_char - first_char + 1);
+namespace {
+
+// The glyphs from first_char to last_char at the largest size whose tallest glyphs, from the
+// top of '|' to the bottom of 'g', fit in the line; ascent and descent are theirs.
+struct FittedGlyphs {
+    std::vector<MonoGlyph> glyphs;
     int ascent = 0, descent = 0;
-    // The largest size whose tallest glyphs, from the top of '|' to the bottom of 'g', fit.
+    int failed_char = -1;  // a character that could not be rendered, if any
+};
+
+FittedGlyphs render_to_fit(FT_Face face, int line_height)
+{
+    FittedGlyphs fit;
+    fit.glyphs.resize(last_char - first_char + 1);
     for (int size = line_height; size > 4; size--) {
         FT_Set_Pixel_Sizes(face, 0, size);
-        ascent = descent = 0;
+        fit.ascent = fit.descent = 0;
         for (int c = first_char; c <= last_char; c++) {
-            MonoGlyph &g = glyphs[c - first_char];
+            MonoGlyph &g = fit.glyphs[c - first_char];
             if (!render_mono(face, c, g)) {
-                error_ = "cannot render character " + std::to_string(c);
-                return false;
+                fit.failed_char = c;
+                return fit;
             }
             if (g.rows > 0) {
-                ascent = std::max(ascent, g.top);
-                descent = std::max(descent, g.rows - g.top);
+                fit.ascent = std::max(fit.ascent, g.top);
+                fit.descent = std::max(fit.descent, g.rows - g.top);
             }
         }
-        if (ascent + descent <= line_height)
+        if (fit.ascent + fit.descent <= line_height)
             break;
     }
-    const int baseline = ascent + (line_height - ascent - descent + 1) / 2;
+    return fit;
+}
 
-    // Each glyph's box is its advance wide, widened where the ink sticks out of it.
-    std::vector<int> shift(glyphs.size()), box_width(glyphs.size());
-    for (size_t i = 0; i < glyphs.size(); i++) {
-        shift[i] = std::max(0, -glyphs[i].left);
-        box_width[i] = std::max({1, glyphs[i].advance + tracking + shift[i],
-                                 glyphs[i].left + shift[i] + glyphs[i].width});
-    }
-    const int per_row = 16;
-    const int grid_rows = (static_cast<int>(glyphs.size()) + per_row - 1) / per_row;
-    int grid_width = 0;
-    for (int r = 0; r < grid_rows; r++) {
-        int w = 1;
-        for (int i = r * per_row; i < std::min<int>(glyphs.size(), (r + 1) * per_row); i++)
-            w += box_width[i] + 1;
-        grid_width = std::max(grid_width, w);
-    }
+// Where the glyphs go in the grid the dat tool reads: rows of 16 boxes, each its glyph's
+// advance wide, widened where the ink sticks out of it, with a separator line around each.
+struct GlyphGrid {
+    static constexpr int per_row = 16;
+    std::vector<int> shift, box_width;  // per glyph: ink moved right, box width
+    int width = 0, rows = 0;
 
-    BITMAP *grid = create_bitmap_ex(8, grid_width, 1 + grid_rows * (line_height + 1));
-    clear_to_color(grid, 255);
-    for (int r = 0; r < grid_rows; r++) {
-        int x = 1, y = 1 + r * (line_height + 1);
-        for (int i = r * per_row; i < std::min<int>(glyphs.size(), (r + 1) * per_row); i++) {
-            const MonoGlyph &g = glyphs[i];
-            rectfill(grid, x, y, x + box_width[i] - 1, y + line_height - 1, 0);
-            for (int gy = 0; gy < g.rows; gy++)
-                for (int gx = 0; gx < g.width; gx++) {
-                    int px = x + g.left + shift[i] + gx, py = y + baseline - g.top + gy;
-                    if (g.ink[static_cast<size_t>(gy) * g.width + gx] && py >= y && py < y + line_height)
-                        putpixel(grid, px, py, 1);
-                }
-            x += box_width[i] + 1;
+    explicit GlyphGrid(const std::vector<MonoGlyph> &glyphs)
+        : shift(glyphs.size()), box_width(glyphs.size())
+    {
+        for (size_t i = 0; i < glyphs.size(); i++) {
+            shift[i] = std::max(0, -glyphs[i].left);
+            box_width[i] = std::max({1, glyphs[i].advance + tracking + shift[i],
+                                     glyphs[i].left + shift[i] + glyphs[i].width});
+        }
+        rows = (static_cast<int>(glyphs.size()) + per_row - 1) / per_row;
+        for (int r = 0; r < rows; r++) {
+            int w = 1;
+            for (int i = first(r); i < end(r); i++)
+                w += box_width[i] + 1;
+            width = std::max(width, w);
         }
     }
-    // Black boxes, white ink, yellow separators: only the indices matter to the dat tool, but
-    // this way the grid can be looked at.
+    int first(int row) const { return row * per_row; }
+    int end(int row) const { return std::min<int>(box_width.size(), (row + 1) * per_row); }
+};
+
+// The grid as an 8-bit picture: 255 separators, 0 boxes, 1 ink.
+BITMAP *paint_grid(const FittedGlyphs &fit, const GlyphGrid &grid, int line_height)
+{
+    const int baseline = fit.ascent + (line_height - fit.ascent - fit.descent + 1) / 2;
+    BITMAP *picture = create_bitmap_ex(8, grid.width, 1 + grid.rows * (line_height + 1));
+    clear_to_color(picture, 255);
+    for (int r = 0; r < grid.rows; r++) {
+        int x = 1, y = 1 + r * (line_height + 1);
+        for (int i = grid.first(r); i < grid.end(r); i++) {
+            const MonoGlyph &g = fit.glyphs[i];
+            rectfill(picture, x, y, x + grid.box_width[i] - 1, y + line_height - 1, 0);
+            for (int gy = 0; gy < g.rows; gy++)
+                for (int gx = 0; gx < g.width; gx++) {
+                    int px = x + g.left + grid.shift[i] + gx, py = y + baseline - g.top + gy;
+                    if (g.ink[static_cast<size_t>(gy) * g.width + gx] && py >= y &&
+                        py < y + line_height)
+                        putpixel(picture, px, py, 1);
+                }
+            x += grid.box_width[i] + 1;
+        }
+    }
+    return picture;
+}
+
+// Black boxes, white ink, yellow separators: only the indices matter to the dat tool, but
+// this way the grid can be looked at.
+bool save_grid(BITMAP *picture, const std::string &path)
+{
     PALETTE palette;
     for (int i = 0; i < 256; i++)
         palette[i].r = palette[i].g = palette[i].b = 0;
     palette[1].r = palette[1].g = palette[1].b = 63;
     palette[255].r = palette[255].g = 63;
-    bool ok = save_bitmap(path.c_str(), grid, palette) == 0;
-    destroy_bitmap(grid);
+    return save_bitmap(path.c_str(), picture, palette) == 0;
+}
+
+}  // namespace
+
+bool TextRenderer::write_glyph_grid(const std::string &path, int line_height)
+{
+    const FittedGlyphs fit = render_to_fit(as_face(face_), line_height);
+    if (fit.failed_char >= 0) {
+        error_ = "cannot render character " + std::to_string(fit.failed_char);
+        return false;
+    }
+    BITMAP *picture = paint_grid(fit, GlyphGrid(fit.glyphs), line_height);
+    const bool ok = save_grid(picture, path);
+    destroy_bitmap(picture);
     if (!ok)
         error_ = "cannot write " + path;
     return ok;
