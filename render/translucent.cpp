@@ -285,24 +285,33 @@ void fill_rect_translucent_in_form(VeilForm form, BITMAP *bitmap, int x, int y, 
     } else {
         const Veil v = make_veil(depth, colour, f);
         const std::size_t span_bytes = static_cast<std::size_t>(x1 - x0 + 1) * v.pixel_bytes;
-        // The rows of a memory bitmap usually follow each other without a gap; where the
-        // rectangle spans them whole, consecutive rows are blended as one long run.
-        const bool mergeable = is_memory_bitmap(bitmap);
-        unsigned char *run = nullptr;
-        std::size_t run_bytes = 0;
-        for (int row = y0; row <= y1; row++) {
-            auto *p = reinterpret_cast<unsigned char *>(bmp_write_line(bitmap, row)) +
-                      static_cast<std::size_t>(x0) * v.pixel_bytes;
-            if (run && mergeable && run + run_bytes == p) {
-                run_bytes += span_bytes;
-                continue;
-            }
-            if (run)
+        const std::size_t span_pixels = span_bytes / v.pixel_bytes;
+        auto row_address = [&](int row) {
+            return reinterpret_cast<unsigned char *>(bmp_write_line(bitmap, row)) +
+                   static_cast<std::size_t>(x0) * v.pixel_bytes;
+        };
+        if (is_memory_bitmap(bitmap)) {
+            // The rows of a memory bitmap usually follow each other without a gap; where the
+            // rectangle spans them whole, consecutive rows are blended as one long run.
+            unsigned char *run = row_address(y0);
+            std::size_t run_bytes = span_bytes;
+            for (int row = y0 + 1; row <= y1; row++) {
+                unsigned char *p = row_address(row);
+                if (run + run_bytes == p) {
+                    run_bytes += span_bytes;
+                    continue;
+                }
                 blend_run(form, run, run_bytes / v.pixel_bytes, v);
-            run = p;
-            run_bytes = span_bytes;
+                run = p;
+                run_bytes = span_bytes;
+            }
+            blend_run(form, run, run_bytes / v.pixel_bytes, v);
+        } else {
+            // Other bitmaps may show a row as soon as the next row's address is asked for
+            // (the library's X11 screen does): each row is blended before that.
+            for (int row = y0; row <= y1; row++)
+                blend_run(form, row_address(row), span_pixels, v);
         }
-        blend_run(form, run, run_bytes / v.pixel_bytes, v);
         bmp_unwrite_line(bitmap);
     }
     release_bitmap(bitmap);
