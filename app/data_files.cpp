@@ -2,6 +2,7 @@
 
 #include <allegro.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <sys/stat.h>
@@ -94,36 +95,28 @@ constexpr int32_t property_id = id('p', 'r', 'o', 'p');
 constexpr int32_t nested_file_id = id('F', 'I', 'L', 'E');
 constexpr int32_t font_id = id('F', 'O', 'N', 'T');
 
-// Kinds of object the library's loader builds from their bytes (pictures, sounds, palettes):
-// it trusts the sizes they hold, so a broken one can crash it. A font file has no need of
-// them; they are refused rather than checked. Objects of other kinds are loaded as plain bytes.
-bool built_by_the_loader(int32_t type)
-{
-    static constexpr int32_t kinds[] = {
-        id('S', 'A', 'M', 'P'), id('M', 'I', 'D', 'I'), id('P', 'A', 'T', ' '),
-        id('F', 'L', 'I', 'C'), id('B', 'M', 'P', ' '), id('R', 'L', 'E', ' '),
-        id('C', 'M', 'P', ' '), id('X', 'C', 'M', 'P'), id('P', 'A', 'L', ' ')};
-    for (int32_t kind : kinds)
-        if (type == kind)
-            return true;
-    return false;
-}
-
 // Nested datafiles deeper than this are refused rather than followed.
 constexpr int max_nesting = 8;
 
+// Far beyond any font file: an object that unpacks to more is refused rather than unpacked.
+constexpr size_t most_bytes = 64u << 20;
+
+// Kinds of glyph in a font's range: one bit a pixel, or bitmaps of a colour depth. The
+// loader gives the whole font the drawing routines of its last range's kind, so a font whose
+// ranges are of both kinds would have one kind's glyphs drawn as the other's.
+enum class Glyphs { none, one_colour, colour };
+
 // The glyph ranges of a font object in the library's current font format.
-const char *font_problem(Reader in)
+const char *ranges_problem(Reader &in)
 {
-    if (in.be16() != 0)
-        return "its font is in an old format the game does not read";
     const unsigned ranges = in.be16();
     if (in.short_read())
         return "its font is cut short";
     if (ranges == 0)
         return "its font has no characters";
+    Glyphs font_kind = Glyphs::none;
     for (unsigned r = 0; r < ranges; r++) {
-        const unsigned kind = in.byte();  // 1: one colour; else the depth of colour glyphs
+        const unsigned kind = in.byte();  // 1 or 255: one colour; else the glyphs' depth
         const int32_t begin = in.be32();
         const int32_t last = in.be32();
         if (in.short_read())
@@ -132,9 +125,11 @@ const char *font_problem(Reader in)
             return "its font has a character range that makes no sense";
         int bytes_per_pixel;
         // Colour glyphs are stored as the datafile stores bitmaps: 32-bit ones as red, green
-        // and blue, with no fourth byte.
+        // and blue, with no fourth byte. Depth 0 is how older fonts said 8.
         switch (kind) {
-        case 1: bytes_per_pixel = 0; break;  // one bit a pixel, rows rounded up to bytes
+        case 1:
+        case 255: bytes_per_pixel = 0; break;  // one bit a pixel, rows rounded up to bytes
+        case 0:
         case 8: bytes_per_pixel = 1; break;
         case 15:
         case 16: bytes_per_pixel = 2; break;
@@ -142,14 +137,192 @@ const char *font_problem(Reader in)
         case 32: bytes_per_pixel = 3; break;
         default: return "its font has glyphs of an unknown kind";
         }
+        const Glyphs range_kind = bytes_per_pixel == 0 ? Glyphs::one_colour : Glyphs::colour;
+        if (font_kind != Glyphs::none && range_kind != font_kind)
+            return "its font mixes one-colour and colour glyphs, which the library cannot draw";
+        font_kind = range_kind;
         for (int64_t c = begin; c <= last; c++) {
             const uint64_t w = in.be16();
             const uint64_t h = in.be16();
             const uint64_t size = bytes_per_pixel == 0 ? (w + 7) / 8 * h : w * h * bytes_per_pixel;
             if (in.short_read() || !in.skip(size))
                 return "its font is cut short";
+            // The library draws a one-colour glyph pixel by pixel until it has drawn its
+            // width: one of no width but some height it would draw without end, over
+            // whatever memory follows the row (found by fuzzing).
+            if (bytes_per_pixel == 0 && w == 0 && h > 0)
+                return "its font has a glyph of no width, which the library cannot draw";
         }
     }
+    return nullptr;
+}
+
+// A font object. It starts with the height of the old fixed-size format (fixed 8-pixel-wide
+// glyphs), -1 for the old proportional format (8-bit glyph bitmaps), or 0 for the current one.
+const char *font_problem(Reader in)
+{
+    constexpr int old_font_characters = 95;  // ' ' to '~'
+    const int height = static_cast<int16_t>(in.be16());
+    if (in.short_read())
+        return "its font is cut short";
+    if (height == 0)
+        return ranges_problem(in);
+    if (height > 0) {
+        if (!in.skip(uint64_t(old_font_characters) * static_cast<unsigned>(height)))
+            return "its font is cut short";
+        return nullptr;
+    }
+    // Proportional: 95 glyphs, each a width, a height and a byte a pixel. The loader means to
+    // make blank the glyphs of an object that ends early, but only sees the end once it has
+    // read past it: it would then take a glyph's size from nothing (found by fuzzing).
+    for (int c = 0; c < old_font_characters; c++) {
+        const uint64_t w = in.be16();
+        const uint64_t h = in.be16();
+        if (in.short_read() || !in.skip(w * h))
+            return "its font is cut short";
+    }
+    return nullptr;
+}
+
+// A picture object (also what a compiled sprite is stored as): its depth, its size and every
+// pixel. The loader makes a bitmap of the size it reads and trusts the depth; a size beyond
+// the bytes there would make it ask for more memory than a number holds.
+const char *picture_object_problem(Reader in)
+{
+    const int bits = static_cast<int16_t>(in.be16());
+    const uint64_t w = in.be16();
+    const uint64_t h = in.be16();
+    if (in.short_read())
+        return "it holds a picture that is cut short";
+    uint64_t bytes_per_pixel;
+    switch (bits) {
+    case 8: bytes_per_pixel = 1; break;
+    case 15:
+    case 16: bytes_per_pixel = 2; break;
+    case 24:
+    case 32: bytes_per_pixel = 3; break;
+    case -32: bytes_per_pixel = 4; break;  // with alpha
+    default: return "it holds a picture of a kind the game does not read";
+    }
+    if (w == 0 || h == 0)
+        return "it holds a picture with no pixels";
+    if (!in.skip(w * h * bytes_per_pixel))
+        return "it holds a picture that is cut short";
+    return nullptr;
+}
+
+// A sound sample: its bits (negative for stereo), its rate, its length and every sound.
+const char *sample_problem(Reader in)
+{
+    const int bits = static_cast<int16_t>(in.be16());
+    in.be16();  // rate
+    const uint64_t length = static_cast<uint32_t>(in.be32());
+    if (in.short_read())
+        return "it holds a sound that is cut short";
+    if (bits != 8 && bits != -8 && bits != 16 && bits != -16)
+        return "it holds a sound of a kind the library does not read";
+    const uint64_t channels = bits < 0 ? 2 : 1;
+    const uint64_t bytes = bits == 8 || bits == -8 ? 1 : 2;
+    if (!in.skip(length * channels * bytes))
+        return "it holds a sound that is cut short";
+    return nullptr;
+}
+
+// Music: its timing, then the length and bytes of each of its 32 tracks.
+const char *music_problem(Reader in)
+{
+    in.be16();  // divisions
+    for (int track = 0; track < 32; track++) {
+        const int32_t length = in.be32();
+        if (in.short_read() || (length > 0 && !in.skip(static_cast<uint64_t>(length))))
+            return "it holds music that is cut short";
+    }
+    return nullptr;
+}
+
+// Unpacks an object packed on its own, as the loader does: with the library's own unpacker,
+// reading from where the object starts until `size` bytes come out. How far it read is where
+// the next object starts. False when the packed bytes end first.
+class PackedObject {
+public:
+    bool unpack(const unsigned char *from, size_t available, size_t size)
+    {
+        source_ = from;
+        left_ = available;
+        used_ = 0;
+        static const PACKFILE_VTABLE reading = {
+            [](void *) { return 0; },                   // close
+            [](void *me) { return static_cast<PackedObject *>(me)->next_byte(); },
+            [](int, void *) { return EOF; },            // unget: the unpacker never does
+            [](void *, long, void *) -> long { return 0; },
+            [](int, void *) { return EOF; },            // put, write: reading only
+            [](const void *, long, void *) -> long { return 0; },
+            [](void *, int) { return -1; },             // seek
+            [](void *me) { return static_cast<PackedObject *>(me)->left_ == 0 ? 1 : 0; },
+            [](void *) { return 0; },                   // error
+        };
+        PACKFILE *file = pack_fopen_vtable(&reading, this);
+        LZSS_UNPACK_DATA *state = create_lzss_unpack_data();
+        bytes.assign(size, 0);
+        size_t done = 0;
+        bool whole = file && state;
+        // In pieces of the library's buffer size, as the loader asks for them. The loader
+        // stops asking once what it reads from has ended, even where the unpacker could
+        // still give the rest of a repeat it has read: so must this.
+        while (whole && done < size) {
+            const size_t piece = std::min<size_t>(F_BUF_SIZE, size - done);
+            const int got = lzss_read(file, state, static_cast<int>(piece), bytes.data() + done);
+            done += got > 0 ? static_cast<size_t>(got) : 0;
+            whole = static_cast<size_t>(got) == piece && (left_ > 0 || done == size);
+        }
+        if (state)
+            free_lzss_unpack_data(state);
+        if (file)
+            pack_fclose(file);
+        return whole;
+    }
+    size_t used() const { return used_; }
+    std::vector<unsigned char> bytes;
+
+private:
+    int next_byte()
+    {
+        if (left_ == 0)
+            return EOF;
+        left_--;
+        used_++;
+        return *source_++;
+    }
+    const unsigned char *source_ = nullptr;
+    size_t left_ = 0, used_ = 0;
+};
+
+const char *objects_problem(Reader &in, int depth, bool font_first);
+
+// One object's bytes, checked as its kind's loader reads them.
+const char *object_problem(int32_t type, Reader inside, int depth)
+{
+    if (type == font_id)  // every font is loaded, not only the first: each must be sound
+        return font_problem(inside);
+    if (type == id('B', 'M', 'P', ' ') || type == id('C', 'M', 'P', ' ') ||
+        type == id('X', 'C', 'M', 'P'))
+        return picture_object_problem(inside);
+    if (type == id('S', 'A', 'M', 'P'))
+        return sample_problem(inside);
+    if (type == id('M', 'I', 'D', 'I'))
+        return music_problem(inside);
+    // The loader unpacks a run-length sprite into a buffer of the size the object gives,
+    // trusting every run to fit in it and in its lines: it would have to be checked run by
+    // run, as pictures are, and a font file has no need of one.
+    if (type == id('R', 'L', 'E', ' '))
+        return "it holds a run-length sprite, which a font file does not need";
+    if (type == nested_file_id) {
+        if (depth >= max_nesting)
+            return "it nests datafiles too deep";
+        return objects_problem(inside, depth + 1, false);
+    }
+    // Anything else (palettes, sound patches and animations among them) is kept as the
+    // bytes it is: nothing is built from them at loading.
     return nullptr;
 }
 
@@ -177,30 +350,30 @@ const char *objects_problem(Reader &in, int depth, bool font_first)
         // object of type -1 would be handed to a loader that does not exist.
         if (type == -1)
             return "it is not a datafile";
-        in.be32();  // the object's unpacked size
-        const int32_t stored_size = in.be32();
-        if (in.short_read())
-            return "it is cut short";
-        if (stored_size < 0)
-            return "it holds compressed objects, which the game does not read";
-        Reader object(in.here(), in.left());
-        if (!in.skip(static_cast<uint64_t>(stored_size)))
-            return "it is cut short";
-        Reader inside(object.here(), static_cast<size_t>(stored_size));
         if (font_first && i == 0 && type != font_id)
             return "its first object is not a font";
-        if (type == font_id) {
-            // Every font is loaded, not only the first: each must be sound.
-            if (const char *why = font_problem(inside))
+        in.be32();  // the size as stored, which the loader does not go by
+        // The size unpacked: what the loader reads. Negative for an object packed on its own.
+        const int32_t size = in.be32();
+        if (in.short_read())
+            return "it is cut short";
+        if (size >= 0) {
+            Reader inside(in.here(), std::min(in.left(), static_cast<size_t>(size)));
+            if (!in.skip(static_cast<uint64_t>(size)))
+                return "it is cut short";
+            if (const char *why = object_problem(type, inside, depth))
                 return why;
-        } else if (built_by_the_loader(type)) {
-            return "it holds pictures, sounds or palettes, which a font file does not need";
-        } else if (type == nested_file_id) {
-            if (depth >= max_nesting)
-                return "it nests datafiles too deep";
-            if (const char *why = objects_problem(inside, depth + 1, false))
-                return why;
+            continue;
         }
+        const uint64_t unpacked = uint64_t(-int64_t(size));
+        if (unpacked > most_bytes)
+            return "it is far too large for a font";
+        PackedObject object;
+        if (!object.unpack(in.here(), in.left(), static_cast<size_t>(unpacked)))
+            return "it is cut short";
+        in.skip(object.used());
+        if (const char *why = object_problem(type, Reader(object.bytes.data(), object.bytes.size()), depth))
+            return why;
     }
     return nullptr;
 }
@@ -311,13 +484,12 @@ const char *font_datafile_file_problem(const char *path)
     if (!file)
         return "it is not a datafile";
     std::vector<unsigned char> bytes;
-    constexpr size_t most = 64u << 20;  // far beyond any font; stops a runaway unpacking
     unsigned char block[65536];
     long got;
-    while ((got = pack_fread(block, sizeof block, file)) > 0 && bytes.size() < most)
+    while ((got = pack_fread(block, sizeof block, file)) > 0 && bytes.size() < most_bytes)
         bytes.insert(bytes.end(), block, block + got);
     pack_fclose(file);
-    if (bytes.size() >= most)
+    if (bytes.size() >= most_bytes)
         return "it is far too large for a font";
     return font_datafile_problem(bytes.data(), bytes.size());
 }

@@ -215,7 +215,7 @@ TEST(FontFileCheck, ColourFontsPassAndTheLibraryReadsThemTheSameWay)
     EXPECT_STREQ(datafile_problem(datafile({{"FONT", shorter}, {"DATA", Bytes(9, 0)}})),
                  "its font is cut short");
     Bytes odd_depth = colour_font_object(4, 3);
-    odd_depth[4] = 0;
+    odd_depth[4] = 7;
     EXPECT_NE(datafile_problem(datafile({{"FONT", odd_depth}})), nullptr);
 }
 
@@ -232,13 +232,158 @@ TEST(FontFileCheck, EveryObjectIsCheckedNotOnlyTheFirst)
     const size_t second = end_type.size() - 4 - 12;
     std::fill(end_type.begin() + second, end_type.begin() + second + 4, 0xFF);
     EXPECT_STREQ(datafile_problem(end_type), "it is not a datafile");
-    for (const char *kind : {"BMP ", "PAL ", "SAMP", "RLE "})
+    // Objects the loader builds are checked as it reads them: zeros are no picture or sound.
+    for (const char *kind : {"BMP ", "CMP ", "SAMP", "RLE "})
         EXPECT_NE(datafile_problem(datafile({{"FONT", font_object(65, 65, 8, 8)}, {kind, Bytes(8, 0)}})),
                   nullptr)
             << kind;
     EXPECT_EQ(datafile_problem(datafile({{"FONT", font_object(65, 65, 8, 8)}, {"XYZW", Bytes(8, 0)}})),
               nullptr)
         << "other kinds are loaded as plain bytes";
+}
+
+// Objects after the font that the library builds at loading: whole ones pass and load as
+// written, ones cut short or of kinds it misreads are refused.
+TEST(FontFileCheck, PicturesSoundsMusicAndPalettesAfterTheFontAreCheckedAndLoad)
+{
+    Bytes picture;  // 3 x 2, 16 bits
+    put_be16(picture, 16);
+    put_be16(picture, 3);
+    put_be16(picture, 2);
+    for (int i = 0; i < 6; i++)
+        put_be16(picture, 0x1234 * i);
+    Bytes sound;  // 8 bits, mono, 5 sounds
+    put_be16(sound, 8);
+    put_be16(sound, 11025);
+    put_be32(sound, 5);
+    sound.insert(sound.end(), {1, 2, 3, 4, 5});
+    Bytes music;  // one track of 3 bytes
+    put_be16(music, 96);
+    put_be32(music, 3);
+    music.insert(music.end(), {0x90, 60, 100});
+    for (int t = 1; t < 32; t++)
+        put_be32(music, 0);
+    const Bytes palette(768, 40);
+    const Bytes file = datafile({{"FONT", font_object(32, 90, 8, 10)}, {"PAL ", palette},
+                                 {"BMP ", picture}, {"CMP ", picture}, {"SAMP", sound},
+                                 {"MIDI", music}});
+    ASSERT_EQ(datafile_problem(file), nullptr);
+    TempDir dir;
+    write_file(dir.path("font.dat"), file);
+    set_color_depth(16);
+    DATAFILE *loaded = load_datafile(dir.path("font.dat").c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(text_height(static_cast<FONT *>(loaded[0].dat)), 10);
+    EXPECT_EQ(loaded[2].type, DAT_BITMAP);
+    EXPECT_EQ(static_cast<BITMAP *>(loaded[2].dat)->w, 3);
+    EXPECT_EQ(static_cast<SAMPLE *>(loaded[4].dat)->len, 5u);
+    EXPECT_EQ(static_cast<MIDI *>(loaded[5].dat)->track[0].len, 3);
+    unload_datafile(loaded);
+    // Cut short anywhere, or with a size past its bytes, refused.
+    for (size_t n = 4; n < file.size(); n++)
+        EXPECT_NE(font_datafile_problem(file.data() + 4, n - 4), nullptr) << n << " bytes";
+    for (Bytes *object : {&picture, &sound, &music}) {
+        Bytes shorter = *object;
+        shorter.pop_back();
+        EXPECT_NE(datafile_problem(datafile({{"FONT", font_object(65, 65, 8, 8)},
+                                              {object == &picture ? "BMP " : object == &sound ? "SAMP" : "MIDI", shorter},
+                                              {"DATA", Bytes(40, 0)}})),
+                  nullptr);
+    }
+    Bytes huge = picture;
+    huge[2] = huge[4] = 0xFF;  // 65283 x 65282 pixels: more memory than a number holds
+    EXPECT_STREQ(datafile_problem(datafile({{"FONT", font_object(65, 65, 8, 8)}, {"BMP ", huge}})),
+                 "it holds a picture that is cut short");
+}
+
+// The loader gives a font the drawing routines of its last range: one of one-colour glyphs
+// and one of colour glyphs would have one drawn as the other. And the library draws a
+// one-colour glyph of no width without end.
+TEST(FontFileCheck, FontsTheLibraryCannotDrawAreRefused)
+{
+    EXPECT_STREQ(datafile_problem(datafile({{"FONT", font_object(65, 70, 0, 9)}})),
+                 "its font has a glyph of no width, which the library cannot draw");
+    EXPECT_EQ(datafile_problem(datafile({{"FONT", font_object(65, 70, 0, 0)}})), nullptr)
+        << "nothing at all to draw";
+
+    Bytes mixed = colour_font_object(4, 3);
+    mixed[3] = 2;  // two ranges: the colour 'A', then one-colour 'B'
+    mixed.push_back(1);
+    put_be32(mixed, 'B');
+    put_be32(mixed, 'B');
+    put_be16(mixed, 8);
+    put_be16(mixed, 2);
+    mixed.insert(mixed.end(), {0xFF, 0x81});
+    EXPECT_STREQ(datafile_problem(datafile({{"FONT", mixed}})),
+                 "its font mixes one-colour and colour glyphs, which the library cannot draw");
+}
+
+TEST(FontFileCheck, FontsInTheOldFormatsPassAndLoad)
+{
+    Bytes fixed;  // 95 glyphs 8 x 11
+    put_be16(fixed, 11);
+    fixed.insert(fixed.end(), 95 * 11, 0x3C);
+    Bytes proportional;  // 95 glyphs of 8-bit pixels, 5 to 9 pixels high
+    put_be16(proportional, 0xFFFF);
+    for (int c = 0; c < 95; c++) {
+        put_be16(proportional, 4);
+        put_be16(proportional, 5 + c % 5);
+        proportional.insert(proportional.end(), 4 * (5 + c % 5), 1);
+    }
+    Bytes fewer(proportional.begin(), proportional.begin() + 2 + 3 * (4 + 4 * 5));
+    EXPECT_STREQ(datafile_problem(datafile({{"FONT", fewer}})), "its font is cut short")
+        << "the loader would read a glyph's size past the end";
+    TempDir dir;
+    set_color_depth(16);
+    for (const auto &[font, height] : {std::pair{fixed, 11}, std::pair{proportional, 9}}) {
+        const Bytes file = datafile({{"FONT", font}});
+        ASSERT_EQ(datafile_problem(file), nullptr);
+        write_file(dir.path("old.dat"), file);
+        DATAFILE *loaded = load_datafile(dir.path("old.dat").c_str());
+        ASSERT_NE(loaded, nullptr);
+        FONT *f = static_cast<FONT *>(loaded[0].dat);
+        EXPECT_EQ(text_height(f), height);
+        BITMAP *b = create_bitmap(64, 16);
+        textout_ex(b, f, "!#", 0, 0, makecol(255, 255, 255), 0);
+        destroy_bitmap(b);
+        unload_datafile(loaded);
+        Bytes shorter = font;
+        shorter.pop_back();
+        EXPECT_STREQ(datafile_problem(datafile({{"FONT", shorter}, {"DATA", Bytes(12, 0)}})),
+                     "its font is cut short");
+    }
+}
+
+// Objects packed one by one, as the library's tools write them: each is unpacked as the
+// loader unpacks it and checked inside.
+TEST(FontFileCheck, ObjectsPackedOneByOnePassAndLoad)
+{
+    TempDir dir;
+    const std::string path = dir.path("packed.dat");
+    PACKFILE *out = pack_fopen(path.c_str(), F_WRITE_NOPACK);
+    ASSERT_NE(out, nullptr);
+    pack_mputl(DAT_MAGIC, out);
+    pack_mputl(2, out);
+    const Bytes font = font_object(32, 126, 9, 14);
+    const Bytes data(5000, 9);
+    for (const auto &[type, bytes] : {std::pair{DAT_FONT, font}, std::pair{DAT_DATA, data}}) {
+        pack_mputl(type, out);
+        PACKFILE *chunk = pack_fopen_chunk(out, TRUE);
+        ASSERT_NE(chunk, nullptr);
+        pack_fwrite(bytes.data(), static_cast<long>(bytes.size()), chunk);
+        out = pack_fclose_chunk(chunk);
+    }
+    pack_fclose(out);
+    const Bytes file = read_file(path);
+    ASSERT_LT(file.size(), font.size()) << "the objects are packed";
+    EXPECT_EQ(font_datafile_file_problem(path.c_str()), nullptr);
+    DATAFILE *loaded = load_datafile(path.c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(text_height(static_cast<FONT *>(loaded[0].dat)), 14);
+    EXPECT_EQ(loaded[1].size, 5000);
+    unload_datafile(loaded);
+    for (size_t n = 4; n < file.size(); n++)
+        EXPECT_NE(font_datafile_problem(file.data() + 4, n - 4), nullptr) << n << " bytes";
 }
 
 TEST(FontFileCheck, FilesOfOtherKindsAndPackedFiles)
