@@ -161,7 +161,7 @@ const char *ranges_problem(Reader &in)
 // glyphs), -1 for the old proportional format (8-bit glyph bitmaps), or 0 for the current one.
 const char *font_problem(Reader in)
 {
-    constexpr int old_font_characters = 95;  // ' ' to '~'
+    constexpr int old_font_characters = 224;  // character 32 to 255
     const int height = static_cast<int16_t>(in.be16());
     if (in.short_read())
         return "its font is cut short";
@@ -172,7 +172,7 @@ const char *font_problem(Reader in)
             return "its font is cut short";
         return nullptr;
     }
-    // Proportional: 95 glyphs, each a width, a height and a byte a pixel. The loader means to
+    // Proportional: 224 glyphs, each a width, a height and a byte a pixel. The loader means to
     // make blank the glyphs of an object that ends early, but only sees the end once it has
     // read past it: it would then take a glyph's size from nothing (found by fuzzing).
     for (int c = 0; c < old_font_characters; c++) {
@@ -242,10 +242,11 @@ const char *music_problem(Reader in)
 
 // Unpacks an object packed on its own, as the loader does: with the library's own unpacker,
 // reading from where the object starts until `size` bytes come out. How far it read is where
-// the next object starts. False when the packed bytes end first.
+// the next object starts.
 class PackedObject {
 public:
-    bool unpack(const unsigned char *from, size_t available, size_t size)
+    // Why the loader would not read exactly these bytes, or nullptr.
+    const char *unpack(const unsigned char *from, size_t available, size_t size)
     {
         source_ = from;
         left_ = available;
@@ -263,23 +264,33 @@ public:
         };
         PACKFILE *file = pack_fopen_vtable(&reading, this);
         LZSS_UNPACK_DATA *state = create_lzss_unpack_data();
+        const char *why = file && state ? nullptr : "it cannot be unpacked (out of memory?)";
         bytes.assign(size, 0);
         size_t done = 0;
-        bool whole = file && state;
         // In pieces of the library's buffer size, as the loader asks for them. The loader
         // stops asking once what it reads from has ended, even where the unpacker could
         // still give the rest of a repeat it has read: so must this.
-        while (whole && done < size) {
+        while (!why && done < size) {
             const size_t piece = std::min<size_t>(F_BUF_SIZE, size - done);
             const int got = lzss_read(file, state, static_cast<int>(piece), bytes.data() + done);
             done += got > 0 ? static_cast<size_t>(got) : 0;
-            whole = static_cast<size_t>(got) == piece && (left_ > 0 || done == size);
+            if (static_cast<size_t>(got) != piece || (left_ == 0 && done < size))
+                why = "it is cut short";
         }
+        // Where the last bytes come out in the middle of a repeat, the loader goes on with the
+        // repeat past the object's size and the objects after it are read from the wrong
+        // place (found by fuzzing). The unpacker gives the next byte of a repeat without
+        // reading anything.
+        const size_t used_by_object = used_;
+        unsigned char next;
+        if (!why && lzss_read(file, state, 1, &next) == 1 && used_ == used_by_object)
+            why = "it holds a packed object whose unpacking runs past its end";
+        used_ = used_by_object;
         if (state)
             free_lzss_unpack_data(state);
         if (file)
             pack_fclose(file);
-        return whole;
+        return why;
     }
     size_t used() const { return used_; }
     std::vector<unsigned char> bytes;
@@ -369,8 +380,8 @@ const char *objects_problem(Reader &in, int depth, bool font_first)
         if (unpacked > most_bytes)
             return "it is far too large for a font";
         PackedObject object;
-        if (!object.unpack(in.here(), in.left(), static_cast<size_t>(unpacked)))
-            return "it is cut short";
+        if (const char *why = object.unpack(in.here(), in.left(), static_cast<size_t>(unpacked)))
+            return why;
         in.skip(object.used());
         if (const char *why = object_problem(type, Reader(object.bytes.data(), object.bytes.size()), depth))
             return why;

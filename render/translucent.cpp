@@ -68,7 +68,7 @@ void run_vectors(unsigned char *run, std::size_t n, int vector_bytes, VectorKern
     auto piece = [&](unsigned char *p, std::size_t count) {
         if (count == 0)
             return;
-        alignas(32) unsigned char scratch[32] = {};
+        alignas(64) unsigned char scratch[64] = {};
         std::memcpy(scratch, p, count);
         kernel(scratch, 1, v);
         std::memcpy(p, scratch, count);
@@ -121,38 +121,117 @@ void sse2_kernel32(unsigned char *p, std::size_t vectors, const Veil &v)
 // ---- AVX2 form: 16 pixels of 16 bits or 8 of 32 bits per step --------------------------
 // Compiled for AVX2 here alone; only called when the processor reports AVX2.
 
-__attribute__((target("avx2"))) void avx2_kernel16(unsigned char *p, std::size_t vectors,
-                                                   const Veil &v)
-{
-    const __m256i outer_mask = _mm256_set1_epi16(static_cast<short>(v.outer));
-    const __m256i middle_mask = _mm256_set1_epi16(static_cast<short>(v.middle));
-    const __m256i keep = _mm256_set1_epi16(static_cast<short>(v.keep << 11));
-    const __m256i share = _mm256_set1_epi16(static_cast<short>(v.share));
-    for (std::size_t i = 0; i < vectors; i++, p += 32) {
-        __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+// Two vectors a turn: the loop's own counting is spread over twice the pixels, and the two
+// chains of multiplies overlap.
+
+struct Avx2Fields16 {
+    __m256i outer_mask, middle_mask, keep, share;
+    __attribute__((target("avx2"))) explicit Avx2Fields16(const Veil &v)
+        : outer_mask(_mm256_set1_epi16(static_cast<short>(v.outer))),
+          middle_mask(_mm256_set1_epi16(static_cast<short>(v.middle))),
+          keep(_mm256_set1_epi16(static_cast<short>(v.keep << 11))),
+          share(_mm256_set1_epi16(static_cast<short>(v.share)))
+    {
+    }
+    __attribute__((target("avx2"))) __m256i blend(__m256i old) const
+    {
         __m256i outer = _mm256_and_si256(
             _mm256_mulhi_epu16(_mm256_and_si256(old, outer_mask), keep), outer_mask);
         __m256i middle = _mm256_and_si256(
             _mm256_mulhi_epu16(_mm256_and_si256(old, middle_mask), keep), middle_mask);
-        __m256i out = _mm256_add_epi16(_mm256_or_si256(outer, middle), share);
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), out);
+        return _mm256_add_epi16(_mm256_or_si256(outer, middle), share);
     }
+};
+
+struct Avx2Fields32 {
+    __m256i outer_mask, middle_mask, keep, share;
+    __attribute__((target("avx2"))) explicit Avx2Fields32(const Veil &v)
+        : outer_mask(_mm256_set1_epi32(static_cast<int>(v.outer))),
+          middle_mask(_mm256_set1_epi32(static_cast<int>(v.middle))),
+          keep(_mm256_set1_epi16(static_cast<short>(v.keep << 8))),
+          share(_mm256_set1_epi32(static_cast<int>(v.share)))
+    {
+    }
+    __attribute__((target("avx2"))) __m256i blend(__m256i old) const
+    {
+        __m256i outer = _mm256_mulhi_epu16(_mm256_and_si256(old, outer_mask), keep);
+        __m256i middle = _mm256_and_si256(
+            _mm256_mulhi_epu16(_mm256_and_si256(old, middle_mask), keep), middle_mask);
+        return _mm256_add_epi32(_mm256_or_si256(outer, middle), share);
+    }
+};
+
+template <typename Fields>
+__attribute__((target("avx2"))) inline void avx2_loop(unsigned char *p, std::size_t vectors,
+                                                      const Veil &v)
+{
+    const Fields fields(v);
+    auto *at = reinterpret_cast<__m256i *>(p);
+    std::size_t i = 0;
+    for (; i + 2 <= vectors; i += 2) {
+        const __m256i a = _mm256_loadu_si256(at + i);
+        const __m256i b = _mm256_loadu_si256(at + i + 1);
+        _mm256_storeu_si256(at + i, fields.blend(a));
+        _mm256_storeu_si256(at + i + 1, fields.blend(b));
+    }
+    if (i < vectors)
+        _mm256_storeu_si256(at + i, fields.blend(_mm256_loadu_si256(at + i)));
+}
+
+__attribute__((target("avx2"))) void avx2_kernel16(unsigned char *p, std::size_t vectors,
+                                                   const Veil &v)
+{
+    avx2_loop<Avx2Fields16>(p, vectors, v);
 }
 
 __attribute__((target("avx2"))) void avx2_kernel32(unsigned char *p, std::size_t vectors,
                                                    const Veil &v)
 {
-    const __m256i outer_mask = _mm256_set1_epi32(static_cast<int>(v.outer));
-    const __m256i middle_mask = _mm256_set1_epi32(static_cast<int>(v.middle));
-    const __m256i keep = _mm256_set1_epi16(static_cast<short>(v.keep << 8));
-    const __m256i share = _mm256_set1_epi32(static_cast<int>(v.share));
-    for (std::size_t i = 0; i < vectors; i++, p += 32) {
-        __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
-        __m256i outer = _mm256_mulhi_epu16(_mm256_and_si256(old, outer_mask), keep);
-        __m256i middle = _mm256_and_si256(
-            _mm256_mulhi_epu16(_mm256_and_si256(old, middle_mask), keep), middle_mask);
-        __m256i out = _mm256_add_epi32(_mm256_or_si256(outer, middle), share);
-        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), out);
+    avx2_loop<Avx2Fields32>(p, vectors, v);
+}
+
+// ---- AVX-512 form: 32 pixels of 16 bits or 16 of 32 bits per step -----------------------
+// The two groups are joined under the outer mask by one ternary logic instruction, where the
+// narrower forms need two masks and an OR. Only called when the processor reports AVX-512BW.
+
+__attribute__((target("avx512f,avx512bw"))) void avx512_kernel16(unsigned char *p,
+                                                                  std::size_t vectors,
+                                                                  const Veil &v)
+{
+    const __m512i outer_mask = _mm512_set1_epi16(static_cast<short>(v.outer));
+    const __m512i middle_mask = _mm512_set1_epi16(static_cast<short>(v.middle));
+    const __m512i keep = _mm512_set1_epi16(static_cast<short>(v.keep << 11));
+    const __m512i share = _mm512_set1_epi16(static_cast<short>(v.share));
+    // (a & c) | (b & ~c): the outer fields from a, the middle one from b.
+    constexpr int select = 0xE4;
+    for (std::size_t i = 0; i < vectors; i++, p += 64) {
+        __m512i old = _mm512_loadu_si512(p);
+        __m512i outer = _mm512_mulhi_epu16(_mm512_and_si512(old, outer_mask), keep);
+        __m512i middle = _mm512_mulhi_epu16(_mm512_and_si512(old, middle_mask), keep);
+        __m512i out = _mm512_add_epi16(
+            _mm512_ternarylogic_epi32(outer, middle, outer_mask, select), share);
+        _mm512_storeu_si512(p, out);
+    }
+}
+
+__attribute__((target("avx512f,avx512bw"))) void avx512_kernel32(unsigned char *p,
+                                                                  std::size_t vectors,
+                                                                  const Veil &v)
+{
+    const __m512i outer_mask = _mm512_set1_epi32(static_cast<int>(v.outer));
+    const __m512i middle_mask = _mm512_set1_epi32(static_cast<int>(v.middle));
+    const __m512i keep = _mm512_set1_epi16(static_cast<short>(v.keep << 8));
+    const __m512i share = _mm512_set1_epi32(static_cast<int>(v.share));
+    constexpr int select = 0xE4;
+    for (std::size_t i = 0; i < vectors; i++, p += 64) {
+        __m512i old = _mm512_loadu_si512(p);
+        // The outer fields come out clean (each alone in its 16-bit lane); the middle one
+        // has its product's low bits below it, which the outer mask's select drops.
+        __m512i outer = _mm512_mulhi_epu16(_mm512_and_si512(old, outer_mask), keep);
+        __m512i middle = _mm512_mulhi_epu16(_mm512_and_si512(old, middle_mask), keep);
+        __m512i out = _mm512_add_epi32(
+            _mm512_ternarylogic_epi32(outer, middle, outer_mask, select), share);
+        _mm512_storeu_si512(p, out);
     }
 }
 
@@ -163,6 +242,10 @@ void blend_run(VeilForm form, unsigned char *p, std::size_t n, const Veil &v)
 {
     bool wide = v.pixel_bytes == 4;
 #if VEIL_X86
+    if (form == VeilForm::avx512) {
+        run_vectors(p, n, 64, wide ? avx512_kernel32 : avx512_kernel16, v);
+        return;
+    }
     if (form == VeilForm::avx2) {
         run_vectors(p, n, 32, wide ? avx2_kernel32 : avx2_kernel16, v);
         return;
@@ -209,6 +292,7 @@ const char *veil_form_name(VeilForm form)
     case VeilForm::plain: return "plain";
     case VeilForm::sse2: return "sse2";
     case VeilForm::avx2: return "avx2";
+    case VeilForm::avx512: return "avx512";
     }
     return "?";
 }
@@ -223,6 +307,11 @@ bool veil_form_available(VeilForm form)
         static const bool has_avx2 = __builtin_cpu_supports("avx2");
         return has_avx2;
     }
+    case VeilForm::avx512: {
+        static const bool has_avx512 =
+            __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+        return has_avx512;
+    }
 #else
     default: return false;
 #endif
@@ -232,7 +321,8 @@ bool veil_form_available(VeilForm form)
 
 VeilForm fastest_veil_form()
 {
-    static const VeilForm fastest = veil_form_available(VeilForm::avx2)   ? VeilForm::avx2
+    static const VeilForm fastest = veil_form_available(VeilForm::avx512) ? VeilForm::avx512
+                                    : veil_form_available(VeilForm::avx2) ? VeilForm::avx2
                                     : veil_form_available(VeilForm::sse2) ? VeilForm::sse2
                                                                           : VeilForm::plain;
     return fastest;

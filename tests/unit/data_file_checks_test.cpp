@@ -320,12 +320,12 @@ TEST(FontFileCheck, FontsTheLibraryCannotDrawAreRefused)
 
 TEST(FontFileCheck, FontsInTheOldFormatsPassAndLoad)
 {
-    Bytes fixed;  // 95 glyphs 8 x 11
+    Bytes fixed;  // 224 glyphs 8 x 11, for characters 32 to 255
     put_be16(fixed, 11);
-    fixed.insert(fixed.end(), 95 * 11, 0x3C);
-    Bytes proportional;  // 95 glyphs of 8-bit pixels, 5 to 9 pixels high
+    fixed.insert(fixed.end(), 224 * 11, 0x3C);
+    Bytes proportional;  // 224 glyphs of 8-bit pixels, 5 to 9 pixels high
     put_be16(proportional, 0xFFFF);
-    for (int c = 0; c < 95; c++) {
+    for (int c = 0; c < 224; c++) {
         put_be16(proportional, 4);
         put_be16(proportional, 5 + c % 5);
         proportional.insert(proportional.end(), 4 * (5 + c % 5), 1);

@@ -149,7 +149,7 @@ const int depths[] = {15, 16, 32};
 // ---- Every form against the rule ------------------------------------------------------
 
 // Each row of the test bitmap holds one rectangle: widths 1 to 70, each at every start
-// position within a 32-byte vector. Every factor from -5 to 260, each with its own colour.
+// position within a 64-byte vector (the widest form's). Every factor from -5 to 260, each with its own colour.
 TEST(VeilFormsTest, EveryFormGivesTheRulesPixelsForEveryWidthAlignmentAndFactor)
 {
     const unsigned seed = test_seed();
@@ -158,7 +158,7 @@ TEST(VeilFormsTest, EveryFormGivesTheRulesPixelsForEveryWidthAlignmentAndFactor)
     const std::vector<VeilForm> forms = available_forms();
 
     for (int depth : depths) {
-        const int alignments = 32 / (depth == 32 ? 4 : 2);
+        const int alignments = 64 / (depth == 32 ? 4 : 2);
         const int rows = 70 * alignments;
         BITMAP *source = create_bitmap_ex(depth, 70 + alignments, rows);
         BITMAP *expected = create_bitmap_ex(depth, source->w, rows);
