@@ -405,12 +405,16 @@ const char *tga_problem(const unsigned char *bytes, size_t size)
     const bool run_length = image_type >= 8;
     switch (image_type & 7) {
     case 1:  // colour-mapped, one byte a pixel
+        // The library reads a colour map into room for 256 entries without looking at the
+        // count, and reads entries of 16, 24 or 32 bits only: for 15-bit ones it reads
+        // nothing and would take the map for pixels.
         if (palette_type != 1 || bits != 8 || palette_colours == 0 || palette_colours > 256 ||
-            (palette_entry_bits != 15 && palette_entry_bits != 16 && palette_entry_bits != 24 &&
-             palette_entry_bits != 32))
+            (palette_entry_bits != 16 && palette_entry_bits != 24 && palette_entry_bits != 32))
             return "it is not a TGA picture the game can read";
         break;
     case 2:  // true colour
+        // A true-colour picture that carries a colour map is one the library refuses (it
+        // loads no picture from it), so it is refused here, by name, first.
         if (palette_type != 0 || (bits != 15 && bits != 16 && bits != 24 && bits != 32))
             return "it is not a TGA picture the game can read";
         break;

@@ -121,73 +121,39 @@ void sse2_kernel32(unsigned char *p, std::size_t vectors, const Veil &v)
 // ---- AVX2 form: 16 pixels of 16 bits or 8 of 32 bits per step --------------------------
 // Compiled for AVX2 here alone; only called when the processor reports AVX2.
 
-// Two vectors a turn: the loop's own counting is spread over twice the pixels, and the two
-// chains of multiplies overlap.
-
-struct Avx2Fields16 {
-    __m256i outer_mask, middle_mask, keep, share;
-    __attribute__((target("avx2"))) explicit Avx2Fields16(const Veil &v)
-        : outer_mask(_mm256_set1_epi16(static_cast<short>(v.outer))),
-          middle_mask(_mm256_set1_epi16(static_cast<short>(v.middle))),
-          keep(_mm256_set1_epi16(static_cast<short>(v.keep << 11))),
-          share(_mm256_set1_epi16(static_cast<short>(v.share)))
-    {
-    }
-    __attribute__((target("avx2"))) __m256i blend(__m256i old) const
-    {
+__attribute__((target("avx2"))) void avx2_kernel16(unsigned char *p, std::size_t vectors,
+                                                   const Veil &v)
+{
+    const __m256i outer_mask = _mm256_set1_epi16(static_cast<short>(v.outer));
+    const __m256i middle_mask = _mm256_set1_epi16(static_cast<short>(v.middle));
+    const __m256i keep = _mm256_set1_epi16(static_cast<short>(v.keep << 11));
+    const __m256i share = _mm256_set1_epi16(static_cast<short>(v.share));
+    for (std::size_t i = 0; i < vectors; i++, p += 32) {
+        __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
         __m256i outer = _mm256_and_si256(
             _mm256_mulhi_epu16(_mm256_and_si256(old, outer_mask), keep), outer_mask);
         __m256i middle = _mm256_and_si256(
             _mm256_mulhi_epu16(_mm256_and_si256(old, middle_mask), keep), middle_mask);
-        return _mm256_add_epi16(_mm256_or_si256(outer, middle), share);
+        __m256i out = _mm256_add_epi16(_mm256_or_si256(outer, middle), share);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), out);
     }
-};
-
-struct Avx2Fields32 {
-    __m256i outer_mask, middle_mask, keep, share;
-    __attribute__((target("avx2"))) explicit Avx2Fields32(const Veil &v)
-        : outer_mask(_mm256_set1_epi32(static_cast<int>(v.outer))),
-          middle_mask(_mm256_set1_epi32(static_cast<int>(v.middle))),
-          keep(_mm256_set1_epi16(static_cast<short>(v.keep << 8))),
-          share(_mm256_set1_epi32(static_cast<int>(v.share)))
-    {
-    }
-    __attribute__((target("avx2"))) __m256i blend(__m256i old) const
-    {
-        __m256i outer = _mm256_mulhi_epu16(_mm256_and_si256(old, outer_mask), keep);
-        __m256i middle = _mm256_and_si256(
-            _mm256_mulhi_epu16(_mm256_and_si256(old, middle_mask), keep), middle_mask);
-        return _mm256_add_epi32(_mm256_or_si256(outer, middle), share);
-    }
-};
-
-template <typename Fields>
-__attribute__((target("avx2"))) inline void avx2_loop(unsigned char *p, std::size_t vectors,
-                                                      const Veil &v)
-{
-    const Fields fields(v);
-    auto *at = reinterpret_cast<__m256i *>(p);
-    std::size_t i = 0;
-    for (; i + 2 <= vectors; i += 2) {
-        const __m256i a = _mm256_loadu_si256(at + i);
-        const __m256i b = _mm256_loadu_si256(at + i + 1);
-        _mm256_storeu_si256(at + i, fields.blend(a));
-        _mm256_storeu_si256(at + i + 1, fields.blend(b));
-    }
-    if (i < vectors)
-        _mm256_storeu_si256(at + i, fields.blend(_mm256_loadu_si256(at + i)));
-}
-
-__attribute__((target("avx2"))) void avx2_kernel16(unsigned char *p, std::size_t vectors,
-                                                   const Veil &v)
-{
-    avx2_loop<Avx2Fields16>(p, vectors, v);
 }
 
 __attribute__((target("avx2"))) void avx2_kernel32(unsigned char *p, std::size_t vectors,
                                                    const Veil &v)
 {
-    avx2_loop<Avx2Fields32>(p, vectors, v);
+    const __m256i outer_mask = _mm256_set1_epi32(static_cast<int>(v.outer));
+    const __m256i middle_mask = _mm256_set1_epi32(static_cast<int>(v.middle));
+    const __m256i keep = _mm256_set1_epi16(static_cast<short>(v.keep << 8));
+    const __m256i share = _mm256_set1_epi32(static_cast<int>(v.share));
+    for (std::size_t i = 0; i < vectors; i++, p += 32) {
+        __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+        __m256i outer = _mm256_mulhi_epu16(_mm256_and_si256(old, outer_mask), keep);
+        __m256i middle = _mm256_and_si256(
+            _mm256_mulhi_epu16(_mm256_and_si256(old, middle_mask), keep), middle_mask);
+        __m256i out = _mm256_add_epi32(_mm256_or_si256(outer, middle), share);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), out);
+    }
 }
 
 // ---- AVX-512 form: 32 pixels of 16 bits or 16 of 32 bits per step -----------------------

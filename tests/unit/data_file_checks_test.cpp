@@ -70,6 +70,38 @@ TEST(PictureCheck, OtherKindsOfFileAreRefused)
     EXPECT_EQ(tga_problem(grey.data(), grey.size()), nullptr);
     grey[1] = 1;  // a palette on a grey picture
     EXPECT_NE(tga_problem(grey.data(), grey.size()), nullptr);
+
+    // Colour-mapped, 2 x 1, a map of two entries of `entry_bits`: the library reads maps of
+    // 16, 24 and 32 bits, and none of 15 (it would take the map for pixels).
+    for (int entry_bits : {15, 16, 24, 32}) {
+        Bytes mapped = tga_header(1, 2, 1, 8);
+        mapped[1] = 1;
+        mapped[5] = 2;  // two entries
+        mapped[7] = static_cast<unsigned char>(entry_bits);
+        mapped.insert(mapped.end(), 2 * ((entry_bits + 7) / 8), 0x55);
+        mapped.insert(mapped.end(), {0, 1});
+        if (entry_bits == 15) {
+            EXPECT_NE(tga_problem(mapped.data(), mapped.size()), nullptr);
+            continue;
+        }
+        ASSERT_EQ(tga_problem(mapped.data(), mapped.size()), nullptr) << entry_bits;
+        TempDir dir;
+        write_file(dir.path("m.tga"), mapped);
+        set_color_depth(16);
+        BITMAP *b = load_bitmap(dir.path("m.tga").c_str(), nullptr);
+        ASSERT_NE(b, nullptr) << entry_bits;
+        destroy_bitmap(b);
+    }
+    // A true-colour picture with a colour map: the library loads nothing from it.
+    Bytes true_colour_mapped = tga_header(2, 1, 1, 24);
+    true_colour_mapped[1] = 1;
+    true_colour_mapped[5] = 1;
+    true_colour_mapped[7] = 24;
+    true_colour_mapped.insert(true_colour_mapped.end(), {1, 2, 3, 4, 5, 6});
+    EXPECT_NE(tga_problem(true_colour_mapped.data(), true_colour_mapped.size()), nullptr);
+    TempDir dir;
+    write_file(dir.path("t.tga"), true_colour_mapped);
+    EXPECT_EQ(load_bitmap(dir.path("t.tga").c_str(), nullptr), nullptr);
 }
 
 TEST(PictureCheck, RunLengthPicturesAreFollowedRunByRun)
