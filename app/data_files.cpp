@@ -240,63 +240,75 @@ const char *music_problem(Reader in)
     return nullptr;
 }
 
-// Unpacks an object packed on its own, as the loader does: with the library's own unpacker,
-// reading from where the object starts until `size` bytes come out. How far it read is where
-// the next object starts.
+// Unpacks an object packed on its own, as the loader does, reading from where the object
+// starts until `size` bytes come out; how far it read is where the next object starts. The
+// library's unpacker keeps the last 4096 bytes in a window that starts as zeros except for
+// its last 18 bytes, which it leaves as memory happens to be: a repeat from those before
+// anything is written there gives bytes no check can know (found by fuzzing), so it is
+// refused. Otherwise this gives exactly what the library's unpacker gives.
 class PackedObject {
 public:
-    // Why the loader would not read exactly these bytes, or nullptr.
-    const char *unpack(const unsigned char *from, size_t available, size_t size)
+    // Why the loader would not read exactly the bytes given here, or nullptr. A whole file
+    // packed is unpacked to its end (`size` is then the most there may be).
+    const char *unpack(const unsigned char *from, size_t available, size_t size,
+                       bool whole_file = false)
     {
-        source_ = from;
-        left_ = available;
-        used_ = 0;
-        static const PACKFILE_VTABLE reading = {
-            [](void *) { return 0; },                   // close
-            [](void *me) { return static_cast<PackedObject *>(me)->next_byte(); },
-            [](int, void *) { return EOF; },            // unget: the unpacker never does
-            [](void *, long, void *) -> long { return 0; },
-            [](int, void *) { return EOF; },            // put, write: reading only
-            [](const void *, long, void *) -> long { return 0; },
-            [](void *, int) { return -1; },             // seek
-            [](void *me) { return static_cast<PackedObject *>(me)->left_ == 0 ? 1 : 0; },
-            [](void *) { return 0; },                   // error
+        constexpr unsigned window = 4096, longest = 18, shortest = 3;
+        std::vector<unsigned char> seen(window, 0);  // 1 where the window's byte is known
+        std::fill(seen.begin(), seen.end() - longest, 1);
+        std::vector<unsigned char> text(window, 0);
+        unsigned at = window - longest;
+        bytes.clear();
+        bytes.reserve(size);
+        Reader in(from, available);
+        auto put = [&](unsigned char c) {
+            text[at] = c;
+            seen[at] = 1;
+            at = (at + 1) % window;
+            bytes.push_back(c);
         };
-        PACKFILE *file = pack_fopen_vtable(&reading, this);
-        LZSS_UNPACK_DATA *state = create_lzss_unpack_data();
-        const char *why = file && state ? nullptr : "it cannot be unpacked (out of memory?)";
-        bytes.assign(size, 0);
-        size_t done = 0;
-        // In pieces of the library's buffer size, as the loader asks for them. The loader
-        // stops asking once what it reads from has ended, even where the unpacker could
-        // still give the rest of a repeat it has read: so must this.
-        while (!why && done < size) {
-            const size_t piece = std::min<size_t>(F_BUF_SIZE, size - done);
-            const int got = lzss_read(file, state, static_cast<int>(piece), bytes.data() + done);
-            done += got > 0 ? static_cast<size_t>(got) : 0;
-            if (static_cast<size_t>(got) != piece || (left_ == 0 && done < size))
-                why = "it is cut short";
+        unsigned flags = 0;
+        while (bytes.size() < size) {
+            // The loader asks for the bytes in pieces of its buffer size, and stops asking
+            // once what it reads from has ended, even where a repeat it has read could still
+            // give more: a piece that ends so cuts the object short.
+            if (bytes.size() % F_BUF_SIZE == 0 && !bytes.empty() && in.left() == 0)
+                return ended(whole_file);
+            if (((flags >>= 1) & 256) == 0) {
+                flags = in.byte() | 0xFF00;
+                if (in.short_read())
+                    return ended(whole_file);
+            }
+            if (flags & 1) {
+                const unsigned char c = static_cast<unsigned char>(in.byte());
+                if (in.short_read())
+                    return ended(whole_file);
+                put(c);
+                continue;
+            }
+            const unsigned low = in.byte();
+            const unsigned high = in.byte();
+            if (in.short_read())
+                return ended(whole_file);
+            const unsigned from_at = low | ((high & 0xF0) << 4);
+            const unsigned length = (high & 0x0F) + shortest;
+            for (unsigned k = 0; k < length && bytes.size() < size; k++) {
+                const unsigned pos = (from_at + k) % window;
+                if (!seen[pos])
+                    return "it holds a packed object that repeats bytes it never wrote";
+                put(text[pos]);
+            }
         }
-        if (state)
-            free_lzss_unpack_data(state);
-        if (file)
-            pack_fclose(file);
-        return why;
+        used_ = available - in.left();
+        return whole_file ? "it is far too large for a font" : nullptr;
     }
     size_t used() const { return used_; }
     std::vector<unsigned char> bytes;
 
 private:
-    int next_byte()
-    {
-        if (left_ == 0)
-            return EOF;
-        left_--;
-        used_++;
-        return *source_++;
-    }
-    const unsigned char *source_ = nullptr;
-    size_t left_ = 0, used_ = 0;
+    // Where the packed bytes end: the end of a whole file, or an object cut short.
+    static const char *ended(bool whole_file) { return whole_file ? nullptr : "it is cut short"; }
+    size_t used_ = 0;
 };
 
 const char *objects_problem(Reader &in, int depth, bool font_first);
@@ -484,18 +496,20 @@ const char *font_datafile_file_problem(const char *path)
         return "missing or unreadable";
     if (info.st_size == 0)
         return "the file is empty";
-    // The library's packed reading undoes a whole-file packing, and refuses a file that
-    // starts with neither of its two datafile marks.
-    PACKFILE *file = pack_fopen(path, F_READ_PACKED);
-    if (!file)
-        return "it is not a datafile";
-    std::vector<unsigned char> bytes;
-    unsigned char block[65536];
-    long got;
-    while ((got = pack_fread(block, sizeof block, file)) > 0 && bytes.size() < most_bytes)
-        bytes.insert(bytes.end(), block, block + got);
-    pack_fclose(file);
-    if (bytes.size() >= most_bytes)
+    if (static_cast<uint64_t>(info.st_size) > most_bytes)
         return "it is far too large for a font";
-    return font_datafile_problem(bytes.data(), bytes.size());
+    std::vector<unsigned char> file;
+    if (!read_whole_file(path, file))
+        return "missing or unreadable";
+    // The library reads a file that starts with its mark of a plain file as it is, undoes
+    // the packing of one that starts with its mark of a packed file, and refuses others.
+    if (file.size() < 4 || file[0] != 's' || file[1] != 'l' || file[2] != 'h' ||
+        (file[3] != '.' && file[3] != '!'))
+        return "it is not a datafile";
+    if (file[3] == '.')
+        return font_datafile_problem(file.data() + 4, file.size() - 4);
+    PackedObject unpacked;
+    if (const char *why = unpacked.unpack(file.data() + 4, file.size() - 4, most_bytes, true))
+        return why;
+    return font_datafile_problem(unpacked.bytes.data(), unpacked.bytes.size());
 }
