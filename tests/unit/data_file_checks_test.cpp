@@ -416,6 +416,24 @@ TEST(FontFileCheck, ObjectsPackedOneByOnePassAndLoad)
     unload_datafile(loaded);
     for (size_t n = 4; n < file.size(); n++)
         EXPECT_NE(font_datafile_problem(file.data() + 4, n - 4), nullptr) << n << " bytes";
+
+    // A font packed as one repeat of 4 bytes: from the start of the unpacker's window, which
+    // holds zeros (a font of no characters), or from its last 18 bytes, which the library
+    // leaves as memory happens to be.
+    for (const bool known : {true, false}) {
+        Bytes packed;
+        put_id(packed, "slh.");
+        put_id(packed, "ALL.");
+        put_be32(packed, 1);
+        put_id(packed, "FONT");
+        put_be32(packed, 3);
+        put_be32(packed, static_cast<unsigned>(-4));
+        packed.insert(packed.end(), {0x00, static_cast<unsigned char>(known ? 0x00 : 0xEE),
+                                     static_cast<unsigned char>(known ? 0x01 : 0xF1)});
+        EXPECT_STREQ(datafile_problem(packed),
+                     known ? "its font has no characters"
+                           : "it holds a packed object that repeats bytes it never wrote");
+    }
 }
 
 TEST(FontFileCheck, FilesOfOtherKindsAndPackedFiles)
