@@ -6,7 +6,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/data_files.h"
 #include "app/input.h"
@@ -59,12 +61,28 @@ void fatal_error(const char *format, ...)
     std::vsnprintf(message, sizeof message, format, args);
     va_end(args);
 
+    // On standard error first, where a terminal or a log shows it (and at once, while a
+    // dialog below may wait for its OK button).
+    std::fprintf(stderr, "%s\n", message);
     if (library_up) {
         // Back to the desktop first, so the message is not hidden behind the game window.
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+        // The library shows the message in a dialog where it has a program for one, and
+        // otherwise writes it to standard output: that copy would say the same twice, so
+        // standard output is set aside while the library has the message.
+        std::fflush(stdout);
+        const int kept_stdout = dup(STDOUT_FILENO);
+        const int nowhere = open("/dev/null", O_WRONLY);
+        if (kept_stdout >= 0 && nowhere >= 0)
+            dup2(nowhere, STDOUT_FILENO);
         allegro_message("%s\n", message);
-    } else {
-        std::fprintf(stderr, "%s\n", message);
+        std::fflush(stdout);
+        if (kept_stdout >= 0 && nowhere >= 0)
+            dup2(kept_stdout, STDOUT_FILENO);
+        if (nowhere >= 0)
+            close(nowhere);
+        if (kept_stdout >= 0)
+            close(kept_stdout);
     }
     resources.free_resources();
     // The references above are dangling now; nothing may draw after this point.
@@ -122,6 +140,10 @@ void init_game()
     if (resources.font_file[0].type != DAT_FONT)
         fatal_error("tilestack: font.dat does not start with a font.");
     resources.game_font = static_cast<FONT *>(resources.font_file[0].dat);
+    // The screens lay out their lines by the font's height, and the title menu divides by it.
+    if (text_height(resources.game_font) < 1)
+        fatal_error("tilestack: the font in font.dat is %d pixels high; it needs at least 1.",
+                    text_height(resources.game_font));
 
     LEGACY_TEXT(text_mode(-1));  // all text from now on is drawn with no background box
     show_mouse(screen);

@@ -53,7 +53,9 @@ public:
     bool load(const char *path);
 
     // Writes the cells to a layout file. The old file is replaced only once the new one is
-    // completely written; on any failure it is left intact and the result is false.
+    // completely written; on any failure it is left intact, no temporary file is left and the
+    // result is false. Through a symbolic link the file it leads to is written and the link
+    // stays; the file keeps its permission bits.
     bool save(const char *path) const;
 };
 

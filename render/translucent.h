@@ -16,9 +16,11 @@ enum class VeilForm {
     plain,  // one pixel at a time, any processor
     sse2,   // 128-bit vectors: every x86-64 processor
     avx2,   // 256-bit vectors: x86-64 processors that report AVX2
+    avx512, // 512-bit vectors: x86-64 processors that report AVX-512F and AVX-512BW
 };
 
-constexpr VeilForm all_veil_forms[] = {VeilForm::plain, VeilForm::sse2, VeilForm::avx2};
+constexpr VeilForm all_veil_forms[] = {VeilForm::plain, VeilForm::sse2, VeilForm::avx2,
+                                       VeilForm::avx512};
 
 const char *veil_form_name(VeilForm form);
 

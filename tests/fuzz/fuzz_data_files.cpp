@@ -1,7 +1,8 @@
 // Fuzz target: the start-up checks of the pictures and the font file against the library's
 // own loaders. The first byte picks a TGA picture or a font datafile, the rest is the file.
-// What must hold: whatever the checks let through, the library loads without crashing or
-// reading out of bounds; and a picture that passes is one the library reads.
+// What must hold: whatever the checks let through, the library loads (and draws text with
+// the font) without crashing or reading out of bounds; and a picture that passes is one the
+// library reads.
 #include <allegro.h>
 #include <unistd.h>
 
@@ -76,7 +77,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (d) {
             if (d[0].type != DAT_FONT)
                 std::abort();
-            text_height(static_cast<FONT *>(d[0].dat));
+            // Drawn as the game draws it: in one colour, and in the font's own colours.
+            FONT *f = static_cast<FONT *>(d[0].dat);
+            text_height(f);
+            BITMAP *b = create_bitmap_ex(16, 64, 32);
+            if (!b)
+                std::abort();
+            textout_ex(b, f, " AZaz09~", 0, 0, makecol16(255, 255, 255), -1);
+            textout_ex(b, f, " AZaz09~", 0, 0, -1, -1);
+            text_length(f, "Start");
+            destroy_bitmap(b);
             unload_datafile(d);
         }
     }

@@ -9,61 +9,12 @@
 #include <vector>
 
 #include "app/data_files.h"
+#include "support/datafiles.h"
 #include "support/files.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-void put_be16(Bytes &b, unsigned v)
-{
-    b.push_back((v >> 8) & 0xFF);
-    b.push_back(v & 0xFF);
-}
-void put_be32(Bytes &b, unsigned v)
-{
-    put_be16(b, v >> 16);
-    put_be16(b, v & 0xFFFF);
-}
-void put_id(Bytes &b, const char *id) { b.insert(b.end(), id, id + 4); }
-
-// A one-colour font of the characters first..last, each glyph w x h, in the library's format.
-Bytes font_object(int first, int last, int w, int h)
-{
-    Bytes f;
-    put_be16(f, 0);  // current format
-    put_be16(f, 1);  // one range
-    f.push_back(1);  // one colour
-    put_be32(f, first);
-    put_be32(f, last);
-    for (int c = first; c <= last; c++) {
-        put_be16(f, w);
-        put_be16(f, h);
-        for (int i = 0; i < (w + 7) / 8 * h; i++)
-            f.push_back(static_cast<unsigned char>(c * 37 + i));
-    }
-    return f;
-}
-
-void put_object(Bytes &b, const char *type, const Bytes &data)
-{
-    put_id(b, type);
-    put_be32(b, data.size());
-    put_be32(b, data.size());
-    b.insert(b.end(), data.begin(), data.end());
-}
-
-// A datafile as stored: the unpacked mark, the datafile mark, the objects.
-Bytes datafile(const std::vector<std::pair<const char *, Bytes>> &objects)
-{
-    Bytes b;
-    put_id(b, "slh.");
-    put_id(b, "ALL.");
-    put_be32(b, objects.size());
-    for (const auto &[type, data] : objects)
-        put_object(b, type, data);
-    return b;
-}
+using namespace datafile_bytes;
 
 const char *datafile_problem(const Bytes &file)
 {
@@ -119,6 +70,38 @@ TEST(PictureCheck, OtherKindsOfFileAreRefused)
     EXPECT_EQ(tga_problem(grey.data(), grey.size()), nullptr);
     grey[1] = 1;  // a palette on a grey picture
     EXPECT_NE(tga_problem(grey.data(), grey.size()), nullptr);
+
+    // Colour-mapped, 2 x 1, a map of two entries of `entry_bits`: the library reads maps of
+    // 16, 24 and 32 bits, and none of 15 (it would take the map for pixels).
+    for (int entry_bits : {15, 16, 24, 32}) {
+        Bytes mapped = tga_header(1, 2, 1, 8);
+        mapped[1] = 1;
+        mapped[5] = 2;  // two entries
+        mapped[7] = static_cast<unsigned char>(entry_bits);
+        mapped.insert(mapped.end(), 2 * ((entry_bits + 7) / 8), 0x55);
+        mapped.insert(mapped.end(), {0, 1});
+        if (entry_bits == 15) {
+            EXPECT_NE(tga_problem(mapped.data(), mapped.size()), nullptr);
+            continue;
+        }
+        ASSERT_EQ(tga_problem(mapped.data(), mapped.size()), nullptr) << entry_bits;
+        TempDir dir;
+        write_file(dir.path("m.tga"), mapped);
+        set_color_depth(16);
+        BITMAP *b = load_bitmap(dir.path("m.tga").c_str(), nullptr);
+        ASSERT_NE(b, nullptr) << entry_bits;
+        destroy_bitmap(b);
+    }
+    // A true-colour picture with a colour map: the library loads nothing from it.
+    Bytes true_colour_mapped = tga_header(2, 1, 1, 24);
+    true_colour_mapped[1] = 1;
+    true_colour_mapped[5] = 1;
+    true_colour_mapped[7] = 24;
+    true_colour_mapped.insert(true_colour_mapped.end(), {1, 2, 3, 4, 5, 6});
+    EXPECT_NE(tga_problem(true_colour_mapped.data(), true_colour_mapped.size()), nullptr);
+    TempDir dir;
+    write_file(dir.path("t.tga"), true_colour_mapped);
+    EXPECT_EQ(load_bitmap(dir.path("t.tga").c_str(), nullptr), nullptr);
 }
 
 TEST(PictureCheck, RunLengthPicturesAreFollowedRunByRun)
@@ -264,7 +247,7 @@ TEST(FontFileCheck, ColourFontsPassAndTheLibraryReadsThemTheSameWay)
     EXPECT_STREQ(datafile_problem(datafile({{"FONT", shorter}, {"DATA", Bytes(9, 0)}})),
                  "its font is cut short");
     Bytes odd_depth = colour_font_object(4, 3);
-    odd_depth[4] = 0;
+    odd_depth[4] = 7;
     EXPECT_NE(datafile_problem(datafile({{"FONT", odd_depth}})), nullptr);
 }
 
@@ -281,13 +264,176 @@ TEST(FontFileCheck, EveryObjectIsCheckedNotOnlyTheFirst)
     const size_t second = end_type.size() - 4 - 12;
     std::fill(end_type.begin() + second, end_type.begin() + second + 4, 0xFF);
     EXPECT_STREQ(datafile_problem(end_type), "it is not a datafile");
-    for (const char *kind : {"BMP ", "PAL ", "SAMP", "RLE "})
+    // Objects the loader builds are checked as it reads them: zeros are no picture or sound.
+    for (const char *kind : {"BMP ", "CMP ", "SAMP", "RLE "})
         EXPECT_NE(datafile_problem(datafile({{"FONT", font_object(65, 65, 8, 8)}, {kind, Bytes(8, 0)}})),
                   nullptr)
             << kind;
     EXPECT_EQ(datafile_problem(datafile({{"FONT", font_object(65, 65, 8, 8)}, {"XYZW", Bytes(8, 0)}})),
               nullptr)
         << "other kinds are loaded as plain bytes";
+}
+
+// Objects after the font that the library builds at loading: whole ones pass and load as
+// written, ones cut short or of kinds it misreads are refused.
+TEST(FontFileCheck, PicturesSoundsMusicAndPalettesAfterTheFontAreCheckedAndLoad)
+{
+    Bytes picture;  // 3 x 2, 16 bits
+    put_be16(picture, 16);
+    put_be16(picture, 3);
+    put_be16(picture, 2);
+    for (int i = 0; i < 6; i++)
+        put_be16(picture, 0x1234 * i);
+    Bytes sound;  // 8 bits, mono, 5 sounds
+    put_be16(sound, 8);
+    put_be16(sound, 11025);
+    put_be32(sound, 5);
+    sound.insert(sound.end(), {1, 2, 3, 4, 5});
+    Bytes music;  // one track of 3 bytes
+    put_be16(music, 96);
+    put_be32(music, 3);
+    music.insert(music.end(), {0x90, 60, 100});
+    for (int t = 1; t < 32; t++)
+        put_be32(music, 0);
+    const Bytes palette(768, 40);
+    const Bytes file = datafile({{"FONT", font_object(32, 90, 8, 10)}, {"PAL ", palette},
+                                 {"BMP ", picture}, {"CMP ", picture}, {"SAMP", sound},
+                                 {"MIDI", music}});
+    ASSERT_EQ(datafile_problem(file), nullptr);
+    TempDir dir;
+    write_file(dir.path("font.dat"), file);
+    set_color_depth(16);
+    DATAFILE *loaded = load_datafile(dir.path("font.dat").c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(text_height(static_cast<FONT *>(loaded[0].dat)), 10);
+    EXPECT_EQ(loaded[2].type, DAT_BITMAP);
+    EXPECT_EQ(static_cast<BITMAP *>(loaded[2].dat)->w, 3);
+    EXPECT_EQ(static_cast<SAMPLE *>(loaded[4].dat)->len, 5u);
+    EXPECT_EQ(static_cast<MIDI *>(loaded[5].dat)->track[0].len, 3);
+    unload_datafile(loaded);
+    // Cut short anywhere, or with a size past its bytes, refused.
+    for (size_t n = 4; n < file.size(); n++)
+        EXPECT_NE(font_datafile_problem(file.data() + 4, n - 4), nullptr) << n << " bytes";
+    for (Bytes *object : {&picture, &sound, &music}) {
+        Bytes shorter = *object;
+        shorter.pop_back();
+        EXPECT_NE(datafile_problem(datafile({{"FONT", font_object(65, 65, 8, 8)},
+                                              {object == &picture ? "BMP " : object == &sound ? "SAMP" : "MIDI", shorter},
+                                              {"DATA", Bytes(40, 0)}})),
+                  nullptr);
+    }
+    Bytes huge = picture;
+    huge[2] = huge[4] = 0xFF;  // 65283 x 65282 pixels: more memory than a number holds
+    EXPECT_STREQ(datafile_problem(datafile({{"FONT", font_object(65, 65, 8, 8)}, {"BMP ", huge}})),
+                 "it holds a picture that is cut short");
+}
+
+// The loader gives a font the drawing routines of its last range: one of one-colour glyphs
+// and one of colour glyphs would have one drawn as the other. And the library draws a
+// one-colour glyph of no width without end.
+TEST(FontFileCheck, FontsTheLibraryCannotDrawAreRefused)
+{
+    EXPECT_STREQ(datafile_problem(datafile({{"FONT", font_object(65, 70, 0, 9)}})),
+                 "its font has a glyph of no width, which the library cannot draw");
+    EXPECT_EQ(datafile_problem(datafile({{"FONT", font_object(65, 70, 0, 0)}})), nullptr)
+        << "nothing at all to draw";
+
+    Bytes mixed = colour_font_object(4, 3);
+    mixed[3] = 2;  // two ranges: the colour 'A', then one-colour 'B'
+    mixed.push_back(1);
+    put_be32(mixed, 'B');
+    put_be32(mixed, 'B');
+    put_be16(mixed, 8);
+    put_be16(mixed, 2);
+    mixed.insert(mixed.end(), {0xFF, 0x81});
+    EXPECT_STREQ(datafile_problem(datafile({{"FONT", mixed}})),
+                 "its font mixes one-colour and colour glyphs, which the library cannot draw");
+}
+
+TEST(FontFileCheck, FontsInTheOldFormatsPassAndLoad)
+{
+    Bytes fixed;  // 224 glyphs 8 x 11, for characters 32 to 255
+    put_be16(fixed, 11);
+    fixed.insert(fixed.end(), 224 * 11, 0x3C);
+    Bytes proportional;  // 224 glyphs of 8-bit pixels, 5 to 9 pixels high
+    put_be16(proportional, 0xFFFF);
+    for (int c = 0; c < 224; c++) {
+        put_be16(proportional, 4);
+        put_be16(proportional, 5 + c % 5);
+        proportional.insert(proportional.end(), 4 * (5 + c % 5), 1);
+    }
+    Bytes fewer(proportional.begin(), proportional.begin() + 2 + 3 * (4 + 4 * 5));
+    EXPECT_STREQ(datafile_problem(datafile({{"FONT", fewer}})), "its font is cut short")
+        << "the loader would read a glyph's size past the end";
+    TempDir dir;
+    set_color_depth(16);
+    for (const auto &[font, height] : {std::pair{fixed, 11}, std::pair{proportional, 9}}) {
+        const Bytes file = datafile({{"FONT", font}});
+        ASSERT_EQ(datafile_problem(file), nullptr);
+        write_file(dir.path("old.dat"), file);
+        DATAFILE *loaded = load_datafile(dir.path("old.dat").c_str());
+        ASSERT_NE(loaded, nullptr);
+        FONT *f = static_cast<FONT *>(loaded[0].dat);
+        EXPECT_EQ(text_height(f), height);
+        BITMAP *b = create_bitmap(64, 16);
+        textout_ex(b, f, "!#", 0, 0, makecol(255, 255, 255), 0);
+        destroy_bitmap(b);
+        unload_datafile(loaded);
+        Bytes shorter = font;
+        shorter.pop_back();
+        EXPECT_STREQ(datafile_problem(datafile({{"FONT", shorter}, {"DATA", Bytes(12, 0)}})),
+                     "its font is cut short");
+    }
+}
+
+// Objects packed one by one, as the library's tools write them: each is unpacked as the
+// loader unpacks it and checked inside.
+TEST(FontFileCheck, ObjectsPackedOneByOnePassAndLoad)
+{
+    TempDir dir;
+    const std::string path = dir.path("packed.dat");
+    PACKFILE *out = pack_fopen(path.c_str(), F_WRITE_NOPACK);
+    ASSERT_NE(out, nullptr);
+    pack_mputl(DAT_MAGIC, out);
+    pack_mputl(2, out);
+    const Bytes font = font_object(32, 126, 9, 14);
+    const Bytes data(5000, 9);
+    for (const auto &[type, bytes] : {std::pair{DAT_FONT, font}, std::pair{DAT_DATA, data}}) {
+        pack_mputl(type, out);
+        PACKFILE *chunk = pack_fopen_chunk(out, TRUE);
+        ASSERT_NE(chunk, nullptr);
+        pack_fwrite(bytes.data(), static_cast<long>(bytes.size()), chunk);
+        out = pack_fclose_chunk(chunk);
+    }
+    pack_fclose(out);
+    const Bytes file = read_file(path);
+    ASSERT_LT(file.size(), font.size()) << "the objects are packed";
+    EXPECT_EQ(font_datafile_file_problem(path.c_str()), nullptr);
+    DATAFILE *loaded = load_datafile(path.c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(text_height(static_cast<FONT *>(loaded[0].dat)), 14);
+    EXPECT_EQ(loaded[1].size, 5000);
+    unload_datafile(loaded);
+    for (size_t n = 4; n < file.size(); n++)
+        EXPECT_NE(font_datafile_problem(file.data() + 4, n - 4), nullptr) << n << " bytes";
+
+    // A font packed as one repeat of 4 bytes: from the start of the unpacker's window, which
+    // holds zeros (a font of no characters), or from its last 18 bytes, which the library
+    // leaves as memory happens to be.
+    for (const bool known : {true, false}) {
+        Bytes packed;
+        put_id(packed, "slh.");
+        put_id(packed, "ALL.");
+        put_be32(packed, 1);
+        put_id(packed, "FONT");
+        put_be32(packed, 3);
+        put_be32(packed, static_cast<unsigned>(-4));
+        packed.insert(packed.end(), {0x00, static_cast<unsigned char>(known ? 0x00 : 0xEE),
+                                     static_cast<unsigned char>(known ? 0x01 : 0xF1)});
+        EXPECT_STREQ(datafile_problem(packed),
+                     known ? "its font has no characters"
+                           : "it holds a packed object that repeats bytes it never wrote");
+    }
 }
 
 TEST(FontFileCheck, FilesOfOtherKindsAndPackedFiles)

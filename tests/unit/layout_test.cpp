@@ -1,11 +1,14 @@
 // The board grid: cell order, count bookkeeping, the support rule and layout files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <cstring>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -21,6 +24,16 @@ int counted(const Layout &l)
     for (int i = 0; i < Layout::cell_count; i++)
         n += l.cell(i) != 0;
     return n;
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> names_in(const std::string &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 Layout empty_layout()
@@ -177,6 +190,132 @@ TEST(LayoutFiles, FailedSaveKeepsOldFile)
     with_file_size_limit(100, [&] { saved = l.save(dir.path("old.lyt").c_str()); });
     EXPECT_FALSE(saved);
     EXPECT_EQ(read_file(dir.path("old.lyt")), old_bytes);
+}
+
+// Saving through symbolic links: the file a link leads to is written, links stay links.
+TEST(LayoutFiles, SaveThroughALinkWritesTheFileItLeadsTo)
+{
+    TempDir dir;
+    mkdir(dir.path("sub").c_str(), 0755);
+    const std::vector<unsigned char> old_bytes(504, 7);
+    write_file(dir.path("real.lyt"), old_bytes);
+    write_file(dir.path("sub/deep.lyt"), old_bytes);
+    ASSERT_EQ(symlink("real.lyt", dir.path("link.lyt").c_str()), 0);
+    ASSERT_EQ(symlink("sub/deep.lyt", dir.path("middle").c_str()), 0);
+    ASSERT_EQ(symlink(dir.path("middle").c_str(), dir.path("chain.lyt").c_str()), 0);
+    ASSERT_EQ(symlink("sub/new.lyt", dir.path("dangling.lyt").c_str()), 0);
+    ASSERT_EQ(symlink("loop.lyt", dir.path("loop.lyt").c_str()), 0);
+
+    Layout l = empty_layout();
+    l.set(2, 3, 0, 1);
+    std::vector<unsigned char> new_bytes(l.cells, l.cells + 504);
+    for (const char *name : {"link.lyt", "chain.lyt", "dangling.lyt"})
+        EXPECT_TRUE(l.save(dir.path(name).c_str())) << name;
+    EXPECT_EQ(read_file(dir.path("real.lyt")), new_bytes);
+    EXPECT_EQ(read_file(dir.path("sub/deep.lyt")), new_bytes);
+    EXPECT_EQ(read_file(dir.path("sub/new.lyt")), new_bytes) << "a link to nothing: the file is made";
+    EXPECT_FALSE(l.save(dir.path("loop.lyt").c_str())) << "a link to itself cannot be followed";
+
+    struct stat info;
+    for (const char *name : {"link.lyt", "middle", "chain.lyt", "dangling.lyt"}) {
+        ASSERT_EQ(lstat(dir.path(name).c_str(), &info), 0);
+        EXPECT_TRUE(S_ISLNK(info.st_mode)) << name << " must stay a link";
+    }
+    char leads_to[64] = {};
+    ASSERT_GT(readlink(dir.path("link.lyt").c_str(), leads_to, sizeof leads_to - 1), 0);
+    EXPECT_STREQ(leads_to, "real.lyt");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"chain.lyt", "dangling.lyt", "link.lyt",
+                                                       "loop.lyt", "middle", "real.lyt", "sub"}));
+    EXPECT_EQ(names_in(dir.path("sub")), (std::vector<std::string>{"deep.lyt", "new.lyt"}))
+        << "no temporary file";
+}
+
+TEST(LayoutFiles, SavedFileKeepsThePermissionBitsOfTheOneItReplaces)
+{
+    TempDir dir;
+    Layout l = empty_layout();
+    struct stat info;
+    for (mode_t mode : {0600, 0640, 0444}) {
+        const std::string path = dir.path("kept.lyt");
+        write_file(path, std::vector<unsigned char>(504, 0));
+        chmod(path.c_str(), mode);
+        ASSERT_TRUE(l.save(path.c_str()));
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode);
+    }
+    const mode_t saved_mask = umask(022);
+    ASSERT_TRUE(l.save(dir.path("new644.lyt").c_str()));
+    umask(077);
+    ASSERT_TRUE(l.save(dir.path("new600.lyt").c_str()));
+    umask(saved_mask);
+    ASSERT_EQ(stat(dir.path("new644.lyt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u) << "a new file: the usual mode under the umask";
+    ASSERT_EQ(stat(dir.path("new600.lyt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+}
+
+// The temporary file is made new: no file already there is truncated, written through or
+// renamed over the target, whatever its name.
+TEST(LayoutFiles, TemporaryFileNeverTakesAFileThatIsThere)
+{
+    TempDir dir;
+    const std::string guessable = "x.lyt.tmp-" + std::to_string(getpid());
+    write_text(dir.path(guessable), "someone else's file\n");
+    write_text(dir.path("victim"), "not to be written\n");
+    ASSERT_EQ(symlink("victim", dir.path("y.lyt.tmp-" + std::to_string(getpid())).c_str()), 0);
+    Layout l = empty_layout();
+    l.set(0, 0, 0, 1);
+    ASSERT_TRUE(l.save(dir.path("x.lyt").c_str()));
+    ASSERT_TRUE(l.save(dir.path("y.lyt").c_str()));
+    const std::vector<unsigned char> saved(l.cells, l.cells + 504);
+    EXPECT_EQ(read_file(dir.path("x.lyt")), saved);
+    EXPECT_EQ(read_file(dir.path("y.lyt")), saved);
+    const std::vector<unsigned char> others = read_file(dir.path(guessable));
+    EXPECT_EQ(std::string(others.begin(), others.end()), "someone else's file\n");
+    const std::vector<unsigned char> victim = read_file(dir.path("victim"));
+    EXPECT_EQ(std::string(victim.begin(), victim.end()), "not to be written\n");
+    EXPECT_EQ(dir.entries().size(), 5u) << "nothing left behind";
+}
+
+// A file the user may write in a folder they may not: no temporary file can be made beside
+// it, and the file is not written in place (a save cut short there would lose it), so the
+// save fails and the file stays as it was. Run as another user when the tests run as root,
+// for whom permissions prove nothing.
+TEST(LayoutFiles, FolderThatCannotBeWrittenKeepsTheFileAndSaysSo)
+{
+    TempDir dir;
+    chmod(dir.path().c_str(), 0755);
+    const std::string folder = dir.path("locked");
+    const std::string path = folder + "/x.lyt";
+    mkdir(folder.c_str(), 0755);
+    const std::vector<unsigned char> old_bytes(504, 3);
+    write_file(path, old_bytes);
+    const bool root = geteuid() == 0;
+    constexpr uid_t nobody = 65534;
+    if (root)
+        ASSERT_EQ(chown(path.c_str(), nobody, nobody), 0);
+    else
+        chmod(folder.c_str(), 0555);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        if (root && (setgid(nobody) != 0 || setuid(nobody) != 0))
+            _exit(3);
+        if (access(folder.c_str(), W_OK) == 0 || access(path.c_str(), W_OK) != 0)
+            _exit(2);  // not the case under test
+        Layout l = empty_layout();
+        l.set(4, 4, 0, 1);
+        _exit(l.save(path.c_str()) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod(folder.c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 2) << "the folder was writable or the file was not";
+    ASSERT_NE(WEXITSTATUS(status), 3) << "could not become another user";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save must fail";
+    EXPECT_EQ(read_file(path), old_bytes);
+    EXPECT_EQ(names_in(folder), std::vector<std::string>{"x.lyt"});
 }
 
 TEST(LayoutText, RoundTripsEveryValue)

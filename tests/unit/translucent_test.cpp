@@ -149,7 +149,7 @@ const int depths[] = {15, 16, 32};
 // ---- Every form against the rule ------------------------------------------------------
 
 // Each row of the test bitmap holds one rectangle: widths 1 to 70, each at every start
-// position within a 32-byte vector. Every factor from -5 to 260, each with its own colour.
+// position within a 64-byte vector (the widest form's). Every factor from -5 to 260, each with its own colour.
 TEST(VeilFormsTest, EveryFormGivesTheRulesPixelsForEveryWidthAlignmentAndFactor)
 {
     const unsigned seed = test_seed();
@@ -158,7 +158,7 @@ TEST(VeilFormsTest, EveryFormGivesTheRulesPixelsForEveryWidthAlignmentAndFactor)
     const std::vector<VeilForm> forms = available_forms();
 
     for (int depth : depths) {
-        const int alignments = 32 / (depth == 32 ? 4 : 2);
+        const int alignments = 64 / (depth == 32 ? 4 : 2);
         const int rows = 70 * alignments;
         BITMAP *source = create_bitmap_ex(depth, 70 + alignments, rows);
         BITMAP *expected = create_bitmap_ex(depth, source->w, rows);
@@ -373,6 +373,63 @@ TEST(VeilTest, BlendAndSolidFillBothIgnoreTheClippingRectangle)
             EXPECT_EQ(touched(b), 40 * 30) << "depth " << depth << ", factor " << factor;
             EXPECT_EQ(b->cl, 10) << "clipping rectangle not restored";
             EXPECT_TRUE(get_clip_state(b)) << "clipping left switched off";
+            destroy_bitmap(b);
+        }
+}
+
+// A bitmap that, like the library's screen bitmap under X11, shows a row (copies it to
+// `shown`, here) when the address of another row is asked for and when writing ends. So a
+// row that is not blended before the next row's address is taken shows unveiled.
+namespace pushed_rows {
+BITMAP *shown = nullptr;
+int last = -1;  // the row whose address was asked for last, -1 for none
+
+void push(BITMAP *b, int row)
+{
+    const size_t pixel_bytes = bitmap_color_depth(b) == 32 ? 4 : 2;
+    std::memcpy(shown->line[row], b->line[row], static_cast<size_t>(b->w) * pixel_bytes);
+}
+uintptr_t write_line(BITMAP *b, int row)
+{
+    if (last >= 0 && last != row)
+        push(b, last);
+    last = row;
+    return reinterpret_cast<uintptr_t>(b->line[row]);
+}
+void unwrite_line(BITMAP *b)
+{
+    if (last >= 0)
+        push(b, last);
+    last = -1;
+}
+}  // namespace pushed_rows
+
+TEST(VeilTest, OnABitmapThatShowsRowsAsTheyAreLeftEachRowIsBlendedFirst)
+{
+    std::mt19937 rng(test_seed());
+    for (int depth : depths)
+        for (VeilForm form : available_forms()) {
+            BITMAP *b = create_bitmap_ex(depth, 37, 9);
+            fill_random(b, rng);
+            pushed_rows::shown = create_bitmap_ex(depth, 37, 9);
+            blit(b, pushed_rows::shown, 0, 0, 0, 0, 37, 9);
+            void *memory_switch = b->write_bank;
+            const GFX_VTABLE *memory_vtable = b->vtable;
+            GFX_VTABLE switching = *b->vtable;
+            switching.unwrite_bank = reinterpret_cast<void *>(pushed_rows::unwrite_line);
+            b->vtable = &switching;
+            b->write_bank = reinterpret_cast<void *>(pushed_rows::write_line);
+            b->id |= BMP_ID_SYSTEM;  // not a memory bitmap: rows are asked for one by one
+
+            fill_rect_translucent_in_form(form, b, 3, 1, 30, 7, random_colour(depth, rng), 100);
+
+            b->id &= ~BMP_ID_SYSTEM;
+            b->write_bank = memory_switch;
+            b->vtable = const_cast<GFX_VTABLE *>(memory_vtable);
+            EXPECT_EQ(first_difference(b, pushed_rows::shown), "")
+                << veil_form_name(form) << " form, depth " << depth
+                << ": what is shown is what was veiled";
+            destroy_bitmap(pushed_rows::shown);
             destroy_bitmap(b);
         }
 }

@@ -18,6 +18,7 @@
 #include "play/deal.h"
 #include "render/translucent.h"
 #include "render/legacy_text.h"
+#include "support/datafiles.h"
 #include "support/files.h"
 
 namespace {
@@ -78,6 +79,17 @@ TEST(BadDataFiles, FontFileWhoseFirstObjectIsNotAFont)
     file.insert(file.end(), data_object.begin(), data_object.end());
     file.insert(file.end(), font.begin() + 12, font.end());
     write_file(folder.path("font.dat"), file);
+    GameProcess game(&server, folder.path());
+    EXPECT_TRUE(stops_naming(game, "font.dat"));
+}
+
+// Glyphs 0 pixels high load as a font of height 0, which the title menu would divide by.
+TEST(BadDataFiles, FontLessThanOnePixelHighStopsNamingTheFile)
+{
+    using namespace datafile_bytes;
+    XServer server;
+    GameFolder folder;
+    write_file(folder.path("font.dat"), datafile({{"FONT", font_object(32, 126, 8, 0)}}));
     GameProcess game(&server, folder.path());
     EXPECT_TRUE(stops_naming(game, "font.dat"));
 }

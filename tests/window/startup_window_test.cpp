@@ -216,6 +216,29 @@ TEST(StartupFailure, MessageGoesToTheDesktopMessageBoxWhenThereIsOne)
     EXPECT_EQ(e.status, 1);
     std::vector<unsigned char> shown = read_file(bin.path("shown.txt"));
     EXPECT_NE(std::string(shown.begin(), shown.end()).find("bg.tga"), std::string::npos);
+    EXPECT_NE(game.output().find("bg.tga"), std::string::npos)
+        << "also where a terminal shows it:\n" << game.output();
+}
+
+TEST(StartupFailure, MessageGoesToStandardErrorWhereThereIsNoMessageBox)
+{
+    // No xmessage on the game's PATH; standard error goes to a file of its own.
+    XServer server;
+    GameFolder folder;
+    TempDir err;
+    const std::string err_file = err.path("err.txt");
+    std::filesystem::remove(folder.path("title.tga"));
+    GameProcess game(&server, folder.path(), {}, {},
+                     {"/bin/sh", "-c", "exec \"$@\" 2>'" + err_file + "'", "sh"});
+    Exit e = game.wait();
+    ASSERT_TRUE(e.exited) << game.output();
+    EXPECT_EQ(e.status, 1);
+    const std::vector<unsigned char> said = read_file(err_file);
+    EXPECT_NE(std::string(said.begin(), said.end()).find("title.tga"), std::string::npos)
+        << "standard error: " << std::string(said.begin(), said.end())
+        << "\nstandard output: " << game.output();
+    EXPECT_EQ(game.output().find("title.tga"), std::string::npos)
+        << "said once, not again on standard output";
 }
 
 }  // namespace
