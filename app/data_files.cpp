@@ -1,11 +1,12 @@
 #include "app/data_files.h"
 
+#include "board/files.h"
+
 #include <allegro.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -70,13 +71,10 @@ private:
 
 bool read_whole_file(const char *path, std::vector<unsigned char> &bytes)
 {
-    struct stat info;
-    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    FILE *file = std::fopen(path, "rb");
+    FILE *file = open_regular_file(path);
     if (!file)
         return false;
-    bytes.resize(static_cast<size_t>(info.st_size));
+    bytes.resize(static_cast<size_t>(file_facts(path).size));
     size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
     bool ok = got == bytes.size() && !std::ferror(file);
     std::fclose(file);
@@ -491,12 +489,12 @@ const char *font_datafile_problem(const unsigned char *bytes, size_t size)
 
 const char *font_datafile_file_problem(const char *path)
 {
-    struct stat info;
-    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode))
+    const FileFacts facts = file_facts(path);
+    if (!facts.regular)
         return "missing or unreadable";
-    if (info.st_size == 0)
+    if (facts.size == 0)
         return "the file is empty";
-    if (static_cast<uint64_t>(info.st_size) > most_bytes)
+    if (static_cast<uint64_t>(facts.size) > most_bytes)
         return "it is far too large for a font";
     std::vector<unsigned char> file;
     if (!read_whole_file(path, file))

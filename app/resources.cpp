@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/data_files.h"
 #include "app/input.h"
+#include "board/files.h"
 #include "board/layout.h"
 #include "render/legacy_text.h"
 
@@ -154,14 +154,13 @@ void check_layout_files()
     for (int n = 0; n < layout_file_choices; n++) {
         char name[16];
         std::snprintf(name, sizeof name, "%i.lyt", n);
-        struct stat info;
-        if (stat(name, &info) != 0)
+        const FileFacts facts = file_facts(name);
+        if (!facts.exists)
             fatal_error("tilestack: the layout file %s is missing.", name);
-        if (!S_ISREG(info.st_mode))
+        if (!facts.regular)
             fatal_error("tilestack: the layout file %s is not a file (a folder?).", name);
-        if (info.st_size < Layout::cell_count)
+        if (facts.size < Layout::cell_count)
             fatal_error("tilestack: the layout file %s is cut short: %lld bytes, where a layout "
-                        "has %d.", name, static_cast<long long>(info.st_size),
-                        Layout::cell_count);
+                        "has %d.", name, facts.size, Layout::cell_count);
     }
 }

@@ -1,5 +1,7 @@
 #include "board/layout.h"
 
+#include "board/files.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,11 +14,7 @@ Layout layout;  // static storage: starts with every cell empty and count 0
 
 bool Layout::load(const char *path)
 {
-    // A directory opens fine with fopen on Linux; only regular files are layouts.
-    struct stat info;
-    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    FILE *file = std::fopen(path, "rb");
+    FILE *file = open_regular_file(path);
     if (!file)
         return false;
 
