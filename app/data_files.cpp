@@ -392,82 +392,111 @@ const char *objects_problem(Reader &in, int depth, bool font_first)
 
 }  // namespace
 
-const char *tga_problem(const unsigned char *bytes, size_t size)
+namespace {
+
+// The 18-byte header of a TGA picture.
+struct TgaHeader {
+    unsigned id_length, palette_type, image_type, palette_colours, palette_entry_bits;
+    unsigned width, height, bits;
+};
+
+TgaHeader read_tga_header(Reader &in)
 {
-    if (size == 0)
-        return "the file is empty";
-    Reader in(bytes, size);
-    const unsigned id_length = in.byte();
-    const unsigned palette_type = in.byte();
-    const unsigned image_type = in.byte();
+    TgaHeader h{};
+    h.id_length = in.byte();
+    h.palette_type = in.byte();
+    h.image_type = in.byte();
     in.le16();  // first palette entry
-    const unsigned palette_colours = in.le16();
-    const unsigned palette_entry_bits = in.byte();
+    h.palette_colours = in.le16();
+    h.palette_entry_bits = in.byte();
     in.le16();  // left
     in.le16();  // top
-    const unsigned width = in.le16();
-    const unsigned height = in.le16();
-    const unsigned bits = in.byte();
+    h.width = in.le16();
+    h.height = in.le16();
+    h.bits = in.byte();
     in.byte();  // descriptor
-    if (in.short_read())
-        return "it is too short to be a TGA picture";
+    return h;
+}
 
-    const bool run_length = image_type >= 8;
-    switch (image_type & 7) {
+// Why the header describes no picture the library reads, or nullptr.
+const char *tga_header_problem(const TgaHeader &h)
+{
+    switch (h.image_type & 7) {
     case 1:  // colour-mapped, one byte a pixel
         // The library reads a colour map into room for 256 entries without looking at the
         // count, and reads entries of 16, 24 or 32 bits only: for 15-bit ones it reads
         // nothing and would take the map for pixels.
-        if (palette_type != 1 || bits != 8 || palette_colours == 0 || palette_colours > 256 ||
-            (palette_entry_bits != 16 && palette_entry_bits != 24 && palette_entry_bits != 32))
+        if (h.palette_type != 1 || h.bits != 8 || h.palette_colours == 0 ||
+            h.palette_colours > 256 ||
+            (h.palette_entry_bits != 16 && h.palette_entry_bits != 24 &&
+             h.palette_entry_bits != 32))
             return "it is not a TGA picture the game can read";
         break;
     case 2:  // true colour
         // A true-colour picture that carries a colour map is one the library refuses (it
         // loads no picture from it), so it is refused here, by name, first.
-        if (palette_type != 0 || (bits != 15 && bits != 16 && bits != 24 && bits != 32))
+        if (h.palette_type != 0 || (h.bits != 15 && h.bits != 16 && h.bits != 24 && h.bits != 32))
             return "it is not a TGA picture the game can read";
         break;
     case 3:  // grey
-        if (palette_type != 0 || bits != 8)
+        if (h.palette_type != 0 || h.bits != 8)
             return "it is not a TGA picture the game can read";
         break;
     default:
         return "it is not a TGA picture";
     }
-    if (image_type & ~0x0Bu)
+    if (h.image_type & ~0x0Bu)
         return "it is not a TGA picture";
-    if (width == 0 || height == 0)
+    if (h.width == 0 || h.height == 0)
         return "the picture has no pixels";
+    return nullptr;
+}
 
-    in.skip(id_length);
-    if (palette_type == 1)
-        in.skip(uint64_t(palette_colours) * ((palette_entry_bits + 7) / 8));
-    if (in.short_read())
-        return "it is cut short";
-
-    const uint64_t pixel_bytes = (bits + 7) / 8;
-    if (!run_length) {
-        if (!in.skip(uint64_t(width) * height * pixel_bytes))
-            return "it is cut short: pixels are missing";
-        return nullptr;
-    }
-    // The library unpacks runs a line at a time into a buffer one line long: a run that
-    // crosses the end of a line would write past it.
-    for (unsigned y = 0; y < height; y++) {
+// The pixels of a run-length picture, packet by packet. The library unpacks runs a line at a
+// time into a buffer one line long: a run that crosses the end of a line would write past it.
+const char *tga_runs_problem(Reader &in, const TgaHeader &h, uint64_t pixel_bytes)
+{
+    for (unsigned y = 0; y < h.height; y++) {
         unsigned x = 0;
-        while (x < width) {
+        while (x < h.width) {
             const unsigned packet = in.byte();
             const unsigned n = (packet & 0x7F) + 1;
             if (in.short_read())
                 return "it is cut short: pixels are missing";
-            if (x + n > width)
+            if (x + n > h.width)
                 return "a run of pixels crosses the end of a line";
             if (!in.skip((packet & 0x80) ? pixel_bytes : n * pixel_bytes))
                 return "it is cut short: pixels are missing";
             x += n;
         }
     }
+    return nullptr;
+}
+
+}  // namespace
+
+const char *tga_problem(const unsigned char *bytes, size_t size)
+{
+    if (size == 0)
+        return "the file is empty";
+    Reader in(bytes, size);
+    const TgaHeader h = read_tga_header(in);
+    if (in.short_read())
+        return "it is too short to be a TGA picture";
+    if (const char *why = tga_header_problem(h))
+        return why;
+
+    in.skip(h.id_length);
+    if (h.palette_type == 1)
+        in.skip(uint64_t(h.palette_colours) * ((h.palette_entry_bits + 7) / 8));
+    if (in.short_read())
+        return "it is cut short";
+
+    const uint64_t pixel_bytes = (h.bits + 7) / 8;
+    if (h.image_type >= 8)
+        return tga_runs_problem(in, h, pixel_bytes);
+    if (!in.skip(uint64_t(h.width) * h.height * pixel_bytes))
+        return "it is cut short: pixels are missing";
     return nullptr;
 }
 

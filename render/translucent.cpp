@@ -294,11 +294,18 @@ VeilForm fastest_veil_form()
     return fastest;
 }
 
-void fill_rect_translucent_in_form(VeilForm form, BITMAP *bitmap, int x, int y, int width,
-                                   int height, int colour, int factor)
+namespace {
+
+// A rectangle clipped to the bitmap's full size (its clipping rectangle is not consulted),
+// by its first and last columns and rows. Worked in 64 bits so that no corner or size,
+// however far out, overflows. Empty when nothing of it lies on the bitmap.
+struct Span {
+    int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+    bool empty() const { return x1 < x0 || y1 < y0; }
+};
+
+Span clip_to(const BITMAP *bitmap, int x, int y, int width, int height)
 {
-    // Clip to the bitmap's full size (its clipping rectangle is not consulted). Worked in 64
-    // bits so that no corner or size, however far out, overflows.
     long long left = x, top = y, w = width, h = height;
     if (left < 0) {
         w += left;
@@ -313,8 +320,63 @@ void fill_rect_translucent_in_form(VeilForm form, BITMAP *bitmap, int x, int y, 
     if (top + h >= bitmap->h)
         h = bitmap->h - top;
     if (w <= 0 || h <= 0)
-        return;
+        return {};
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + w - 1),
+            static_cast<int>(top + h - 1)};
+}
 
+// The colour alone. The clipping rectangle is switched off for the fill so that the solid
+// veil covers exactly what a blended one would.
+void fill_solid(BITMAP *bitmap, const Span &r, int colour)
+{
+    const int clipping = get_clip_state(bitmap);
+    set_clip_state(bitmap, FALSE);
+    rectfill(bitmap, r.x0, r.y0, r.x1, r.y1, colour);
+    set_clip_state(bitmap, clipping);
+}
+
+void blend_rows(VeilForm form, BITMAP *bitmap, const Span &r, const Veil &v)
+{
+    const std::size_t span_pixels = static_cast<std::size_t>(r.x1 - r.x0 + 1);
+    const std::size_t span_bytes = span_pixels * v.pixel_bytes;
+    auto row_address = [&](int row) {
+        return reinterpret_cast<unsigned char *>(bmp_write_line(bitmap, row)) +
+               static_cast<std::size_t>(r.x0) * v.pixel_bytes;
+    };
+    if (!is_memory_bitmap(bitmap)) {
+        // Other bitmaps may show a row as soon as the next row's address is asked for (the
+        // library's X11 screen does): each row is blended before that.
+        for (int row = r.y0; row <= r.y1; row++)
+            blend_run(form, row_address(row), span_pixels, v);
+        bmp_unwrite_line(bitmap);
+        return;
+    }
+    // The rows of a memory bitmap usually follow each other without a gap; where the
+    // rectangle spans them whole, consecutive rows are blended as one long run.
+    unsigned char *run = row_address(r.y0);
+    std::size_t run_bytes = span_bytes;
+    for (int row = r.y0 + 1; row <= r.y1; row++) {
+        unsigned char *p = row_address(row);
+        if (run + run_bytes == p) {
+            run_bytes += span_bytes;
+            continue;
+        }
+        blend_run(form, run, run_bytes / v.pixel_bytes, v);
+        run = p;
+        run_bytes = span_bytes;
+    }
+    blend_run(form, run, run_bytes / v.pixel_bytes, v);
+    bmp_unwrite_line(bitmap);
+}
+
+}  // namespace
+
+void fill_rect_translucent_in_form(VeilForm form, BITMAP *bitmap, int x, int y, int width,
+                                   int height, int colour, int factor)
+{
+    const Span r = clip_to(bitmap, x, y, width, height);
+    if (r.empty())
+        return;
     const int depth = bitmap_color_depth(bitmap);
     if (depth != 15 && depth != 16 && depth != 32)
         return;
@@ -329,47 +391,10 @@ void fill_rect_translucent_in_form(VeilForm form, BITMAP *bitmap, int x, int y, 
         form = VeilForm::plain;
 
     acquire_bitmap(bitmap);
-    const int x0 = static_cast<int>(left), y0 = static_cast<int>(top);
-    const int x1 = static_cast<int>(left + w - 1), y1 = static_cast<int>(top + h - 1);
-    if (f == modulus) {
-        // The colour alone. The clipping rectangle is switched off for the fill so that the
-        // solid veil covers exactly what a blended one would.
-        const int clipping = get_clip_state(bitmap);
-        set_clip_state(bitmap, FALSE);
-        rectfill(bitmap, x0, y0, x1, y1, colour);
-        set_clip_state(bitmap, clipping);
-    } else {
-        const Veil v = make_veil(depth, colour, f);
-        const std::size_t span_bytes = static_cast<std::size_t>(x1 - x0 + 1) * v.pixel_bytes;
-        const std::size_t span_pixels = span_bytes / v.pixel_bytes;
-        auto row_address = [&](int row) {
-            return reinterpret_cast<unsigned char *>(bmp_write_line(bitmap, row)) +
-                   static_cast<std::size_t>(x0) * v.pixel_bytes;
-        };
-        if (is_memory_bitmap(bitmap)) {
-            // The rows of a memory bitmap usually follow each other without a gap; where the
-            // rectangle spans them whole, consecutive rows are blended as one long run.
-            unsigned char *run = row_address(y0);
-            std::size_t run_bytes = span_bytes;
-            for (int row = y0 + 1; row <= y1; row++) {
-                unsigned char *p = row_address(row);
-                if (run + run_bytes == p) {
-                    run_bytes += span_bytes;
-                    continue;
-                }
-                blend_run(form, run, run_bytes / v.pixel_bytes, v);
-                run = p;
-                run_bytes = span_bytes;
-            }
-            blend_run(form, run, run_bytes / v.pixel_bytes, v);
-        } else {
-            // Other bitmaps may show a row as soon as the next row's address is asked for
-            // (the library's X11 screen does): each row is blended before that.
-            for (int row = y0; row <= y1; row++)
-                blend_run(form, row_address(row), span_pixels, v);
-        }
-        bmp_unwrite_line(bitmap);
-    }
+    if (f == modulus)
+        fill_solid(bitmap, r, colour);
+    else
+        blend_rows(form, bitmap, r, make_veil(depth, colour, f));
     release_bitmap(bitmap);
 }
 
