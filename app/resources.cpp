@@ -11,6 +11,7 @@
 
 #include "app/data_files.h"
 #include "app/input.h"
+#include "board/constants.h"
 #include "board/files.h"
 #include "board/layout.h"
 #include "render/legacy_text.h"
@@ -104,6 +105,23 @@ BITMAP *load_image(const char *name)
     return image;
 }
 
+// The library's loader can crash on a datafile that ends early: it is checked whole first.
+void load_font(const char *path)
+{
+    if (const char *why = font_datafile_file_problem(path))
+        fatal_error("tilestack: cannot load the font file %s: %s.", path, why);
+    resources.font_file = load_datafile(path);
+    if (!resources.font_file)
+        fatal_error("tilestack: cannot load the font file %s (out of memory?).", path);
+    if (resources.font_file[0].type != DAT_FONT)
+        fatal_error("tilestack: %s does not start with a font.", path);
+    resources.game_font = static_cast<FONT *>(resources.font_file[0].dat);
+    // The screens lay out their lines by the font's height, and the title menu divides by it.
+    if (text_height(resources.game_font) < 1)
+        fatal_error("tilestack: the font in %s is %d pixels high; it needs at least 1.", path,
+                    text_height(resources.game_font));
+}
+
 }  // namespace
 
 void init_game()
@@ -123,30 +141,24 @@ void init_game()
     resources.buffer = create_bitmap(SCREEN_W, SCREEN_H);
     if (!resources.buffer)
         fatal_error("tilestack: out of memory for the back buffer.");
-    resources.piece_image = load_image("empty.tga");
-    resources.background_image = load_image("bg.tga");
-    resources.symbol_strip = load_image("geek.tga");
-    if (resources.symbol_strip->w < 27)
-        fatal_error("tilestack: geek.tga is %d pixels wide; it needs at least one 27 x 27 "
-                    "symbol.", resources.symbol_strip->w);
-    resources.title_image = load_image("title.tga");
-
-    // The library's loader can crash on a datafile that ends early: check it whole first.
-    if (const char *why = font_datafile_file_problem("font.dat"))
-        fatal_error("tilestack: cannot load the font file font.dat: %s.", why);
-    resources.font_file = load_datafile("font.dat");
-    if (!resources.font_file)
-        fatal_error("tilestack: cannot load the font file font.dat (out of memory?).");
-    if (resources.font_file[0].type != DAT_FONT)
-        fatal_error("tilestack: font.dat does not start with a font.");
-    resources.game_font = static_cast<FONT *>(resources.font_file[0].dat);
-    // The screens lay out their lines by the font's height, and the title menu divides by it.
-    if (text_height(resources.game_font) < 1)
-        fatal_error("tilestack: the font in font.dat is %d pixels high; it needs at least 1.",
-                    text_height(resources.game_font));
-
-    LEGACY_TEXT(text_mode(-1));  // all text from now on is drawn with no background box
+    load_data_files();
     show_mouse(screen);
+}
+
+void load_data_files(const std::string &folder)
+{
+    const auto in_folder = [&](const char *name) {
+        return folder.empty() ? std::string(name) : folder + "/" + name;
+    };
+    resources.piece_image = load_image(in_folder("empty.tga").c_str());
+    resources.background_image = load_image(in_folder("bg.tga").c_str());
+    resources.symbol_strip = load_image(in_folder("geek.tga").c_str());
+    if (symbols_in_strip(resources.symbol_strip->w) < 1)
+        fatal_error("tilestack: geek.tga is %d pixels wide; it needs at least one %d x %d "
+                    "symbol.", resources.symbol_strip->w, symbol_size, symbol_size);
+    resources.title_image = load_image(in_folder("title.tga").c_str());
+    load_font(in_folder("font.dat").c_str());
+    LEGACY_TEXT(text_mode(-1));  // all text from now on is drawn with no background box
 }
 
 void check_layout_files()

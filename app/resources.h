@@ -3,6 +3,8 @@
 
 #include <allegro.h>
 
+#include <string>
+
 struct GameResources {
     BITMAP *buffer;            // back buffer, SCREEN_W x SCREEN_H in the display's depth
     BITMAP *piece_image;       // empty.tga: the blank face of a piece
@@ -31,6 +33,12 @@ int open_first_depth(int card, int (*open_mode)(int card, int w, int h, int vw, 
 // Starts the library, keyboard, mouse and display and loads the data files. Any failure
 // is reported through fatal_error.
 void init_game();
+
+// Loads the pictures and the font from the folder (the working directory when empty) into
+// resources, each checked whole first, in the current colour depth. Any failure is reported
+// through fatal_error. init_game calls it once the display is up; the preview tool calls it
+// with no display.
+void load_data_files(const std::string &folder = "");
 
 // Checks that each layout file the game picks from is present and complete.
 void check_layout_files();

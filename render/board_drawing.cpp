@@ -19,6 +19,13 @@ void draw_selection_frame(BITMAP *target, int px, int py)
 
 }  // namespace
 
+void draw_piece(BITMAP *target, int px, int py, int symbol)
+{
+    draw_sprite(target, resources.piece_image, px, py);
+    masked_blit(resources.symbol_strip, target, symbol_size * (symbol - 1), 0, px + symbol_offset_x,
+                py + symbol_offset_y, symbol_size, symbol_size);
+}
+
 void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
                 int selected_cell)
 {
@@ -34,10 +41,7 @@ void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
                 if (symbol == 0)
                     continue;
                 const geometry::Point corner = geometry::cell_corner(origin, x, y, z);
-                draw_sprite(target, resources.piece_image, corner.x, corner.y);
-                masked_blit(resources.symbol_strip, target, symbol_size * (symbol - 1), 0,
-                            corner.x + symbol_offset_x, corner.y + symbol_offset_y, symbol_size,
-                            symbol_size);
+                draw_piece(target, corner.x, corner.y, symbol);
                 // Straight after its piece, so later pieces overlap the frame as they
                 // overlap the piece.
                 if (i == selected_cell)

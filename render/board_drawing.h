@@ -3,6 +3,9 @@
 
 #include <allegro.h>
 
+// One piece at (px, py): the blank face with symbol `symbol` (from 1) on it.
+void draw_piece(BITMAP *target, int px, int py, int symbol);
+
 // Draws every layer of `layout` into target with the corner of cell (0, 0, 0) at (ox, oy).
 // Before each layer z the whole target is veiled with factor (top_layer - z) * shading_step;
 // selected_cell (a cell index, or -1) gets a two-tone green frame.
