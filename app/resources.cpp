@@ -163,9 +163,9 @@ void load_data_files(const std::string &folder)
 
 void check_layout_files()
 {
-    for (int n = 0; n < layout_file_choices; n++) {
+    for (int n = 0; n < layout_file_count; n++) {
         char name[16];
-        std::snprintf(name, sizeof name, "%i.lyt", n);
+        std::snprintf(name, sizeof name, layout_file_format, n);
         const FileFacts facts = file_facts(name);
         if (!facts.exists)
             fatal_error("tilestack: the layout file %s is missing.", name);

@@ -46,6 +46,3 @@ void check_layout_files();
 // Says what went wrong (in a message box when the library is up, else on standard error),
 // releases the resources and ends the program with exit status 1.
 [[noreturn]] void fatal_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
-
-// How many layout files the game picks from: "0.lyt", "1.lyt" and "2.lyt".
-constexpr int layout_file_choices = 3;

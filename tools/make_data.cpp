@@ -170,7 +170,7 @@ int main(int argc, char *argv[])
     if (!text.write_glyph_grid(argv[3], font_line_height))
         die(text.error());
 
-    for (int n = 0; n < 3; n++) {
+    for (int n = 0; n < layout_file_count; n++) {
         std::string name = std::to_string(n);
         convert_layout(source + "/layouts/" + name + ".txt", out + "/" + name + ".lyt");
     }
