@@ -355,12 +355,14 @@ Layout stepped_pile(const ShapeRequest &request, const Plan &plan, Dice &dice)
     return shape;
 }
 
+constexpr int anneal_steps = 20000;
+
 // Reshapes by annealing: random moves, kept when they look better, and now and then when
 // they look a little worse, less and less often as it cools.
 Layout anneal_looks(Layout shape, const Plan &plan, double row_weight,
                     const MoveRules &rules, Dice &dice)
 {
-    const int steps = 20000;
+    const int steps = anneal_steps;
     double penalty = shape_looks(shape, plan).penalty(row_weight);
     Layout best = shape;
     double best_penalty = penalty;
@@ -422,6 +424,9 @@ public:
     // The share a verdict is sure of: the deals cleared within the small limit.
     double sure_share(const Verdict &v) const { return 100.0 * v.cleared / options_.deals; }
     bool spent() const { return work_ >= budget_; }
+    // Counts work done outside the deals: about three steps of building or weighing shapes
+    // take as long as one search position.
+    void charge_shape_steps(long steps) { work_ += steps / 3; }
     double budget_used() const { return std::min(1.0, static_cast<double>(work_) / budget_); }
 
     // Rates the search deals with the small limit, stopping once more than `allowed`
@@ -466,10 +471,6 @@ public:
         work_ += r.deals * per_deal_work;
         return r;
     }
-    bool final_reaches(const Rating &r) const
-    {
-        return r.deals > 0 && r.cleared >= needed_for(options_.min_clear, r.deals);
-    }
 
 private:
     // Work is counted in search positions, with a deal's own set-up counted as 60 of them;
@@ -495,8 +496,9 @@ private:
 
 // A new shape: a stepped pile of a random steepness within random outlines, annealed to
 // look right.
-Layout fresh_shape(const ShapeRequest &request, double row_weight, Dice &dice)
+Layout fresh_shape(const ShapeRequest &request, double row_weight, Dice &dice, Judge &judge)
 {
+    judge.charge_shape_steps(anneal_steps);
     Plan plan;
     stepped_counts(plan, request.pieces, request.layers, 0.45 + 0.2 * dice.unit());
     draw_outlines(plan, request.mirror, dice);
@@ -518,8 +520,8 @@ class Tracker {
 public:
     Tracker(Judge &judge, const SearchOptions &options) : judge_(judge), options_(options) {}
 
-    // Rates a shape, stopping once more than `allowed` deals fail; true when it reaches
-    // min_clear over the search and the final deals.
+    // Rates a shape, stopping once more than `allowed` failures are to be expected; true
+    // when it reaches min_clear over the search deals (and then it has its final rating).
     bool try_shape(const Layout &shape, double allowed, Verdict &v)
     {
         v = judge_.screen(shape, allowed);
@@ -532,13 +534,9 @@ public:
         report();
         if (!judge_.reaches(shape, v))
             return false;
-        Rating final_rating = judge_.final_rating(shape);
-        last_final_ = final_rating;
-        if (!judge_.final_reaches(final_rating))
-            return false;
         result_.reached = true;
         result_.shape = shape;
-        result_.final_rating = final_rating;
+        result_.final_rating = judge_.final_rating(shape);
         return true;
     }
     bool try_shape(const Layout &shape, Verdict &v)
@@ -548,9 +546,6 @@ public:
 
     bool seen(const Layout &shape) const { return seen_.count(cells_of(shape)) != 0; }
     int shapes_rated() const { return result_.shapes_rated; }
-    // The final rating last worked out (of a shape that reached the share over the search
-    // deals), or a rating of no deals.
-    const Rating &last_final() const { return last_final_; }
     const Layout &best_shape() const { return result_.shape; }
     const Verdict &best_verdict() const { return best_; }
 
@@ -591,7 +586,6 @@ private:
     const SearchOptions &options_;
     SearchResult result_;
     Verdict best_;
-    Rating last_final_;
     std::set<std::string> seen_;  // the cells of every shape rated, so none is rated twice
 };
 
@@ -618,7 +612,8 @@ double mending_penalty(const Looks &looks)
 // The shapes one move away that the tracker has not rated yet, likeliest first, at most
 // `count` of them.
 std::vector<Layout> likeliest_moves(const Layout &shape, const MoveRules &rules,
-                                    const Plan &plan, const Tracker &tracker, size_t count)
+                                    const Plan &plan, const Tracker &tracker, size_t count,
+                                    Judge &judge)
 {
     std::vector<std::pair<double, Layout>> moves;
     for (int from : cells_where(shape, rules, true)) {
@@ -632,6 +627,7 @@ std::vector<Layout> likeliest_moves(const Layout &shape, const MoveRules &rules,
                 moves.push_back({mending_penalty(shape_looks(next, plan)), next});
         }
     }
+    judge.charge_shape_steps(static_cast<long>(moves.size()));
     std::stable_sort(moves.begin(), moves.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     std::vector<Layout> likeliest;
@@ -648,7 +644,7 @@ bool mend(Layout shape, Verdict verdict, const MoveRules &rules, Judge &judge, T
     const size_t batch = 6, most = 24;  // moves rated before taking the nearest, at most
     Plan plan = own_plan(shape);
     while (!judge.spent()) {
-        std::vector<Layout> moves = likeliest_moves(shape, rules, plan, tracker, most);
+        std::vector<Layout> moves = likeliest_moves(shape, rules, plan, tracker, most, judge);
         bool found = false;
         Layout nearest;
         Verdict nearest_verdict = verdict;
@@ -713,7 +709,7 @@ SearchResult generate_layout(const ShapeRequest &request, const SearchOptions &o
     while (!judge.spent()) {
         for (int k = 0; k < fresh_shapes && !judge.spent(); k++) {
             Verdict v;
-            if (tracker.try_shape(fresh_shape(request, row_weight, dice), v))
+            if (tracker.try_shape(fresh_shape(request, row_weight, dice, judge), v))
                 return tracker.finish();
             row_weight = std::min(6.0, row_weight + 0.5);
         }
@@ -740,8 +736,7 @@ SearchResult improve_layout(const Layout &input, const SearchOptions &options)
     // The input is rated through, so that one already clearing often enough stays as it is.
     Verdict v;
     bool reached = tracker.try_shape(input, options.deals, v);
-    Rating before = tracker.last_final().deals > 0 ? tracker.last_final()
-                                                    : judge.final_rating(input);
+    Rating before = reached ? tracker.finish().final_rating : judge.final_rating(input);
     MoveRules rules{layers_in_use(input), is_mirrored(input)};
     // Mending again from the nearest shape tries the moves not rated yet.
     for (int rated = 0; !reached && !judge.spent() && tracker.shapes_rated() > rated;) {

@@ -36,7 +36,7 @@ struct SearchOptions {
 };
 
 struct SearchResult {
-    bool reached = false;      // the shape reaches min_clear over `deals` and `final_deals`
+    bool reached = false;      // the shape reaches min_clear over the search deals
     Layout shape{};            // that shape, or the best one found
     double search_share = 0;   // percent of the search deals the shape clears
     Rating final_rating;       // over `final_deals` deals from the seed, as rate_layout gives it
@@ -52,14 +52,15 @@ std::string request_problem(const ShapeRequest &request);
 bool is_mirrored(const Layout &shape);
 
 // Makes a shape of exactly `request.pieces` pieces, each on the floor or on a piece, within
-// `request.layers` layers, that looks built by hand (see shape_looks in the source) and whose
-// deals clear at least `options.min_clear` percent of the time. The same request and options
-// always give the same shape. When no shape reached the share within the budget, `reached`
-// is false and `shape` is the best one found.
+// `request.layers` layers, that looks built by hand (see shape_looks in the source) and of
+// whose search deals at least `options.min_clear` percent can be cleared, as rate_layout
+// rates them; its final rating is over `options.final_deals` deals. The same request and
+// options always give the same shape. When no shape reached the share within the budget,
+// `reached` is false and `shape` is the nearest one found, with its `search_share`.
 SearchResult generate_layout(const ShapeRequest &request, const SearchOptions &options);
 
 // Moves as few pieces of `input` as it can, keeping their count, the rule that a piece rests
 // on the floor or on a piece, the layers used and (when the input has it) the mirror, until
-// its deals clear at least `options.min_clear` percent of the time. A shape that already
-// does is given back unchanged.
+// at least `options.min_clear` percent of its search deals can be cleared. A shape that
+// already reaches that is given back unchanged.
 SearchResult improve_layout(const Layout &input, const SearchOptions &options);

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -377,12 +378,12 @@ int rate(const std::vector<std::string> &args)
 // searching, and --min-clear. The status to exit with on a problem, or 0.
 int read_search_options(const Arguments &a, RatingSettings &settings, SearchOptions &options)
 {
-    settings.deals = 300;
-    if (int status = read_rating_settings(a, settings))
-        return status;
     auto min_clear = a.options.find("--min-clear");
     if (min_clear != a.options.end() && !parse_percent(min_clear->second, options.min_clear))
         return bad_arguments("--min-clear takes a share in percent from 0 to 100");
+    settings.deals = 300;
+    if (int status = read_rating_settings(a, settings))
+        return status;
     options.deals = static_cast<int>(settings.deals);
     options.seed = static_cast<unsigned>(settings.seed);
     options.symbols = static_cast<int>(settings.symbols);
@@ -421,7 +422,10 @@ std::string read_request(const Arguments &a, ShapeRequest &request)
 // A line on standard error, redrawn in place, while a search goes on; only on a terminal.
 class SearchProgressLine {
 public:
-    SearchProgressLine() : shown_(isatty(2)), start_(std::chrono::steady_clock::now()) {}
+    SearchProgressLine()
+        : shown_(isatty(2)), start_(std::chrono::steady_clock::now()), cpu_start_(std::clock())
+    {
+    }
     void update(const SearchProgress &p) const
     {
         if (shown_)
@@ -435,13 +439,15 @@ public:
         if (shown_)
             std::fputs("\r\033[K", stderr);
         std::chrono::duration<double> took = std::chrono::steady_clock::now() - start_;
-        std::fprintf(stderr, "tilestack-layout: %d shape(s) rated in %.1f s\n", shapes_rated,
-                     took.count());
+        double cpu = static_cast<double>(std::clock() - cpu_start_) / CLOCKS_PER_SEC;
+        std::fprintf(stderr, "tilestack-layout: %d shape(s) rated in %.1f s (%.1f s of processor "
+                     "time)\n", shapes_rated, took.count(), cpu);
     }
 
 private:
     bool shown_;
     std::chrono::steady_clock::time_point start_;
+    std::clock_t cpu_start_;
 };
 
 // Says that the search fell short, and the best share it reached; the status is 1.
@@ -452,6 +458,34 @@ int fell_short(const SearchResult &result, const SearchOptions &options)
                  "search budget; the best cleared %.1f %%. Nothing was written.\n",
                  options.min_clear, options.deals, result.search_share);
     return 1;
+}
+
+// Whether a layout file can be written at `path`, asked before a long search rather than
+// after it; the status to exit with (after saying why not), or 0.
+int check_writable(const std::string &path)
+{
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    struct stat info;
+    bool ok = stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+              access(folder.c_str(), W_OK | X_OK) == 0;
+    if (ok && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        ok = false;
+    if (ok)
+        return 0;
+    std::fprintf(stderr, "tilestack-layout: cannot write %s (no such folder, no permission, "
+                 "or a folder of that name)\n", path.c_str());
+    return 1;
+}
+
+// Says so when the final rating falls short of the share that the search deals reached.
+void note_final_share(const Rating &final_rating, const SearchOptions &options)
+{
+    double share = 100.0 * final_rating.cleared / final_rating.deals;
+    if (share < options.min_clear)
+        std::printf("note: %d search deals reached %g %%, the %d deals above fall short; more "
+                    "--deals while searching give a surer shape\n",
+                    options.deals, options.min_clear, final_rating.deals);
 }
 
 int save_layout_file(const Layout &shape, const std::string &path)
@@ -479,6 +513,8 @@ int generate(const std::vector<std::string> &args)
     SearchOptions options;
     if (int status = read_search_options(a, settings, options))
         return status;
+    if (int status = check_writable(a.files[0]))
+        return status;
 
     SearchProgressLine line;
     options.progress = [&line](const SearchProgress &p) { line.update(p); };
@@ -491,6 +527,7 @@ int generate(const std::vector<std::string> &args)
     std::fputs(layout_to_text(result.shape).c_str(), stdout);
     print_rating(a.files[0], result.shape.count, result.final_rating,
                  final_settings(settings, options));
+    note_final_share(result.final_rating, options);
     return 0;
 }
 
@@ -535,6 +572,8 @@ int improve(const std::vector<std::string> &args)
         return status;
     if (int status = check_improvable(in, input))
         return status;
+    if (int status = check_writable(out))
+        return status;
 
     SearchProgressLine line;
     options.progress = [&line](const SearchProgress &p) { line.update(p); };
@@ -550,6 +589,7 @@ int improve(const std::vector<std::string> &args)
     print_rating(in, input.count, result.before, final);
     print_rating(out, result.shape.count, result.final_rating, final);
     std::printf("pieces moved: %d\n", result.moved);
+    note_final_share(result.final_rating, options);
     return 0;
 }
 
@@ -593,19 +633,19 @@ const Command commands[] = {
      "column 11 - x unless --symmetry none. It is built to look like a hand-made board (solid\n"
      "groups, upper layers narrower than those below, no stray pieces) and kept only when at\n"
      "least P % (default 95) of K deals (default 300) can be cleared, dealt and searched as\n"
-     "'rate' does, and also of the 1000 deals of the final rating, which is printed with the\n"
-     "shape. The same arguments always give the same shape. Exit status 1, writing nothing,\n"
-     "when no shape reached P within the search budget.\n",
+     "'rate' does from seed S (default 1). The shape is printed with its rating over 1000\n"
+     "deals, the one 'rate' gives. The same arguments always give the same shape. Exit\n"
+     "status 1, writing nothing, when no shape reached P within the search budget.\n",
      1, -1, generate},
     {"improve",
      "usage: tilestack-layout improve IN.lyt OUT.lyt [--min-clear P] [--deals K] [--seed S]\n"
      "         [--symbols N | --strip FILE.tga] [--nodes N]\n"
      "Moves as few pieces of IN as it can, keeping their count, their support, the layers\n"
      "used and (when IN has it) the mirror symmetry, until at least P % (default 95) of K\n"
-     "deals (default 300) and of 1000 deals can be cleared, then writes OUT and prints both\n"
-     "ratings and the number of pieces moved. A shape that already reaches P is written\n"
-     "unchanged. IN is written over only when OUT names it. Exit status 1, writing nothing,\n"
-     "when P was not reached within the search budget.\n",
+     "deals (default 300) can be cleared, then writes OUT and prints the ratings of IN and\n"
+     "OUT over 1000 deals and the number of pieces moved. A shape that already reaches P is\n"
+     "written unchanged. IN is written over only when OUT names it. Exit status 1, writing\n"
+     "nothing, when P was not reached within the search budget.\n",
      2, -1, improve},
 };
 
