@@ -31,14 +31,15 @@ struct SearchOptions {
     unsigned seed = 1;        // deal k is dealt right after srand(seed + k); also seeds the search
     int symbols = 36;
     long node_limit = 20000;  // search positions per deal, as for rate_layout
-    long budget = 0;          // work before giving up, in search positions; 0: 12000 a deal
+    long budget = 0;          // work before giving up, in search positions; 0: 8000 a deal
     std::function<void(const SearchProgress &)> progress;
 };
 
 struct SearchResult {
     bool reached = false;      // the shape reaches min_clear over the search deals
     Layout shape{};            // that shape, or the best one found
-    double search_share = 0;   // percent of the search deals the shape clears
+    int search_cleared = 0;    // search deals the shape clears (when the share was not reached)
+    double search_share = 0;   // the same in percent
     Rating final_rating;       // over `final_deals` deals from the seed, as rate_layout gives it
     Rating before;             // improve: the input's rating over `final_deals` deals
     int moved = 0;             // improve: pieces standing where the input had none

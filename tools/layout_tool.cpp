@@ -455,8 +455,8 @@ int fell_short(const SearchResult &result, const SearchOptions &options)
 {
     std::fprintf(stderr,
                  "tilestack-layout: no shape clearing %g %% of %d deals was found within the "
-                 "search budget; the best cleared %.1f %%. Nothing was written.\n",
-                 options.min_clear, options.deals, result.search_share);
+                 "search budget; the best cleared %d of them (%.1f %%). Nothing was written.\n",
+                 options.min_clear, options.deals, result.search_cleared, result.search_share);
     return 1;
 }
 
