@@ -429,6 +429,10 @@ public:
     void charge_shape_steps(long steps) { work_ += steps / 3; }
     double budget_used() const { return std::min(1.0, static_cast<double>(work_) / budget_); }
 
+    // Called after each deal rated: the deals done of the shape at hand, of how many, and
+    // whether they belong to a final rating.
+    std::function<void(int done, int deals, bool final)> on_deal;
+
     // Rates the search deals with the small limit, stopping once more than `allowed`
     // failures are to be expected.
     Verdict screen(const Layout &shape, double allowed)
@@ -437,6 +441,8 @@ public:
         int k = 0;
         for (; k < options_.deals && v.expected_failures() <= allowed; k++) {
             SolveResult r = solve(shape, k, screen_node_limit);
+            if (on_deal)
+                on_deal(k + 1, options_.deals, false);
             v.cleared += r == SolveResult::cleared;
             v.stuck += r == SolveResult::stuck;
             if (r == SolveResult::unknown)
@@ -467,6 +473,10 @@ public:
     {
         RatingOptions final_options = rating_;
         final_options.deals = options_.final_deals;
+        final_options.progress = [this](int done) {
+            if (on_deal)
+                on_deal(done, options_.final_deals, true);
+        };
         Rating r = rate_layout(shape, final_options);
         work_ += r.deals * per_deal_work;
         return r;
@@ -518,7 +528,10 @@ bool nearer(const Verdict &a, const Verdict &b)
 // The shapes a search has rated: the nearest one so far, and the one that reached the share.
 class Tracker {
 public:
-    Tracker(Judge &judge, const SearchOptions &options) : judge_(judge), options_(options) {}
+    Tracker(Judge &judge, const SearchOptions &options) : judge_(judge), options_(options)
+    {
+        judge_.on_deal = [this](int done, int deals, bool final) { report(done, deals, final); };
+    }
 
     // Rates a shape, stopping once more than `allowed` failures are to be expected; true
     // when it reaches min_clear over the search deals (and then it has its final rating).
@@ -531,7 +544,6 @@ public:
             best_ = v;
             result_.shape = shape;
         }
-        report();
         if (!judge_.reaches(shape, v))
             return false;
         result_.reached = true;
@@ -559,6 +571,7 @@ public:
             search.seed = options_.seed;
             search.symbols = options_.symbols;
             search.node_limit = options_.node_limit;
+            search.progress = [this](int done) { report(done, options_.deals, true); };
             Rating r = rate_layout(result_.shape, search);
             result_.search_cleared = r.cleared;
             result_.search_share = r.deals > 0 ? 100.0 * r.cleared / r.deals : 0;
@@ -567,14 +580,17 @@ public:
     }
 
 private:
-    void report() const
+    void report(int done, int deals, bool final) const
     {
         if (!options_.progress)
             return;
         SearchProgress p;
         p.shapes_rated = result_.shapes_rated;
-        p.best_share = judge_.sure_share(best_);
+        p.best_share = result_.shapes_rated > 0 ? judge_.sure_share(best_) : 0;
         p.budget_used = judge_.budget_used();
+        p.final = final;
+        p.deals_done = done;
+        p.deals = deals;
         options_.progress(p);
     }
 

@@ -16,11 +16,14 @@ struct ShapeRequest {
     bool mirror = true;  // column x mirrors column 11 - x
 };
 
-// Where a search stands, after each shape it rated.
+// Where a search stands, after each deal it rated.
 struct SearchProgress {
     int shapes_rated = 0;
     double best_share = 0;   // percent of the search deals the best shape so far surely clears
     double budget_used = 0;  // from 0 to 1
+    bool final = false;      // the deals are those of a final rating (after the search)
+    int deals_done = 0;      // deals rated of the shape at hand, of `deals`
+    int deals = 0;
 };
 
 // How shapes are judged, and how long a search may go on.

@@ -419,19 +419,29 @@ std::string read_request(const Arguments &a, ShapeRequest &request)
     return error;
 }
 
-// A line on standard error, redrawn in place, while a search goes on; only on a terminal.
+// A line on standard error, redrawn in place (at most ten times a second) while a search
+// goes on; only on a terminal.
 class SearchProgressLine {
 public:
     SearchProgressLine()
         : shown_(isatty(2)), start_(std::chrono::steady_clock::now()), cpu_start_(std::clock())
     {
     }
-    void update(const SearchProgress &p) const
+    void update(const SearchProgress &p)
     {
-        if (shown_)
-            std::fprintf(stderr, "\r\033[Ksearching: %d shape(s) rated, best %.1f %%, %d%% of the "
-                         "budget", p.shapes_rated, p.best_share,
-                         static_cast<int>(100 * p.budget_used));
+        auto now = std::chrono::steady_clock::now();
+        if (!shown_ || now - drawn_ < std::chrono::milliseconds(100))
+            return;
+        drawn_ = now;
+        if (p.final)
+            std::fprintf(stderr, "\r\033[Krating the shape found: deal %d of %d", p.deals_done,
+                         p.deals);
+        else
+            std::fprintf(stderr,
+                         "\r\033[Ksearching: shape %d, deal %d of %d; best so far %.1f %%; %d%% "
+                         "of the budget", p.shapes_rated + 1, p.deals_done, p.deals,
+                         p.best_share, static_cast<int>(100 * p.budget_used));
+        std::fflush(stderr);
     }
     // Clears the line and says how long the search took.
     void done(int shapes_rated) const
@@ -446,7 +456,7 @@ public:
 
 private:
     bool shown_;
-    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point start_, drawn_{};
     std::clock_t cpu_start_;
 };
 
