@@ -9,8 +9,8 @@
 //                             [--min-clear P] [--deals K] [--seed S] [--symbols N | --strip F]
 //   tilestack-layout improve IN.lyt OUT.lyt [--min-clear P] [--deals K] [--seed S] [...]
 //
-// Exit status: 0 when all is well, 1 when a file is unsound or cannot be read or written,
-// 2 on bad arguments.
+// Exit status: 0 when all is well, 1 when a file is unsound or cannot be read or written or
+// when generate or improve found no shape clearing its deals often enough, 2 on bad arguments.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -488,14 +488,17 @@ int check_writable(const std::string &path)
     return 1;
 }
 
-// Says so when the final rating falls short of the share that the search deals reached.
+// Says so when the final rating falls short of the share that the search deals reached: the
+// shape is kept (it met what was asked over the deals searched), but the author should know.
 void note_final_share(const Rating &final_rating, const SearchOptions &options)
 {
-    double share = 100.0 * final_rating.cleared / final_rating.deals;
+    double share = final_rating.deals > 0 ? 100.0 * final_rating.cleared / final_rating.deals : 0;
     if (share < options.min_clear)
-        std::printf("note: %d search deals reached %g %%, the %d deals above fall short; more "
-                    "--deals while searching give a surer shape\n",
-                    options.deals, options.min_clear, final_rating.deals);
+        std::printf("note: at least %g %% of the %d deals searched can be cleared, but only %d "
+                    "of the %d deals above (%.1f %%); searching more deals (--deals) gives a "
+                    "surer shape\n",
+                    options.min_clear, options.deals, final_rating.cleared, final_rating.deals,
+                    share);
 }
 
 int save_layout_file(const Layout &shape, const std::string &path)
@@ -596,7 +599,9 @@ int improve(const std::vector<std::string> &args)
         if (int status = save_layout_file(result.shape, out))
             return status;
     RatingSettings final = final_settings(settings, options);
+    std::printf("before:\n");
     print_rating(in, input.count, result.before, final);
+    std::printf("after:\n");
     print_rating(out, result.shape.count, result.final_rating, final);
     std::printf("pieces moved: %d\n", result.moved);
     note_final_share(result.final_rating, options);
@@ -638,24 +643,41 @@ const Command commands[] = {
      "mirror|none]\n"
      "         [--min-clear P] [--deals K] [--seed S] [--symbols N | --strip FILE.tga] "
      "[--nodes N]\n"
-     "Makes a new shape of exactly N pieces (even; default 144) in at most L layers (default\n"
-     "5), each piece on the bottom layer or directly on a piece, the same in column x and\n"
-     "column 11 - x unless --symmetry none. It is built to look like a hand-made board (solid\n"
-     "groups, upper layers narrower than those below, no stray pieces) and kept only when at\n"
-     "least P % (default 95) of K deals (default 300) can be cleared, dealt and searched as\n"
-     "'rate' does from seed S (default 1). The shape is printed with its rating over 1000\n"
-     "deals, the one 'rate' gives. The same arguments always give the same shape. Exit\n"
-     "status 1, writing nothing, when no shape reached P within the search budget.\n",
+     "Makes a new shape of exactly N pieces (even; default 144) in at most L layers (1 to 6,\n"
+     "default 5; a layer holds 84 pieces), each piece on the bottom layer or directly on a\n"
+     "piece, the same in column x and column 11 - x unless --symmetry none. It is built to\n"
+     "look like a hand-made board (solid groups, upper layers narrower than those below, no\n"
+     "stray pieces) and kept only when at least P % (0 to 100, default 95) of K deals\n"
+     "(default 300) can be cleared, dealt and searched as 'rate' does (deal k right after\n"
+     "srand(S + k), S defaults to 1; --symbols, --strip and --nodes as for 'rate'). The seed\n"
+     "also drives the search, and its budget is counted in work, not time: the same\n"
+     "arguments always give the same shape. On a terminal a progress line shows the search;\n"
+     "a last line on standard error says how long it took.\n"
+     "The shape is written to OUT and printed as text grids with its rating over 1000 deals\n"
+     "from seed S, the one 'rate' gives for OUT. Deal k is the same in both, but the share\n"
+     "over 1000 deals may fall below P; a note line then says so.\n"
+     "Exit status: 0 when the shape was written (with or without that note); 1, writing\n"
+     "nothing, when no shape reached P within the search budget (the best share reached is\n"
+     "named) or OUT cannot be written; 2 on bad arguments (an odd N, more pieces than L\n"
+     "layers hold, P outside 0 to 100, an unknown option).\n",
      1, -1, generate},
     {"improve",
      "usage: tilestack-layout improve IN.lyt OUT.lyt [--min-clear P] [--deals K] [--seed S]\n"
      "         [--symbols N | --strip FILE.tga] [--nodes N]\n"
-     "Moves as few pieces of IN as it can, keeping their count, their support, the layers\n"
-     "used and (when IN has it) the mirror symmetry, until at least P % (default 95) of K\n"
-     "deals (default 300) can be cleared, then writes OUT and prints the ratings of IN and\n"
-     "OUT over 1000 deals and the number of pieces moved. A shape that already reaches P is\n"
-     "written unchanged. IN is written over only when OUT names it. Exit status 1, writing\n"
-     "nothing, when P was not reached within the search budget.\n",
+     "Moves as few pieces of IN as it can, one at a time (a mirrored pair at a time when IN is\n"
+     "the same in column x and column 11 - x), keeping their count, every piece on the bottom\n"
+     "layer or on a piece, no piece above IN's top layer, and that symmetry, until at least\n"
+     "P % (0 to 100, default 95) of K deals (default 300) can be cleared, dealt and searched\n"
+     "as for 'generate'. IN must pass 'check'. It then writes OUT and prints the ratings of IN\n"
+     "(before) and of OUT (after) over 1000 deals from seed S, as 'rate' gives them, and the\n"
+     "number of pieces moved; a note line as for 'generate' when OUT's share over those deals\n"
+     "falls below P. A shape that already reaches P is written unchanged (\"pieces moved:\n"
+     "0\"). IN is never written over unless OUT names the same file, and then only when a\n"
+     "piece moved, through a new file renamed over it as the editor saves, so that a failed\n"
+     "write leaves IN as it was.\n"
+     "Exit status: 0 when OUT was written or left as it was; 1, writing nothing, when P was\n"
+     "not reached within the search budget (the best share reached is named) or IN is not a\n"
+     "sound layout or OUT cannot be written; 2 on bad arguments.\n",
      2, -1, improve},
 };
 
