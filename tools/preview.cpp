@@ -1,8 +1,8 @@
 // Renders the generated data files the way the game shows them, for looking at the art:
 //   tilestack-preview GAMEDATA_DIR OUT_DIR [LAYOUT [SEED [DEPTH]]]
 // writes OUT_DIR/title.bmp (the title screen with "Start" hovered), OUT_DIR/board.bmp (a
-// dealt board of GAMEDATA_DIR/LAYOUT.lyt, or of the layout text file LAYOUT when it ends in
-// ".txt", on the play field, veils included, with the status line), OUT_DIR/gameover.bmp
+// dealt board of GAMEDATA_DIR/LAYOUT.lyt, or of the layout file LAYOUT when it ends in ".lyt",
+// or of the layout text file LAYOUT when it ends in ".txt", on the play field, veils included, with the status line), OUT_DIR/gameover.bmp
 // (the game-over screen over that board) and
 // OUT_DIR/symbols.bmp (every symbol on a piece: plain, under one veil and under the darkest
 // veils, three times enlarged). Nothing of the game's screens is used: this draws them
@@ -181,8 +181,12 @@ int main(int argc, char *argv[])
 
     std::srand(seed);
     title_screen(art, out);
-    bool text_file = layout_name.find(".txt") != std::string::npos;
-    board_screen(art, out, text_file ? layout_name : data + "/" + layout_name + ".lyt");
+    // A layout text file or a layout file of its own (FILE.lyt), or one of GAMEDATA_DIR by
+    // its number.
+    bool own_file = layout_name.find(".txt") != std::string::npos ||
+                    (layout_name.size() > 4 &&
+                     layout_name.compare(layout_name.size() - 4, 4, ".lyt") == 0);
+    board_screen(art, out, own_file ? layout_name : data + "/" + layout_name + ".lyt");
     symbol_sheet(art, out);
 
     for (BITMAP *b : {art.face, art.strip, art.field, art.title})
