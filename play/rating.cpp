@@ -35,14 +35,20 @@ bool first_pair_player_clears(Layout board)
     }
 }
 
+bool deal_for_rating(const Layout &shape, const RatingOptions &options, int k, Layout &board)
+{
+    board = shape;
+    Deal dealt;
+    std::srand(options.seed + static_cast<unsigned>(k));
+    return deal(board, options.symbols, dealt);
+}
+
 Rating rate_layout(const Layout &shape, const RatingOptions &options)
 {
     Rating rating;
     for (int k = 0; k < options.deals; k++) {
-        Layout board = shape;
-        Deal dealt;
-        std::srand(options.seed + static_cast<unsigned>(k));
-        if (!deal(board, options.symbols, dealt))
+        Layout board;
+        if (!deal_for_rating(shape, options, k, board))
             break;  // an empty shape has nothing to rate
         rating.deals++;
         switch (solve_board(board, options.node_limit).result) {

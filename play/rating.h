@@ -27,6 +27,10 @@ struct RatingOptions {
     std::function<void(int done)> progress;
 };
 
+// Deal k of the shape as rate_layout deals it: right after srand(options.seed + k), with
+// options.symbols symbols. False for a shape without pieces.
+bool deal_for_rating(const Layout &shape, const RatingOptions &options, int k, Layout &board);
+
 // Deals the shape `options.deals` times exactly as the game deals it and rates each deal.
 // The same shape and options always give the same rating.
 Rating rate_layout(const Layout &shape, const RatingOptions &options);

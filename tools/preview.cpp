@@ -1,8 +1,8 @@
 // Renders the generated data files the way the game shows them, for looking at the art:
 //   tilestack-preview GAMEDATA_DIR OUT_DIR [LAYOUT [SEED [DEPTH]]]
 // writes OUT_DIR/title.bmp (the title screen with "Start" hovered), OUT_DIR/board.bmp (a
-// dealt board of GAMEDATA_DIR/LAYOUT.lyt, or of the layout text file LAYOUT when it ends in
-// ".txt", as the game's first frame shows it), OUT_DIR/gameover.bmp (the game-over screen over
+// dealt board of GAMEDATA_DIR/LAYOUT.lyt, or of the layout file LAYOUT when it ends in ".lyt",
+// or of the layout text file LAYOUT when it ends in ".txt", as the game's first frame shows it), OUT_DIR/gameover.bmp (the game-over screen over
 // that board) and OUT_DIR/symbols.bmp (every symbol on a piece: plain, under one veil and
 // under the darkest veils, three times enlarged). Everything is drawn by the game's own
 // drawing code, with no display.
@@ -127,8 +127,12 @@ int main(int argc, char *argv[])
     BITMAP *screen_like = create_bitmap(640, 480);
     std::srand(seed);
     title_screen(screen_like, out);
-    const bool text_file = layout_name.find(".txt") != std::string::npos;
-    board_screens(screen_like, out, text_file ? layout_name : data + "/" + layout_name + ".lyt");
+    // A layout text file or a layout file of its own (FILE.lyt), or one of GAMEDATA_DIR by
+    // its number.
+    const bool own_file = layout_name.find(".txt") != std::string::npos ||
+                          (layout_name.size() > 4 &&
+                           layout_name.compare(layout_name.size() - 4, 4, ".lyt") == 0);
+    board_screens(screen_like, out, own_file ? layout_name : data + "/" + layout_name + ".lyt");
     symbol_sheet(out);
     destroy_bitmap(screen_like);
 

@@ -1,10 +1,7 @@
 // The tilestack-layout command, run as a layout author runs it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -12,36 +9,9 @@
 #include "board/layout.h"
 #include "board/layout_text.h"
 #include "support/files.h"
+#include "tool/tool_run.h"
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string output;  // standard output and error together
-};
-
-std::string shell_word(const std::string &s) { return "'" + s + "'"; }
-
-ToolRun tool(const std::string &arguments)
-{
-    ToolRun run;
-    std::string command = shell_word(TILESTACK_LAYOUT_TOOL) + " " + arguments + " 2>&1";
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char chunk[4096];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        run.output.append(chunk, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-bool has(const ToolRun &run, const std::string &text)
-{
-    return run.output.find(text) != std::string::npos;
-}
 
 // A sound little layout: four pieces on the floor, two stacked on them.
 Layout sound_layout()
@@ -55,18 +25,12 @@ Layout sound_layout()
     return b;
 }
 
-std::string saved(const TempDir &dir, const std::string &name, const Layout &b)
-{
-    std::string path = dir.path(name);
-    EXPECT_TRUE(b.save(path.c_str()));
-    return path;
-}
-
 TEST(LayoutTool, HelpAndBadArguments)
 {
     ToolRun help = tool("--help");
     EXPECT_EQ(help.status, 0);
-    for (const char *command : {"show", "check", "from-text", "to-text", "rate"}) {
+    for (const char *command :
+         {"show", "check", "from-text", "to-text", "rate", "generate", "improve"}) {
         EXPECT_TRUE(has(help, command)) << help.output;
         ToolRun own = tool(std::string(command) + " --help");
         EXPECT_EQ(own.status, 0) << command;
@@ -76,7 +40,16 @@ TEST(LayoutTool, HelpAndBadArguments)
     const char *bad[] = {"", "bogus", "show", "show a.lyt b.lyt", "from-text only-one",
                          "rate", "rate a.lyt --deals 0", "rate a.lyt --deals many",
                          "rate a.lyt --seed -1", "rate a.lyt --symbols 0", "rate a.lyt --nodes",
-                         "rate a.lyt --colour red", "rate a.lyt b.lyt"};
+                         "rate a.lyt --colour red", "rate a.lyt b.lyt",
+                         // generate: an odd count, more than the layers hold, a share outside
+                         // 0 to 100, and the like; improve: the two files and its options
+                         "generate", "generate a.lyt b.lyt", "generate a.lyt --pieces 143",
+                         "generate a.lyt --pieces 0", "generate a.lyt --layers 2 --pieces 170",
+                         "generate a.lyt --layers 7", "generate a.lyt --min-clear 100.5",
+                         "generate a.lyt --min-clear -1", "generate a.lyt --min-clear much",
+                         "generate a.lyt --symmetry radial", "generate a.lyt --seed",
+                         "improve a.lyt", "improve a.lyt b.lyt c.lyt",
+                         "improve a.lyt b.lyt --pieces 10", "improve a.lyt b.lyt --min-clear 101"};
     for (const char *arguments : bad) {
         ToolRun run = tool(arguments);
         EXPECT_EQ(run.status, 2) << arguments << "\n" << run.output;
