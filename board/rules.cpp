@@ -27,6 +27,20 @@ int piece_at(const Layout &board, geometry::Point origin, int mx, int my)
     return -1;
 }
 
+bool is_pair(const Layout &board, int a, int b)
+{
+    return a != b && is_free(board, a) && is_free(board, b) && board.cell(a) == board.cell(b);
+}
+
+bool take_pair(Layout &board, int a, int b)
+{
+    if (!is_pair(board, a, b))
+        return false;
+    board.set_cell(a, 0);
+    board.set_cell(b, 0);
+    return true;
+}
+
 bool no_moves_left(const Layout &board)
 {
     bool seen[256] = {};  // values of the free pieces met so far

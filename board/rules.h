@@ -15,6 +15,13 @@ bool is_free(const Layout &board, int cell);
 // lower layer under the same point is found instead.
 int piece_at(const Layout &board, geometry::Point origin, int mx, int my);
 
+// Two different free pieces that bear the same value: a pair that may be taken.
+bool is_pair(const Layout &board, int a, int b);
+
+// Takes the pieces in cells a and b off the board when they are a pair; false, and the board
+// unchanged, when they are not.
+bool take_pair(Layout &board, int a, int b);
+
 // True when no two free pieces bear the same value (also for an empty board).
 bool no_moves_left(const Layout &board);
 

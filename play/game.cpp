@@ -77,9 +77,7 @@ void Game::handle_mouse(const InputState &in)
     } else if (hit == selected_cell) {
         selected_cell = -1;
         needs_redraw = true;
-    } else if (layout.cell(selected_cell) == layout.cell(hit)) {
-        layout.set_cell(selected_cell, 0);
-        layout.set_cell(hit, 0);
+    } else if (take_pair(layout, selected_cell, hit)) {
         selected_cell = -1;
         needs_redraw = true;
     }

@@ -20,9 +20,9 @@ namespace {
 constexpr int columns = Layout::columns, rows = Layout::rows, layers = Layout::layers;
 constexpr int layer_cells = columns * rows;
 
-int x_of(int i) { return i % columns; }
-int y_of(int i) { return i / columns % rows; }
-int z_of(int i) { return i / layer_cells; }
+int x_of(int i) { return Layout::position(i).x; }
+int y_of(int i) { return Layout::position(i).y; }
+int z_of(int i) { return Layout::position(i).z; }
 
 // The search's own random numbers (rand() belongs to dealing, which reseeds it per deal).
 class Dice {

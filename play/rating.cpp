@@ -15,23 +15,19 @@ bool first_pair_player_clears(Layout board)
         // Free pieces in cell order; the first one with a free partner decides the move.
         int free_cells[Layout::cell_count];
         int n = 0;
-        for (int i = 0; i < Layout::cell_count; i++) {
-            int x = i % Layout::columns, y = i / Layout::columns % Layout::rows;
-            int z = i / (Layout::columns * Layout::rows);
-            if (is_free(board, x, y, z))
+        for (int i = 0; i < Layout::cell_count; i++)
+            if (is_free(board, i))
                 free_cells[n++] = i;
-        }
         for (int a = 0; a < n && first < 0; a++)
             for (int b = a + 1; b < n; b++)
-                if (board.cell(free_cells[a]) == board.cell(free_cells[b])) {
+                if (is_pair(board, free_cells[a], free_cells[b])) {
                     first = free_cells[a];
                     second = free_cells[b];
                     break;
                 }
         if (first < 0)
             return false;
-        board.set_cell(first, 0);
-        board.set_cell(second, 0);
+        take_pair(board, first, second);
     }
 }
 

@@ -122,6 +122,32 @@ TEST(PieceUnderPointer, PassesOverPiecesThatAreNotFree)
     EXPECT_EQ(piece_at(b, origin640, 62, 120), -1) << ::testing::PrintToString(b);
 }
 
+TEST(TakingAPair, OnlyTwoDifferentFreePiecesOfOneValue)
+{
+    // Row 0: 5 5 . 5 5 5 with a 7 on layer 1 over the last; row 1: 5 alone, then 6.
+    Layout b = board_from_text("layer 0\n"
+                               "[5][5].[5][5][5]......\n"
+                               "[5]..[6]........\n"
+                               "............\n............\n............\n"
+                               "............\n............\n"
+                               "layer 1\n"
+                               ".....[7]......\n"
+                               "............\n............\n............\n"
+                               "............\n............\n............\n");
+    const Layout before = b;
+    const int edge = Layout::index(0, 0, 0), hemmed = Layout::index(4, 0, 0);
+    const int covered = Layout::index(5, 0, 0), other = Layout::index(3, 1, 0);
+    EXPECT_FALSE(take_pair(b, edge, edge)) << "one piece is no pair";
+    EXPECT_FALSE(take_pair(b, edge, hemmed)) << "a piece with pieces on both sides";
+    EXPECT_FALSE(take_pair(b, edge, covered)) << "a piece with one on it";
+    EXPECT_FALSE(take_pair(b, edge, other)) << "another value";
+    EXPECT_EQ(b.count, before.count);
+    EXPECT_TRUE(take_pair(b, edge, Layout::index(0, 1, 0)));
+    EXPECT_EQ(b.count, before.count - 2);
+    EXPECT_EQ(b.cell(edge), 0);
+    EXPECT_EQ(b.cell(Layout::index(0, 1, 0)), 0);
+}
+
 TEST(PieceUnderPointer, UsesTheScreenOfTheCurrentMode)
 {
     FakeDisplay display;
