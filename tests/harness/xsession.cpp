@@ -205,6 +205,10 @@ GameProcess::GameProcess(const XServer *server, const std::string &folder,
         // mistakes for the game's own exit status 1.
         setenv("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=1:exitcode=86", 1);
         setenv("UBSAN_OPTIONS", "print_stacktrace=1:exitcode=86", 1);
+        // Every game under test gets the shim, pausing a millisecond a pass so that games
+        // may run side by side; a test's own environment comes on top.
+        setenv("LD_PRELOAD", shim_library().c_str(), 1);
+        setenv("TILESTACK_SHIM_PASS_PAUSE_US", "1000", 1);
         for (const auto &[name, value] : env)
             setenv(name.c_str(), value.c_str(), 1);
         std::vector<std::string> words = launcher;
