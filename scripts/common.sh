@@ -37,9 +37,20 @@ ensure_packages() {
         fi
     fi
     export DEBIAN_FRONTEND=noninteractive
-    "${sudo[@]}" apt-get update -q >/dev/null || { echo "error: apt-get update failed" >&2; exit 1; }
-    "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" \
-        || { echo "error: could not install ${missing[*]}" >&2; exit 1; }
+    # What apt-get says is shown only when it fails.
+    local log
+    log=$(mktemp) || exit 1
+    if ! "${sudo[@]}" apt-get update -q >"$log" 2>&1; then
+        cat "$log" >&2
+        echo "error: apt-get update failed" >&2
+        exit 1
+    fi
+    if ! "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" >"$log" 2>&1; then
+        cat "$log" >&2
+        echo "error: could not install ${missing[*]}" >&2
+        exit 1
+    fi
+    rm -f "$log"
 }
 
 # What ./run builds: the game, its data files and the layout tool, none of the tests.

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds a scratch tree exactly as ./run builds build/, with every test-only package hidden
 # from CMake, and checks that the game, its data files and the layout tool come out of it
-# and that nothing of the tests was configured.
+# and that nothing of the tests was configured. The tree is kept, as ./run keeps build/, so
+# a later run builds only what changed (and configures again when a CMake file changed).
 #   play_build.sh SCRATCH_DIR
 set -u
 source "$(dirname "$0")/../../scripts/common.sh"
 scratch=$1
-rm -rf "$scratch"
 BUILD_DIR=$scratch
 # pixman (pkg-config), valgrind and clang (programs) are looked up only in tests/ and bench/,
 # which must not be configured at all (checked below).
@@ -26,5 +26,5 @@ done
 for unwanted in tests/CTestTestfile.cmake bench tests/unit_tests; do
     [ -e "$scratch/$unwanted" ] && { echo "FAIL: $unwanted is there: tests were configured" >&2; status=1; }
 done
-[ "$status" -eq 0 ] && rm -rf "$scratch" && echo "the build for playing needs none of the test packages"
+[ "$status" -eq 0 ] && echo "the build for playing needs none of the test packages"
 exit "$status"
