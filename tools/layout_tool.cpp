@@ -470,6 +470,18 @@ int fell_short(const SearchResult &result, const SearchOptions &options)
     return 1;
 }
 
+// Runs a search (generate_layout or improve_layout with the options it is given) with the
+// progress line drawn while it goes on.
+template <typename Search>
+SearchResult run_search(SearchOptions options, Search search)
+{
+    SearchProgressLine line;
+    options.progress = [&line](const SearchProgress &p) { line.update(p); };
+    SearchResult result = search(options);
+    line.done(result.shapes_rated);
+    return result;
+}
+
 // Whether a layout file can be written at `path`, asked before a long search rather than
 // after it; the status to exit with (after saying why not), or 0.
 int check_writable(const std::string &path)
@@ -529,10 +541,8 @@ int generate(const std::vector<std::string> &args)
     if (int status = check_writable(a.files[0]))
         return status;
 
-    SearchProgressLine line;
-    options.progress = [&line](const SearchProgress &p) { line.update(p); };
-    SearchResult result = generate_layout(request, options);
-    line.done(result.shapes_rated);
+    SearchResult result = run_search(
+        options, [&request](const SearchOptions &o) { return generate_layout(request, o); });
     if (!result.reached)
         return fell_short(result, options);
     if (int status = save_layout_file(result.shape, a.files[0]))
@@ -588,10 +598,8 @@ int improve(const std::vector<std::string> &args)
     if (int status = check_writable(out))
         return status;
 
-    SearchProgressLine line;
-    options.progress = [&line](const SearchProgress &p) { line.update(p); };
-    SearchResult result = improve_layout(input, options);
-    line.done(result.shapes_rated);
+    SearchResult result = run_search(
+        options, [&input](const SearchOptions &o) { return improve_layout(input, o); });
     if (!result.reached)
         return fell_short(result, options);
     // Written over the input only when asked to, and only when a piece moved.
