@@ -1,6 +1,7 @@
 #include "harness/game_data.h"
 
 #include "app/resources.h"
+#include "harness/xsession.h"
 #include "render/legacy_text.h"
 
 GameData::GameData(const std::string &folder, int depth)
@@ -35,4 +36,19 @@ bool GameData::loaded() const
 {
     return resources.piece_image && resources.background_image && resources.symbol_strip &&
            resources.title_image && resources.game_font;
+}
+
+std::map<std::string, std::string> pinned_clock_environment()
+{
+    return {{"TILESTACK_SHIM_TIME", std::to_string(pinned_clock)}};
+}
+
+bool shows_title_picture(const Screenshot &shot, BITMAP *title, int step)
+{
+    return shot.share_like(title, step) > 0.97;
+}
+
+bool is_title_screen(const Screenshot &shot)
+{
+    return shows_title_picture(shot, resources.title_image, 2);
 }

@@ -2,7 +2,23 @@
 // screen must show with the game's own drawing code.
 #pragma once
 
+#include <map>
 #include <string>
+
+#include <allegro.h>
+
+class Screenshot;
+
+// What time() returns in a game under test whose clock is pinned (the shim), so that its
+// random seed, and so its deals, are known; and the environment that pins it.
+constexpr long pinned_clock = 1700000000;
+std::map<std::string, std::string> pinned_clock_environment();
+
+// Whether the screen shows the title screen: the title picture with two short words on it,
+// so nearly every pixel as in the picture (sampled every `step`-th pixel each way).
+bool shows_title_picture(const Screenshot &shot, BITMAP *title, int step = 4);
+// The same with the title picture loaded into this process's resources.
+bool is_title_screen(const Screenshot &shot);
 
 // Loads the data files of `folder` into this process's `resources` at a colour depth, as the
 // game loads them in a window of that depth, and releases them when it goes. Also sets the

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "board/layout.h"
+#include "harness/game_data.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
 #include "render/translucent.h"
@@ -170,7 +171,7 @@ public:
     bool loaded() const { return background && title && fonts; }
     FONT *game_font() const { return static_cast<FONT *>(fonts[0].dat); }
 
-    bool is_title_screen(const Screenshot &s) const { return s.share_like(title) > 0.97; }
+    bool is_title_screen(const Screenshot &s) const { return shows_title_picture(s, title); }
 
     // The top of the play screen, where no piece is drawn, shows the background under the
     // veils of the layers below the top one and reads "Pieces remaining: n"; on the game-over
@@ -245,7 +246,7 @@ TEST(BadLayoutFiles, LongerFilesAndOddContentsArePlayed)
 
     // The clock pinned, so that every run deals the same boards.
     auto game = desk.launch(server, folder.path(), {},
-                            {{"LD_PRELOAD", shim_library()}, {"TILESTACK_SHIM_TIME", "1700000000"}});
+                            pinned_clock_environment());
     Screenshot shot;
     const int start_y = 180 + text_height(pictures.game_font()) * 3 / 4;
     for (const Row &row : rows) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <string>
 
 #include "app/resources.h"
@@ -26,13 +27,20 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr long pinned_clock = 1700000000;
 const geometry::Point origin = geometry::board_origin(640, 480);
 
 struct DepthCase {
     int depth;
     const char *refused;  // the depths tried before it, which the display refuses
 };
+
+// How a case reads in test listings.
+void PrintTo(const DepthCase &c, std::ostream *os)
+{
+    *os << c.depth << " bits";
+    if (*c.refused)
+        *os << ", after " << c.refused << " are refused";
+}
 
 const DepthCase depth_cases[] = {{16, ""}, {32, "16"}, {15, "16,32"}, {24, "16,32,15"}};
 
@@ -61,9 +69,9 @@ protected:
 
     std::map<std::string, std::string> environment() const
     {
-        return {{"LD_PRELOAD", shim_library()},
-                {"TILESTACK_SHIM_REFUSE_DEPTHS", GetParam().refused},
-                {"TILESTACK_SHIM_TIME", std::to_string(pinned_clock)}};
+        auto env = pinned_clock_environment();
+        env["TILESTACK_SHIM_REFUSE_DEPTHS"] = GetParam().refused;
+        return env;
     }
 
     // The screen shows `expected` (but for the pointer) within the limit.

@@ -27,7 +27,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr long pinned_clock = 1700000000;  // what time() returns in the game under test
 const geometry::Point origin = geometry::board_origin(640, 480);
 
 // A 640 x 480 bitmap of this process, freed when it goes.
@@ -56,12 +55,6 @@ void veil_with_game_over(BITMAP *frame)
     fill_rect_translucent(frame, 0, 0, 640, 480, makecol(0, 0, 128), 128);
     LEGACY_TEXT(textprintf_centre(frame, resources.game_font, 320, 240, makecol(250, 255, 250),
                                   "Game Over"));
-}
-
-// The title screen is the title picture with two short words on it.
-bool is_title_screen(const Screenshot &shot)
-{
-    return shot.share_like(resources.title_image, 2) > 0.97;
 }
 
 // Pixels in the band of the "Game Over" text drawn in its colour. Under the veil nothing
@@ -145,9 +138,7 @@ protected:
     void launch()
     {
         ASSERT_TRUE(pictures.loaded()) << "the game's data must load in the test";
-        game = desk.launch(server, folder.path(), {},
-                           {{"LD_PRELOAD", shim_library()},
-                            {"TILESTACK_SHIM_TIME", std::to_string(pinned_clock)}});
+        game = desk.launch(server, folder.path(), {}, pinned_clock_environment());
         ASSERT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
         std::srand(pinned_clock);  // the game's random numbers, followed from here on
     }

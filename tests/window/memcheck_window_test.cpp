@@ -14,9 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "app/resources.h"
+#include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
 #include "board/rules.h"
+#include "harness/game_data.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
 #include "support/files.h"
@@ -25,7 +28,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr long pinned_clock = 1700000000;
 const geometry::Point origin = geometry::board_origin(640, 480);
 constexpr auto slow = 60s;  // the longest any one step may take under valgrind
 
@@ -67,10 +69,8 @@ protected:
             "--suppressions=" TILESTACK_VALGRIND_SUPPRESSIONS,
             "--log-file=" + log_path(),
         };
-        game = desk.launch(server, folder.path(), args,
-                           {{"LD_PRELOAD", shim_library()},
-                            {"TILESTACK_SHIM_TIME", std::to_string(pinned_clock)}},
-                           valgrind, slow);
+        game = desk.launch(server, folder.path(), args, pinned_clock_environment(), valgrind,
+                           slow);
     }
 
     // Ends with exit status 0 and a clean report.
@@ -133,10 +133,6 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // The game
 
-BITMAP *title_picture = nullptr;
-
-bool is_title_screen(const Screenshot &s) { return s.share_like(title_picture) > 0.97; }
-
 // A point at which the rules pick the piece in `cell`, or {-1, -1}.
 geometry::Point point_on(int cell)
 {
@@ -163,16 +159,10 @@ bool clickable_pair(int &a, int &b)
 
 TEST_F(Memcheck, GamesAndTheTitleMenu)
 {
-    set_color_depth(16);
-    set_color_conversion(COLORCONV_TOTAL);
-    title_picture = load_bitmap(folder.path("title.tga").c_str(), nullptr);
-    BITMAP *strip = load_bitmap(folder.path("geek.tga").c_str(), nullptr);
-    DATAFILE *fonts = load_datafile(folder.path("font.dat").c_str());
-    ASSERT_TRUE(title_picture && strip && fonts);
-    const int symbols = strip->w / 27;
-    const int line_height = text_height(static_cast<FONT *>(fonts[0].dat)) * 3 / 2;
-    destroy_bitmap(strip);
-    unload_datafile(fonts);
+    GameData pictures(folder.path());
+    ASSERT_TRUE(pictures.loaded());
+    const int symbols = symbols_in_strip(resources.symbol_strip->w);
+    const int line_height = text_height(resources.game_font) * 3 / 2;
 
     launch({});
     ASSERT_TRUE(see(is_title_screen, "the title screen"));
@@ -220,7 +210,6 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
     Desk::pause(1s);
     desk.release();
     expect_clean_exit();
-    destroy_bitmap(title_picture);
     layout.clear();
 }
 
