@@ -10,9 +10,10 @@ RUN_PACKAGES="cmake g++ make pkgconf liballegro4-dev libfreetype-dev fonts-dejav
 # Extra packages the tests and benchmarks need: the test frameworks, a headless X server with
 # input injection for the real-window tests, pixman for a benchmark baseline, valgrind for the
 # memory check of the real game, clang and its runtime libraries for the fuzz targets, and
-# for the installed game: Debian's packaging tools (the .deb and its dependencies) and the
+# for the installed game: Debian's packaging tools (the .deb, and `file`, with which the
+# packager finds the libraries it depends on) and the
 # validators of desktop entries, AppStream metainfo, man pages and PNG files.
-TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev libpixman-1-dev valgrind clang libclang-rt-14-dev dpkg-dev desktop-file-utils appstream man-db groff-base pngcheck"
+TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libx11-dev libxtst-dev libpixman-1-dev valgrind clang libclang-rt-14-dev dpkg-dev file desktop-file-utils appstream man-db groff-base pngcheck"
 
 # Installs whichever of the named packages are missing, through apt-get as root or sudo.
 ensure_packages() {
