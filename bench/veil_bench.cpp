@@ -12,10 +12,12 @@
 #include <immintrin.h>
 #include <string>
 
-#include "app/resources.h"
+#include "board/geometry.h"
 #include "board/layout.h"
-#include "render/board_drawing.h"
+#include "render/game_frame.h"
 #include "render/translucent.h"
+#include "support/headless.h"
+#include "support/veil_rule.h"
 
 namespace {
 
@@ -123,15 +125,9 @@ pixman_format_code_t pixman_format(int depth)
 
 pixman_color_t pixman_colour(int depth, int pixel, int factor)
 {
-    struct Field {
-        int shift, max;
-    };
-    const Field fields[3][3] = {{{10, 31}, {5, 31}, {0, 31}},
-                                {{11, 31}, {5, 63}, {0, 31}},
-                                {{16, 255}, {8, 255}, {0, 255}}};
-    const Field *f = fields[depth == 15 ? 0 : depth == 16 ? 1 : 2];
+    const auto f = veil_rule::fields_of(depth);
     const int alpha = factor * 257;
-    auto premultiplied = [&](Field field) {
+    auto premultiplied = [&](veil_rule::Field field) {
         const int value = (pixel >> field.shift) & field.max;
         return static_cast<std::uint16_t>(value * 65535 / field.max * alpha / 65535);
     };
@@ -159,31 +155,6 @@ void pixman_over(benchmark::State &state, int depth)
     destroy_bitmap(b);
 }
 
-// Stand-in pictures for board frames: a piece face with a masked border, 36 symbols.
-struct BoardPictures {
-    BITMAP *background;
-    explicit BoardPictures(int depth)
-    {
-        set_color_depth(depth);
-        background = picture(depth);
-        resources.piece_image = create_bitmap(50, 35);
-        clear_to_color(resources.piece_image, bitmap_mask_color(resources.piece_image));
-        rectfill(resources.piece_image, 0, 0, 45, 30, makecol(240, 232, 208));
-        resources.symbol_strip = create_bitmap(27 * 36, 27);
-        clear_to_color(resources.symbol_strip, bitmap_mask_color(resources.symbol_strip));
-        for (int s = 0; s < 36; s++)
-            rectfill(resources.symbol_strip, 27 * s + 2, 2, 27 * s + 24, 24,
-                     makecol(7 * s, 200 - 5 * s, 60 + 4 * s));
-    }
-    ~BoardPictures()
-    {
-        destroy_bitmap(background);
-        destroy_bitmap(resources.piece_image);
-        destroy_bitmap(resources.symbol_strip);
-        resources.piece_image = resources.symbol_strip = nullptr;
-    }
-};
-
 // A 144-piece board as dealing leaves it: 84 pieces on layer 0, then 40, 12 and 6 on
 // layers 1 to 3 and the last two on layer 4 (top layer 4), or one on each of layers 4 and 5
 // (top layer 5), every piece resting on another, symbols in pairs.
@@ -210,19 +181,21 @@ int deal_stand_in_board(int layers)
     return layers - 1;  // the top layer
 }
 
-// One whole board frame as the game loop composes it: the background copied into the back
-// buffer, then the board with its veils and a selected piece.
+// One whole board frame as the game loop composes it into the back buffer: the background,
+// the board with its veils and a selected piece, and the count line (the tests' stand-in
+// pictures and font).
 void board_frame(benchmark::State &state, int depth, int layers)
 {
-    BoardPictures pictures(depth);
+    set_color_depth(depth);
+    FakeResources pictures;
     BITMAP *buffer = create_bitmap(width, height);
     const int top_layer = deal_stand_in_board(layers);
     const int shading_step = 10 * (7 - top_layer);
     if (layout.count != 144)
         state.SkipWithError("the stand-in board does not hold 144 pieces");
     for (auto _ : state) {
-        blit(pictures.background, buffer, 0, 0, 0, 0, width, height);
-        draw_board(buffer, 20, 117, top_layer, shading_step, Layout::index(5, 3, 1));
+        compose_game_frame(buffer, geometry::board_origin(width, height), top_layer,
+                           shading_step, Layout::index(5, 3, 1));
         benchmark::ClobberMemory();
     }
     layout.clear();

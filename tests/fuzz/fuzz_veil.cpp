@@ -1,5 +1,5 @@
 // Fuzz target: the translucent fill (the veil) on random bitmaps, rectangles, colours,
-// factors and depths, in each of its forms, against the plain rule worked out here pixel by
+// factors and depths, in each of its forms, against the plain rule of the unit tests, pixel by
 // pixel. Every pixel of the bitmap (and of the parent, for a sub-bitmap) must come out as
 // the rule says, those outside the clipped rectangle untouched.
 #include <allegro.h>
@@ -13,31 +13,9 @@
 #include <vector>
 
 #include "render/translucent.h"
+#include "support/veil_rule.h"
 
 namespace {
-
-struct Field {
-    uint32_t mask;
-    int shift;
-};
-
-// The plain rule for one pixel: each field becomes floor(old * (M - f) / M) plus the
-// colour's share floor(colour * f / M); bits outside the fields come out 0.
-uint32_t blended(uint32_t old, uint32_t colour, int depth, int f)
-{
-    static const Field f15[] = {{0x7C00, 10}, {0x03E0, 5}, {0x001F, 0}};
-    static const Field f16[] = {{0xF800, 11}, {0x07E0, 5}, {0x001F, 0}};
-    static const Field f32[] = {{0xFF0000, 16}, {0x00FF00, 8}, {0x0000FF, 0}};
-    const Field *fields = depth == 15 ? f15 : depth == 16 ? f16 : f32;
-    const uint32_t m = depth == 32 ? 256 : 32;
-    uint32_t out = 0;
-    for (int i = 0; i < 3; i++) {
-        const uint32_t o = (old & fields[i].mask) >> fields[i].shift;
-        const uint32_t c = (colour & fields[i].mask) >> fields[i].shift;
-        out |= (o * (m - f) / m + c * f / m) << fields[i].shift;
-    }
-    return out;
-}
 
 // The pixel values a depth can hold, as makecol gives them.
 uint32_t valid_bits(int depth)
@@ -114,18 +92,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     cw = std::min(cw, w - left);
     ch = std::min(ch, h - top);
-    const int capped = std::min(factor, 255);
-    const bool draws = cw > 0 && ch > 0 && (depth == 15 || depth == 16 || depth == 32) &&
-                       (depth == 32 ? capped : (capped + 7) >> 3) > 0;
-    if (draws) {
-        const int f = depth == 32 ? capped + 1 : (capped + 7) >> 3;
-        const bool solid = f == (depth == 32 ? 256 : 32);
+    if (cw > 0 && ch > 0 && (depth == 15 || depth == 16 || depth == 32))
         for (long long ry = top; ry < top + ch; ry++)
             for (long long rx = left; rx < left + cw; rx++) {
                 uint32_t &p = expected[(ry + sy) * pw + (rx + sx)];
-                p = solid ? colour : blended(p, colour, depth, f);
+                p = veil_rule::veiled(p, colour, depth, factor);
             }
-    }
 
     fill_rect_translucent_in_form(form, target, x, y, width, height, static_cast<int>(colour),
                                   factor);

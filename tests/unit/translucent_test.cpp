@@ -14,43 +14,13 @@
 #include <vector>
 
 #include "render/translucent.h"
+#include "support/veil_rule.h"
 
 namespace {
 
-// ---- The rule, as plainly as it can be written ------------------------------------------
-
-struct Field {
-    int shift, max;
-};
-
-std::vector<Field> fields_of(int depth)
-{
-    if (depth == 15)
-        return {{10, 31}, {5, 31}, {0, 31}};
-    if (depth == 16)
-        return {{11, 31}, {5, 63}, {0, 31}};
-    return {{16, 255}, {8, 255}, {0, 255}};
-}
-
-// What one pixel becomes under a veil of the given colour and factor.
-std::uint32_t veiled(std::uint32_t old, std::uint32_t colour, int depth, int factor)
-{
-    factor = std::min(factor, 255);
-    if (factor <= 0)
-        return old;
-    const int modulus = depth == 32 ? 256 : 32;
-    const int f = depth == 32 ? factor + 1 : (factor + 7) / 8;
-    if (f == modulus)
-        return depth == 32 ? colour : colour & 0xFFFF;
-    std::uint32_t out = 0;
-    for (Field field : fields_of(depth)) {
-        const int o = (old >> field.shift) & field.max;
-        const int c = (colour >> field.shift) & field.max;
-        out |= static_cast<std::uint32_t>(o * (modulus - f) / modulus + c * f / modulus)
-               << field.shift;
-    }
-    return out;
-}
+using veil_rule::Field;
+using veil_rule::fields_of;
+using veil_rule::veiled;
 
 // A pixel of the given red, green and blue field values, in the layout makecol uses.
 std::uint32_t rgb_pixel(int depth, int r, int g, int b)
