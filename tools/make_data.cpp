@@ -97,12 +97,12 @@ std::string xpm_text(const art::Canvas &icon, const std::string &name)
         << "\"" << icon.width() << ' ' << icon.height() << ' ' << colours.size() << ' '
         << per_pixel << "\",\n";
     for (const auto &[colour, c] : code) {
-        char spec[24];
+        char written[24];
         if (colour < 0)
-            std::snprintf(spec, sizeof spec, "None");
+            std::snprintf(written, sizeof written, "None");
         else
-            std::snprintf(spec, sizeof spec, "#%06lX", colour);
-        out << "\"" << c << " c " << spec << "\",\n";
+            std::snprintf(written, sizeof written, "#%06lX", colour);
+        out << "\"" << c << " c " << written << "\",\n";
     }
     for (int y = 0; y < icon.height(); y++) {
         out << '"';
