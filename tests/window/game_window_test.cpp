@@ -75,35 +75,14 @@ double middle_share(const Screenshot &shot, BITMAP *over)
     return same / (80.0 * 320.0);
 }
 
-// A point inside the face of the piece in `cell` at which the game's own rule finds that
-// piece, nearest the face's middle; {-1, -1} if there is none.
-geometry::Point point_on(int cell)
-{
-    const int z = cell / 84, y = cell / 12 % 7, x = cell % 12;
-    const geometry::Point c = geometry::cell_corner(origin, x, y, z);
-    geometry::Point best{-1, -1};
-    int best_distance = 1 << 30;
-    for (int dy = 2; dy < 30; dy++)
-        for (int dx = 2; dx < 45; dx++) {
-            if (piece_at(layout, origin, c.x + dx, c.y + dy) != cell)
-                continue;
-            int d = (dx - 22) * (dx - 22) + (dy - 15) * (dy - 15);
-            if (d < best_distance) {
-                best_distance = d;
-                best = {c.x + dx, c.y + dy};
-            }
-        }
-    return best;
-}
-
 // Two free pieces of `layout` with the same symbol, the first such pair in cell order.
 bool free_pair(int &a, int &b)
 {
     for (int i = 0; i < Layout::cell_count; i++) {
-        if (!is_free(layout, i % 12, i / 12 % 7, i / 84))
+        if (!is_free(layout, i))
             continue;
         for (int j = i + 1; j < Layout::cell_count; j++)
-            if (layout.cell(j) == layout.cell(i) && is_free(layout, j % 12, j / 12 % 7, j / 84)) {
+            if (layout.cell(j) == layout.cell(i) && is_free(layout, j)) {
                 a = i;
                 b = j;
                 return true;
@@ -217,7 +196,7 @@ protected:
     // Clicks on the piece in `cell` and waits for the frame with `selected` framed.
     void click_piece(int cell, int selected, const std::string &what)
     {
-        const geometry::Point p = point_on(cell);
+        const geometry::Point p = point_on(layout, origin, cell);
         ASSERT_NE(p.x, -1) << "no point picks cell " << cell << ::testing::PrintToString(layout);
         Picture frame;
         compose_frame(frame.bitmap, dealt, selected);
@@ -231,7 +210,7 @@ protected:
     {
         ASSERT_NO_FATAL_FAILURE(click_piece(a, a, "the first piece of a pair framed"));
         const Screenshot before = shot;
-        const geometry::Point pb = point_on(b);
+        const geometry::Point pb = point_on(layout, origin, b);
         ASSERT_NE(pb.x, -1) << "no point picks cell " << b << ::testing::PrintToString(layout);
         const geometry::Point pa = {px, py};
         layout.set_cell(a, 0);
@@ -258,8 +237,8 @@ protected:
         EXPECT_GT(changed(5, 5, 400, 5 + text_height(resources.game_font)), 0)
             << "the count line changes";
         for (int cell : {a, b}) {
-            const geometry::Point c =
-                geometry::cell_corner(origin, cell % 12, cell / 12 % 7, cell / 84);
+            const CellPosition p = Layout::position(cell);
+            const geometry::Point c = geometry::cell_corner(origin, p.x, p.y, p.z);
             EXPECT_GT(changed(c.x, c.y, c.x + 45, c.y + 30), 100)
                 << "the piece in cell " << cell << " vanishes";
         }
@@ -369,7 +348,7 @@ TEST_F(GameWindow, QuickTapsActOnceEach)
     ASSERT_NO_FATAL_FAILURE(start_game(true));
     int a, b;
     ASSERT_TRUE(free_pair(a, b)) << ::testing::PrintToString(layout);
-    const geometry::Point on_a = point_on(a), on_b = point_on(b);
+    const geometry::Point on_a = point_on(layout, origin, a), on_b = point_on(layout, origin, b);
     ASSERT_NE(on_a.x, -1);
     ASSERT_NE(on_b.x, -1);
     auto quick_click = [&](int cell, int selected, const char *what) {

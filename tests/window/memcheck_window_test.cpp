@@ -18,10 +18,10 @@
 #include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
-#include "board/rules.h"
 #include "harness/game_data.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
+#include "support/boards.h"
 #include "support/files.h"
 
 namespace {
@@ -133,30 +133,6 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // The game
 
-// A point at which the rules pick the piece in `cell`, or {-1, -1}.
-geometry::Point point_on(int cell)
-{
-    const geometry::Point c = geometry::cell_corner(origin, cell % 12, cell / 12 % 7, cell / 84);
-    for (int dy = 8; dy < 28; dy++)
-        for (int dx = 8; dx < 40; dx++)
-            if (piece_at(layout, origin, c.x + dx, c.y + dy) == cell)
-                return {c.x + dx, c.y + dy};
-    return {-1, -1};
-}
-
-bool clickable_pair(int &a, int &b)
-{
-    auto ok = [](int i) {
-        return is_free(layout, i % 12, i / 12 % 7, i / 84) && point_on(i).x != -1;
-    };
-    for (a = 0; a < Layout::cell_count; a++)
-        if (layout.cell(a) && ok(a))
-            for (b = a + 1; b < Layout::cell_count; b++)
-                if (layout.cell(b) == layout.cell(a) && ok(b))
-                    return true;
-    return false;
-}
-
 TEST_F(Memcheck, GamesAndTheTitleMenu)
 {
     GameData pictures(folder.path());
@@ -185,9 +161,9 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
     Desk::pause(1s);  // the first frame may still be on its way
     for (int move = 0; move < 3; move++) {
         int a, b;
-        ASSERT_TRUE(clickable_pair(a, b)) << ::testing::PrintToString(layout);
-        ASSERT_TRUE(press_until_changed(point_on(a), "the picked piece framed"));
-        ASSERT_TRUE(press_until_changed(point_on(b), "the pair taken"));
+        ASSERT_TRUE(clickable_pair(layout, origin, a, b)) << ::testing::PrintToString(layout);
+        ASSERT_TRUE(press_until_changed(point_on(layout, origin, a), "the picked piece framed"));
+        ASSERT_TRUE(press_until_changed(point_on(layout, origin, b), "the pair taken"));
         layout.set_cell(a, 0);
         layout.set_cell(b, 0);
     }
