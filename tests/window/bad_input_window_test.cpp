@@ -17,6 +17,7 @@
 #include "harness/game_data.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
+#include "harness/screenshots.h"
 #include "render/translucent.h"
 #include "render/legacy_text.h"
 #include "support/datafiles.h"
@@ -276,8 +277,7 @@ TEST(BadLayoutFiles, LongerFilesAndOddContentsArePlayed)
             << "the count line does not read " << row.pieces << ": " << why << "\n"
             << game->output();
         if (::testing::Test::HasFailure()) {
-            std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-            shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/odd-layout.png");
+            save_screenshot(shot, "odd-layout.png");
             return;
         }
         if (!over)
@@ -366,8 +366,7 @@ TEST(BadEditorFiles, AShortFileAndASaveCutShortAreReportedAndLoseNothing)
     auto see = [&](const std::function<bool(const Screenshot &)> &ready, const char *what) {
         if (desk.wait_for(ready, shot))
             return true;
-        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/bad-editor-files.png");
+        save_screenshot(shot, "bad-editor-files.png");
         ADD_FAILURE() << what << "\n" << game->output();
         return false;
     };

@@ -17,6 +17,7 @@
 #include "board/geometry.h"
 #include "board/layout.h"
 #include "harness/game_data.h"
+#include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
 #include "render/board_drawing.h"

@@ -9,6 +9,10 @@
 #include <vector>
 
 #include "harness/xsession.h"
+#include "board/constants.h"
+#include "board/geometry.h"
+#include "board/layout.h"
+#include "harness/screenshots.h"
 #include "support/files.h"
 
 namespace {
@@ -108,13 +112,8 @@ protected:
             return true;
         // What the screen showed instead, for the failure report.
         static int failures = 0;
-        save_shot("editor-unexpected-" + std::to_string(failures++) + ".png");
+        save_test_screenshot(shot, ".unexpected-" + std::to_string(failures++));
         return false;
-    }
-    void save_shot(const std::string &name)
-    {
-        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/" + name);
     }
     // Starts the editor and loads a shape of ten pieces, one of value 7, through the
     // selector; `shot` is left showing it. Eight of the pieces are free, so however the
@@ -188,7 +187,7 @@ TEST_F(EditorWindow, StrokesAndLayersBuildAStackThatSavesThroughTheSelector)
     Desk::pause(200ms);
     shot = desk.grab();
     EXPECT_TRUE(status_reads(shot, status(2, 7)));
-    save_shot("editor-stack.png");
+    save_screenshot(shot, "editor-stack.png");
 
     hold_key("s");
     ASSERT_TRUE(see(dialog_open));
@@ -242,7 +241,7 @@ TEST_F(EditorWindow, TrialGameLeftWithEscapeLeavesTheLayoutAsItWas)
     ASSERT_TRUE(see([](const Screenshot &s) {
         return frame_pixels(s) == 0 && !status_reads(s, status(0, 10));
     })) << "the trial game did not start\n" << game->output();
-    save_shot("editor-trial-game.png");
+    save_screenshot(shot, "editor-trial-game.png");
     hold_key("Escape");
     ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) > 5000; }))
         << "back in the editor";
@@ -266,7 +265,7 @@ TEST_F(EditorWindow, EscapeWithUnsavedChangesAsksAndStaysUnlessToldToLeave)
     // Stay, by a click on the second button of the question box.
     hold_key("Escape");
     ASSERT_TRUE(see(dialog_open)) << game->output();
-    save_shot("editor-question.png");
+    save_screenshot(shot, "editor-question.png");
     // The box's white, clear of the text lines and of the parked pointer.
     int bottom = 0, left = 640, right = 0;
     for (int y = 40; y < 440; y++)

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "app/resources.h"
@@ -17,6 +16,7 @@
 #include "board/rules.h"
 #include "harness/game_data.h"
 #include "harness/xsession.h"
+#include "harness/screenshots.h"
 #include "play/deal.h"
 #include "render/board_drawing.h"
 #include "render/legacy_text.h"
@@ -104,12 +104,8 @@ protected:
 
     void TearDown() override
     {
-        if (HasFailure()) {
-            std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-            shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/" +
-                          ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                          ".png");
-        }
+        if (HasFailure())
+            save_test_screenshot(shot);
         layout.clear();
     }
 
@@ -257,8 +253,7 @@ TEST_F(GameWindow, AWholeGamePlayedToItsEnd)
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_NO_FATAL_FAILURE(start_game());
     const int dealt_count = layout.count;
-    std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-    shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/dealt-board.png");  // to look at
+    save_screenshot(shot, "dealt-board.png");  // to look at
 
     // A piece is framed when picked and let go when clicked again.
     int a, b;

@@ -9,7 +9,6 @@
 #include <allegro.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "board/geometry.h"
 #include "board/layout.h"
 #include "harness/game_data.h"
+#include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
 #include "support/boards.h"
@@ -91,8 +91,7 @@ protected:
     {
         if (desk.wait_for(ready, shot, slow))
             return true;
-        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/memcheck.png");
+        save_test_screenshot(shot);
         ADD_FAILURE() << "never saw " << what << "\n" << game->output() << valgrind_log();
         return false;
     }

@@ -6,6 +6,9 @@
 
 #include <filesystem>
 
+#include "app/resources.h"
+#include "harness/game_data.h"
+#include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "support/files.h"
 
@@ -75,8 +78,7 @@ TEST_F(StartupWindow, OpensA640By480WindowAtTheTitleScreen)
     ASSERT_TRUE(desk.wait_for(
         [&](const Screenshot &s) { return title.item_pixels(s, 0, hovered_colour) > 20; }, shot));
     EXPECT_EQ(title.item_pixels(shot, 1, hovered_colour), 0);
-    std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-    shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/title.png");
+    save_screenshot(shot, "title.png");
 
     desk.move(5, 180 + title.line_height() * 3 / 2);  // far left: only the height matters
     ASSERT_TRUE(desk.wait_for(
