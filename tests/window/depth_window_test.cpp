@@ -8,7 +8,6 @@
 #include <allegro.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <ostream>
 #include <string>
@@ -79,18 +78,12 @@ protected:
     void expect_screen(BITMAP *expected, geometry::Point pointer, const std::string &what,
                        GameProcess &game)
     {
-        auto matches = [&](const Screenshot &s) {
-            return s.differences(expected, pointer.x, pointer.y) == 0;
-        };
-        if (desk.wait_for(matches, shot, 5s))
+        std::string why;
+        if (desk.wait_to_show(expected, pointer.x, pointer.y, shot, &why))
             return;
-        std::string first;
-        const int n = shot.differences(expected, pointer.x, pointer.y, &first);
-        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/depth-" +
-                      std::to_string(GetParam().depth) + ".png");
-        ADD_FAILURE() << what << " at " << GetParam().depth << " bits: " << n
-                      << " pixels differ, " << first << "\n" << game.output();
+        save_screenshot(shot, "depth-" + std::to_string(GetParam().depth) + ".png");
+        ADD_FAILURE() << what << " at " << GetParam().depth << " bits: " << why << "\n"
+                      << game.output();
     }
 
     void expect_opened_at_its_depth(GameProcess &game)

@@ -151,15 +151,9 @@ protected:
     // Waits until the screen shows `expected`, but for the pointer.
     bool shows(BITMAP *expected, std::string &why)
     {
-        auto matches = [&](const Screenshot &s) {
-            return s.differences(expected, px, py) == 0;
-        };
-        if (desk.wait_for(matches, shot, 5s))
+        if (desk.wait_to_show(expected, px, py, shot, &why))
             return true;
-        std::string first;
-        int n = shot.differences(expected, px, py, &first);
-        why = std::to_string(n) + " pixels differ, " + first + ::testing::PrintToString(layout) +
-              game->output();
+        why += ::testing::PrintToString(layout) + game->output();
         return false;
     }
 
