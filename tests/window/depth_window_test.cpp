@@ -13,15 +13,15 @@
 #include <string>
 
 #include "app/resources.h"
+#include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
 #include "harness/game_data.h"
 #include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
-#include "render/board_drawing.h"
+#include "render/game_frame.h"
 #include "render/legacy_text.h"
-#include "render/translucent.h"
 
 namespace {
 
@@ -123,20 +123,15 @@ TEST_P(DepthWindow, GameShowsTheBoardAndTheGameOverScreen)
     const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
     ASSERT_TRUE(layout.load(name.c_str()));
     Deal dealt;
-    ASSERT_TRUE(deal(layout, resources.symbol_strip->w / 27, dealt));
+    ASSERT_TRUE(deal(layout, symbols_in_strip(resources.symbol_strip->w), dealt));
     ASSERT_GT(dealt.top_layer, 0) << "the built layouts have several layers, so veils";
-    blit(resources.background_image, pictures.frame, 0, 0, 0, 0, 640, 480);
-    draw_board(pictures.frame, origin.x, origin.y, dealt.top_layer, dealt.shading_step, -1);
-    LEGACY_TEXT(textprintf(pictures.frame, resources.game_font, 5, 5, -1,
-                           "Pieces remaining: %4i", layout.count));
+    compose_game_frame(pictures.frame, origin, dealt.top_layer, dealt.shading_step, -1);
     ASSERT_NO_FATAL_FAILURE(expect_screen(pictures.frame, start, "the board", *game));
     const Screenshot board = shot;
 
     // F1: the game-over screen, veiled but at 24 bits.
     desk.key_down("F1");
-    fill_rect_translucent(pictures.frame, 0, 0, 640, 480, makecol(0, 0, 128), 128);
-    LEGACY_TEXT(textprintf_centre(pictures.frame, resources.game_font, 320, 240,
-                                  makecol(250, 255, 250), "Game Over"));
+    compose_game_over(pictures.frame);
     expect_screen(pictures.frame, start, "the game-over screen", *game);
     desk.key_up("F1");
     const bool unveiled = near(shot.at(10, 460), board.at(10, 460), 0) &&

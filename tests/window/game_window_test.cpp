@@ -11,16 +11,15 @@
 #include <string>
 
 #include "app/resources.h"
+#include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
 #include "board/rules.h"
 #include "harness/game_data.h"
-#include "harness/xsession.h"
 #include "harness/screenshots.h"
+#include "harness/xsession.h"
 #include "play/deal.h"
-#include "render/board_drawing.h"
-#include "render/legacy_text.h"
-#include "render/translucent.h"
+#include "render/game_frame.h"
 #include "support/boards.h"
 
 namespace {
@@ -37,25 +36,6 @@ struct Picture {
     Picture(const Picture &) = delete;
     Picture &operator=(const Picture &) = delete;
 };
-
-// What a frame of the game shows for the board now in `layout`: the background, the board
-// with its veils and the selection frame, and the count line.
-void compose_frame(BITMAP *into, const Deal &dealt, int selected)
-{
-    blit(resources.background_image, into, 0, 0, 0, 0, resources.background_image->w,
-         resources.background_image->h);
-    draw_board(into, origin.x, origin.y, dealt.top_layer, dealt.shading_step, selected);
-    LEGACY_TEXT(textprintf(into, resources.game_font, 5, 5, -1, "Pieces remaining: %4i",
-                           layout.count));
-}
-
-// The game-over screen laid over a frame.
-void veil_with_game_over(BITMAP *frame)
-{
-    fill_rect_translucent(frame, 0, 0, 640, 480, makecol(0, 0, 128), 128);
-    LEGACY_TEXT(textprintf_centre(frame, resources.game_font, 320, 240, makecol(250, 255, 250),
-                                  "Game Over"));
-}
 
 // Pixels in the band of the "Game Over" text drawn in its colour. Under the veil nothing
 // else on the screen is that light.
@@ -142,10 +122,23 @@ protected:
         }
         const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
         ASSERT_TRUE(layout.load(name.c_str()));
-        ASSERT_TRUE(deal(layout, resources.symbol_strip->w / 27, dealt));
+        ASSERT_TRUE(deal(layout, symbols_in_strip(resources.symbol_strip->w), dealt));
         Picture first;
-        compose_frame(first.bitmap, dealt, -1);
+        compose_frame(first.bitmap, -1);
         ASSERT_NO_FATAL_FAILURE(expect_screen(first.bitmap, "the first frame of the game"));
+    }
+
+    // What a frame of the game shows for the board now in `layout`, with `selected` framed.
+    void compose_frame(BITMAP *into, int selected)
+    {
+        compose_game_frame(into, origin, dealt.top_layer, dealt.shading_step, selected);
+    }
+
+    // The game-over screen over the board as it is now in `layout`.
+    void compose_game_over_screen(BITMAP *into)
+    {
+        compose_frame(into, -1);
+        compose_game_over(into);
     }
 
     // Waits until the screen shows `expected`, but for the pointer.
@@ -189,7 +182,7 @@ protected:
         const geometry::Point p = point_on(layout, origin, cell);
         ASSERT_NE(p.x, -1) << "no point picks cell " << cell << ::testing::PrintToString(layout);
         Picture frame;
-        compose_frame(frame.bitmap, dealt, selected);
+        compose_frame(frame.bitmap, selected);
         ASSERT_NO_FATAL_FAILURE(click_until(p, frame.bitmap, what));
     }
 
@@ -207,9 +200,9 @@ protected:
         layout.set_cell(b, 0);
         Picture after;
         if (last_move)
-            compose_game_over(after.bitmap);
+            compose_game_over_screen(after.bitmap);
         else
-            compose_frame(after.bitmap, dealt, -1);
+            compose_frame(after.bitmap, -1);
         ASSERT_NO_FATAL_FAILURE(click_until(
             pb, after.bitmap, last_move ? "the game-over screen" : "the pair removed"));
         if (last_move)
@@ -232,13 +225,6 @@ protected:
             EXPECT_GT(changed(c.x, c.y, c.x + 45, c.y + 30), 100)
                 << "the piece in cell " << cell << " vanishes";
         }
-    }
-
-    // The game-over screen over the board as it is now in `layout`.
-    void compose_game_over(BITMAP *into)
-    {
-        compose_frame(into, dealt, -1);
-        veil_with_game_over(into);
     }
 };
 
@@ -287,7 +273,7 @@ TEST_F(GameWindow, EscapeGoesStraightBackToTheTitleScreen)
     // The game-over screen would stand for 1.5 s; polling every few milliseconds on the way
     // to the title screen cannot miss it.
     Picture over;
-    compose_game_over(over.bitmap);
+    compose_game_over_screen(over.bitmap);
     desk.key_down("Escape");
     Desk::pause(300ms);
     shot = desk.grab();
@@ -312,7 +298,7 @@ TEST_F(GameWindow, F1EndsTheGameWithTheGameOverScreen)
     ASSERT_NO_FATAL_FAILURE(start_game());
     desk.key_down("F1");
     Picture over;
-    compose_game_over(over.bitmap);
+    compose_game_over_screen(over.bitmap);
     std::string why;
     const bool shown = shows(over.bitmap, why);
     desk.key_up("F1");
@@ -346,7 +332,7 @@ TEST_F(GameWindow, QuickTapsActOnceEach)
         py = p.y;
         desk.click(p.x, p.y);
         Picture frame;
-        compose_frame(frame.bitmap, dealt, selected);
+        compose_frame(frame.bitmap, selected);
         expect_screen(frame.bitmap, what);
     };
     ASSERT_NO_FATAL_FAILURE(quick_click(a, a, "the picked piece framed"));
