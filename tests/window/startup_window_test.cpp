@@ -19,16 +19,8 @@ using namespace std::chrono_literals;
 const Rgb item_colour = {64, 124, 94};
 const Rgb hovered_colour = {20, 240, 170};
 
-// Height of the game's own font, read from the built font.dat as the game reads it.
-int game_font_height()
-{
-    DATAFILE *data = load_datafile((built_gamedata() + "/font.dat").c_str());
-    if (!data)
-        return -1;
-    int h = text_height(static_cast<FONT *>(data[0].dat));
-    unload_datafile(data);
-    return h;
-}
+// Height of the game's own font as loaded by GameData, or -1 when it did not load.
+int game_font_height() { return resources.game_font ? text_height(resources.game_font) : -1; }
 
 class TitleScreen {
 public:
@@ -55,6 +47,7 @@ protected:
     XServer server;
     Desk desk{server};
     GameFolder folder;
+    GameData data{folder.path()};  // the game's font, for the menu's line height
     TitleScreen title;
 };
 
