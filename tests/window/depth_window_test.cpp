@@ -161,10 +161,12 @@ TEST_P(DepthWindow, EditorShowsFramesAndPieces)
                 const geometry::Point p = geometry::cell_corner(origin, x, y, 0);
                 if (piece && x == 4 && y == 4)
                     draw_sprite(pictures.frame, resources.piece_image, p.x, p.y);
-                rect(pictures.frame, p.x, p.y, p.x + 50, p.y + 35, makecol(0, 128, 0));
-                rect(pictures.frame, p.x + 1, p.y + 1, p.x + 49, p.y + 34, makecol(0, 128, 0));
+                const int w = geometry::cell_width, h = geometry::cell_height;
+                rect(pictures.frame, p.x, p.y, p.x + w, p.y + h, makecol(0, 128, 0));
+                rect(pictures.frame, p.x + 1, p.y + 1, p.x + w - 1, p.y + h - 1,
+                     makecol(0, 128, 0));
             }
-        LEGACY_TEXT(textprintf(pictures.frame, font, 5, 5, -1, "z: %8i   count: %4i", 0,
+        LEGACY_TEXT(textprintf(pictures.frame, font, 5, 5, -1, editor_status_format, 0,
                                piece ? 1 : 0));
         LEGACY_TEXT(textprintf(pictures.frame, font, 5, 25, -1,
                                "Keys: 1-7: Choose layer, L: Load Layout, S: Save Layout, P:Play"));

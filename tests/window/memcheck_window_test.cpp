@@ -197,7 +197,7 @@ int white_pixels(const Screenshot &s) { return s.count_near(white, 0, 40, 639, 4
 
 TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
 {
-    std::vector<unsigned char> shape(504, 0);
+    std::vector<unsigned char> shape(Layout::cell_count, 0);
     for (int x = 0; x < 12; x += 2)
         shape[Layout::index(x, 3, 0)] = 1;
     write_file(folder.path("shape.lyt"), shape);
@@ -208,7 +208,8 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
     // Two pieces placed.
     for (int x : {2, 3}) {
         const geometry::Point c = geometry::cell_corner(origin, x, 2, 0);
-        ASSERT_TRUE(press_until_changed({c.x + 25, c.y + 17}, "a piece placed"));
+        ASSERT_TRUE(press_until_changed(
+            {c.x + geometry::cell_width / 2, c.y + geometry::cell_height / 2}, "a piece placed"));
     }
     desk.move(636, 476);
 
@@ -226,7 +227,7 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
     };
 
     ASSERT_TRUE(choose("s", folder.path("saved.lyt")));
-    std::vector<unsigned char> expected(504, 0);
+    std::vector<unsigned char> expected(Layout::cell_count, 0);
     expected[Layout::index(2, 2, 0)] = expected[Layout::index(3, 2, 0)] = 1;
     for (int i = 0; i < 600 && read_file(folder.path("saved.lyt")).size() != 504; i++)
         Desk::pause(100ms);
