@@ -404,6 +404,20 @@ bool Desk::wait_for(const std::function<bool(const Screenshot &)> &ready, Screen
     }
 }
 
+bool Desk::wait_to_show(BITMAP *expected, int px, int py, Screenshot &last, std::string *why,
+                        std::chrono::milliseconds limit)
+{
+    auto matches = [&](const Screenshot &s) { return s.differences(expected, px, py) == 0; };
+    if (wait_for(matches, last, limit))
+        return true;
+    if (why) {
+        std::string first;
+        const int n = last.differences(expected, px, py, &first);
+        *why = std::to_string(n) + " pixels differ, " + first;
+    }
+    return false;
+}
+
 void Desk::pointer(int &x, int &y)
 {
     Window root, child;

@@ -139,6 +139,12 @@ public:
     // left in `last`. True when it held.
     bool wait_for(const std::function<bool(const Screenshot &)> &ready, Screenshot &last,
                   std::chrono::milliseconds limit = std::chrono::seconds(10));
+    // Grabs the screen until it shows `expected` but for the box the pointer at (px, py) may
+    // cover (Screenshot::differences), or `limit` passes; the last shot is left in `last`.
+    // When it never did, `why` (when given) says how many pixels differ and where the first is.
+    bool wait_to_show(BITMAP *expected, int px, int py, Screenshot &last,
+                      std::string *why = nullptr,
+                      std::chrono::milliseconds limit = std::chrono::seconds(5));
     // Size of the game's top-level window, once it exists (0 x 0 if none within the limit).
     bool window_size(int &width, int &height,
                      std::chrono::milliseconds limit = std::chrono::seconds(10));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "board/layout_text.h"
+#include "board/rules.h"
 
 Layout board_from_text(const std::string &text)
 {
@@ -25,3 +26,38 @@ std::string layer_text(int z, const char *const rows[7])
 }
 
 void PrintTo(const Layout &board, std::ostream *os) { *os << "\n" << layout_to_text(board); }
+
+geometry::Point point_on(const Layout &board, geometry::Point origin, int cell)
+{
+    const CellPosition p = Layout::position(cell);
+    const geometry::Point corner = geometry::cell_corner(origin, p.x, p.y, p.z);
+    const int mid_x = geometry::cell_width / 2, mid_y = geometry::cell_height / 2;
+    geometry::Point best{-1, -1};
+    int best_distance = 0;
+    for (int dy = 0; dy < geometry::cell_height; dy++)
+        for (int dx = 0; dx < geometry::cell_width; dx++) {
+            if (piece_at(board, origin, corner.x + dx, corner.y + dy) != cell)
+                continue;
+            const int d = (dx - mid_x) * (dx - mid_x) + (dy - mid_y) * (dy - mid_y);
+            if (best.x == -1 || d < best_distance) {
+                best_distance = d;
+                best = {corner.x + dx, corner.y + dy};
+            }
+        }
+    return best;
+}
+
+bool clickable_pair(const Layout &board, geometry::Point origin, int &a, int &b)
+{
+    auto clickable = [&](int cell) {
+        return is_free(board, cell) && point_on(board, origin, cell).x != -1;
+    };
+    for (a = 0; a < Layout::cell_count; a++) {
+        if (!clickable(a))
+            continue;
+        for (b = a + 1; b < Layout::cell_count; b++)
+            if (board.cell(b) == board.cell(a) && clickable(b))
+                return true;
+    }
+    return false;
+}

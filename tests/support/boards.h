@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "board/geometry.h"
 #include "board/layout.h"
 
 // Parses a board from the layout text form ("layer N" followed by 7 rows of 12 cells: '.'
@@ -15,3 +16,13 @@ std::string layer_text(int z, const char *const rows[7]);
 
 // The board as text, for failure messages: gtest prints a Layout this way.
 void PrintTo(const Layout &board, std::ostream *os);
+
+// A point inside the face of the piece in `cell` at which the game's own rule (piece_at) finds
+// that piece on `board` drawn at `origin`, the one nearest the middle of the cell; the whole
+// cell is searched. {-1, -1} when there is none: a free piece may lie wholly under free
+// pieces of higher layers, where no click reaches it.
+geometry::Point point_on(const Layout &board, geometry::Point origin, int cell);
+
+// Two free pieces with the same value that a player can click (each has a point_on), the
+// first such pair in cell order.
+bool clickable_pair(const Layout &board, geometry::Point origin, int &a, int &b);

@@ -14,7 +14,6 @@
 #include "app/resources.h"
 #include "board/geometry.h"
 #include "board/layout.h"
-#include "board/rules.h"
 #include "editor/editor.h"
 #include "play/deal.h"
 #include "play/game.h"
@@ -59,35 +58,6 @@ Layout layout_of(const Bytes &b)
     return l;
 }
 
-// A point at which the rules pick the piece in `cell`, or {-1, -1}.
-geometry::Point point_on(int cell)
-{
-    const auto [x, y, z] = Layout::position(cell);
-    const geometry::Point c = geometry::cell_corner(origin, x, y, z);
-    for (int dy = 2; dy < 33; dy++)
-        for (int dx = 2; dx < 48; dx++)
-            if (piece_at(layout, origin, c.x + dx, c.y + dy) == cell)
-                return {c.x + dx, c.y + dy};
-    return {-1, -1};
-}
-
-// A free piece may lie wholly under free pieces of higher layers, where no click reaches it.
-bool clickable(int cell) { return point_on(cell).x != -1; }
-
-// Two pieces with the same symbol that a player can click, the first such pair in cell order.
-bool free_pair(int &a, int &b)
-{
-    for (a = 0; a < Layout::cell_count; a++) {
-        if (!is_free(layout, a) || !clickable(a))
-            continue;
-        for (b = a + 1; b < Layout::cell_count; b++)
-            if (layout.cell(b) == layout.cell(a) && is_free(layout, b) &&
-                clickable(b))
-                return true;
-    }
-    return false;
-}
-
 class OddLayoutGame : public ::testing::Test {
 protected:
     FakeDisplay display;
@@ -106,7 +76,7 @@ protected:
 
     void click(Game &game, int cell)
     {
-        const geometry::Point p = point_on(cell);
+        const geometry::Point p = point_on(layout, origin, cell);
         ASSERT_NE(p.x, -1) << "no point picks cell " << cell << ::testing::PrintToString(layout);
         input::pointer(p.x, p.y, 1);
         game.pass();
@@ -133,7 +103,7 @@ protected:
         game.pass();  // the first frame
         game.pass();  // the first end tests
         int a, b, moves = 0;
-        while (game.result == 0 && free_pair(a, b)) {
+        while (game.result == 0 && clickable_pair(layout, origin, a, b)) {
             click(game, a);
             EXPECT_EQ(game.selected_cell, a);
             click(game, b);

@@ -13,12 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "app/resources.h"
+#include "board/constants.h"
 #include "board/layout.h"
 #include "harness/game_data.h"
+#include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
-#include "render/translucent.h"
 #include "render/legacy_text.h"
+#include "render/translucent.h"
 #include "support/datafiles.h"
 #include "support/files.h"
 
@@ -144,68 +147,35 @@ TEST(BadLayoutFiles, WhatIsNotALayoutStopsTheGameNamingTheFile)
     }
 }
 
-// The game's background and font, loaded here as the game loads them in a 16-bit window.
-class GamePictures {
-public:
-    explicit GamePictures(const std::string &folder)
-    {
-        set_color_depth(16);
-        set_color_conversion(COLORCONV_TOTAL);
-        background = load_bitmap((folder + "/bg.tga").c_str(), nullptr);
-        title = load_bitmap((folder + "/title.tga").c_str(), nullptr);
-        fonts = load_datafile((folder + "/font.dat").c_str());
-        LEGACY_TEXT(text_mode(-1));  // as the game writes its text: no background box
-    }
-    ~GamePictures()
-    {
-        if (background)
-            destroy_bitmap(background);
-        if (title)
-            destroy_bitmap(title);
-        if (fonts)
-            unload_datafile(fonts);
-    }
-    GamePictures(const GamePictures &) = delete;
-    GamePictures &operator=(const GamePictures &) = delete;
-
-    bool loaded() const { return background && title && fonts; }
-    FONT *game_font() const { return static_cast<FONT *>(fonts[0].dat); }
-
-    bool is_title_screen(const Screenshot &s) const { return shows_title_picture(s, title); }
-
-    // The top of the play screen, where no piece is drawn, shows the background under the
-    // veils of the layers below the top one and reads "Pieces remaining: n"; on the game-over
-    // screen the same under one more veil.
-    bool count_reads(const Screenshot &s, int pieces, int top_layer, bool game_over,
-                     std::string *why = nullptr) const
-    {
-        BITMAP *top = create_bitmap_ex(bitmap_color_depth(background), 640, 40);
-        blit(background, top, 0, 0, 0, 0, 640, 40);
-        for (int z = 0; z < top_layer; z++)
-            fill_rect_translucent(top, 0, 0, 640, 40, makecol(0, 0, 128),
-                                  (top_layer - z) * shading_step_for(top_layer));
-        LEGACY_TEXT(textprintf(top, game_font(), 5, 5, -1, "Pieces remaining: %4i", pieces));
-        if (game_over)
-            fill_rect_translucent(top, 0, 0, 640, 40, makecol(0, 0, 128), 128);
-        int wrong = 0;
-        for (int y = 0; y < 40; y++)
-            for (int x = 0; x < 640; x++) {
-                const bool differs = !near(s.at(x, y), rgb_at(top, x, y), 8);
-                if (differs && wrong == 0 && why)
-                    *why = "first at (" + std::to_string(x) + ", " + std::to_string(y) +
-                           "): screen " + to_string(s.at(x, y)) + ", expected " +
-                           to_string(rgb_at(top, x, y));
-                wrong += differs;
-            }
-        destroy_bitmap(top);
-        return wrong == 0;
-    }
-
-private:
-    BITMAP *background = nullptr;
-    BITMAP *title = nullptr;
-    DATAFILE *fonts = nullptr;
-};
+// The top of the play screen, where no piece is drawn, shows the background under the veils
+// of the layers below the top one and reads "Pieces remaining: n"; on the game-over screen
+// the same under one more veil. With the game's data loaded (GameData).
+bool count_reads(const Screenshot &s, int pieces, int top_layer, bool game_over,
+                 std::string *why = nullptr)
+{
+    BITMAP *background = resources.background_image;
+    BITMAP *top = create_bitmap_ex(bitmap_color_depth(background), 640, 40);
+    const int veil = makecol(veil_colour.r, veil_colour.g, veil_colour.b);
+    blit(background, top, 0, 0, 0, 0, 640, 40);
+    for (int z = 0; z < top_layer; z++)
+        fill_rect_translucent(top, 0, 0, 640, 40, veil,
+                              (top_layer - z) * shading_step_for(top_layer));
+    LEGACY_TEXT(textprintf(top, resources.game_font, 5, 5, -1, game_status_format, pieces));
+    if (game_over)
+        fill_rect_translucent(top, 0, 0, 640, 40, veil, game_over_veil_factor);
+    int wrong = 0;
+    for (int y = 0; y < 40; y++)
+        for (int x = 0; x < 640; x++) {
+            const bool differs = !near(s.at(x, y), rgb_at(top, x, y), 8);
+            if (differs && wrong == 0 && why)
+                *why = "first at (" + std::to_string(x) + ", " + std::to_string(y) +
+                       "): screen " + to_string(s.at(x, y)) + ", expected " +
+                       to_string(rgb_at(top, x, y));
+            wrong += differs;
+        }
+    destroy_bitmap(top);
+    return wrong == 0;
+}
 
 // Longer files and odd contents are games like any other: in one run of the game, each row
 // is written to all three layout files at the title screen, dealt when Start is clicked, and
@@ -215,7 +185,7 @@ TEST(BadLayoutFiles, LongerFilesAndOddContentsArePlayed)
     XServer server;
     Desk desk(server);
     GameFolder folder;
-    GamePictures pictures(folder.path());
+    GameData pictures(folder.path());  // as the game loads them in its 16-bit window
     ASSERT_TRUE(pictures.loaded());
 
     const Bytes good = built_layout();
@@ -248,12 +218,10 @@ TEST(BadLayoutFiles, LongerFilesAndOddContentsArePlayed)
     auto game = desk.launch(server, folder.path(), {},
                             pinned_clock_environment());
     Screenshot shot;
-    const int start_y = 180 + text_height(pictures.game_font()) * 3 / 4;
+    const int start_y = 180 + text_height(resources.game_font) * 3 / 4;
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        ASSERT_TRUE(desk.wait_for([&](const Screenshot &s) { return pictures.is_title_screen(s); },
-                                  shot))
-            << game->output();
+        ASSERT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
         for (const char *name : {"0.lyt", "1.lyt", "2.lyt"})
             write_file(folder.path(name), row.bytes);
         desk.move(320, start_y);  // below the count line, which the pointer must not cover
@@ -261,30 +229,28 @@ TEST(BadLayoutFiles, LongerFilesAndOddContentsArePlayed)
         Desk::pause(100ms);  // the game starts on the release; the menu must see the press
         desk.release();
         int top_layer = 0;
-        for (int i = 0; i < 504; i++)
+        for (int i = 0; i < Layout::cell_count; i++)
             if (row.bytes[i])
-                top_layer = i / 84;
+                top_layer = Layout::position(i).z;
         // A deal with no pair to take ends at once, over its first frame.
         std::string why;
         bool over = false;
         EXPECT_TRUE(desk.wait_for(
             [&](const Screenshot &s) {
-                over = pictures.count_reads(s, row.pieces, top_layer, true);
-                return over || pictures.count_reads(s, row.pieces, top_layer, false, &why);
+                over = count_reads(s, row.pieces, top_layer, true);
+                return over || count_reads(s, row.pieces, top_layer, false, &why);
             },
             shot))
             << "the count line does not read " << row.pieces << ": " << why << "\n"
             << game->output();
         if (::testing::Test::HasFailure()) {
-            std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-            shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/odd-layout.png");
+            save_screenshot(shot, "odd-layout.png");
             return;
         }
         if (!over)
             desk.tap("Escape");
     }
-    ASSERT_TRUE(
-        desk.wait_for([&](const Screenshot &s) { return pictures.is_title_screen(s); }, shot));
+    ASSERT_TRUE(desk.wait_for(is_title_screen, shot));
     desk.tap("Escape");
     Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
@@ -307,7 +273,7 @@ bool status_reads(const Screenshot &s, const std::string &text)
 std::string status(int layer, int count)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "z: %8i   count: %4i", layer, count);
+    std::snprintf(text, sizeof text, editor_status_format, layer, count);
     return text;
 }
 
@@ -366,8 +332,7 @@ TEST(BadEditorFiles, AShortFileAndASaveCutShortAreReportedAndLoseNothing)
     auto see = [&](const std::function<bool(const Screenshot &)> &ready, const char *what) {
         if (desk.wait_for(ready, shot))
             return true;
-        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/bad-editor-files.png");
+        save_screenshot(shot, "bad-editor-files.png");
         ADD_FAILURE() << what << "\n" << game->output();
         return false;
     };

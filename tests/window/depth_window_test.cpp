@@ -8,20 +8,20 @@
 #include <allegro.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <ostream>
 #include <string>
 
 #include "app/resources.h"
+#include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
 #include "harness/game_data.h"
+#include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
-#include "render/board_drawing.h"
+#include "render/game_frame.h"
 #include "render/legacy_text.h"
-#include "render/translucent.h"
 
 namespace {
 
@@ -78,18 +78,12 @@ protected:
     void expect_screen(BITMAP *expected, geometry::Point pointer, const std::string &what,
                        GameProcess &game)
     {
-        auto matches = [&](const Screenshot &s) {
-            return s.differences(expected, pointer.x, pointer.y) == 0;
-        };
-        if (desk.wait_for(matches, shot, 5s))
+        std::string why;
+        if (desk.wait_to_show(expected, pointer.x, pointer.y, shot, &why))
             return;
-        std::string first;
-        const int n = shot.differences(expected, pointer.x, pointer.y, &first);
-        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/depth-" +
-                      std::to_string(GetParam().depth) + ".png");
-        ADD_FAILURE() << what << " at " << GetParam().depth << " bits: " << n
-                      << " pixels differ, " << first << "\n" << game.output();
+        save_screenshot(shot, "depth-" + std::to_string(GetParam().depth) + ".png");
+        ADD_FAILURE() << what << " at " << GetParam().depth << " bits: " << why << "\n"
+                      << game.output();
     }
 
     void expect_opened_at_its_depth(GameProcess &game)
@@ -129,20 +123,15 @@ TEST_P(DepthWindow, GameShowsTheBoardAndTheGameOverScreen)
     const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
     ASSERT_TRUE(layout.load(name.c_str()));
     Deal dealt;
-    ASSERT_TRUE(deal(layout, resources.symbol_strip->w / 27, dealt));
+    ASSERT_TRUE(deal(layout, symbols_in_strip(resources.symbol_strip->w), dealt));
     ASSERT_GT(dealt.top_layer, 0) << "the built layouts have several layers, so veils";
-    blit(resources.background_image, pictures.frame, 0, 0, 0, 0, 640, 480);
-    draw_board(pictures.frame, origin.x, origin.y, dealt.top_layer, dealt.shading_step, -1);
-    LEGACY_TEXT(textprintf(pictures.frame, resources.game_font, 5, 5, -1,
-                           "Pieces remaining: %4i", layout.count));
+    compose_game_frame(pictures.frame, origin, dealt.top_layer, dealt.shading_step, -1);
     ASSERT_NO_FATAL_FAILURE(expect_screen(pictures.frame, start, "the board", *game));
     const Screenshot board = shot;
 
     // F1: the game-over screen, veiled but at 24 bits.
     desk.key_down("F1");
-    fill_rect_translucent(pictures.frame, 0, 0, 640, 480, makecol(0, 0, 128), 128);
-    LEGACY_TEXT(textprintf_centre(pictures.frame, resources.game_font, 320, 240,
-                                  makecol(250, 255, 250), "Game Over"));
+    compose_game_over(pictures.frame);
     expect_screen(pictures.frame, start, "the game-over screen", *game);
     desk.key_up("F1");
     const bool unveiled = near(shot.at(10, 460), board.at(10, 460), 0) &&
@@ -172,10 +161,12 @@ TEST_P(DepthWindow, EditorShowsFramesAndPieces)
                 const geometry::Point p = geometry::cell_corner(origin, x, y, 0);
                 if (piece && x == 4 && y == 4)
                     draw_sprite(pictures.frame, resources.piece_image, p.x, p.y);
-                rect(pictures.frame, p.x, p.y, p.x + 50, p.y + 35, makecol(0, 128, 0));
-                rect(pictures.frame, p.x + 1, p.y + 1, p.x + 49, p.y + 34, makecol(0, 128, 0));
+                const int w = geometry::cell_width, h = geometry::cell_height;
+                rect(pictures.frame, p.x, p.y, p.x + w, p.y + h, makecol(0, 128, 0));
+                rect(pictures.frame, p.x + 1, p.y + 1, p.x + w - 1, p.y + h - 1,
+                     makecol(0, 128, 0));
             }
-        LEGACY_TEXT(textprintf(pictures.frame, font, 5, 5, -1, "z: %8i   count: %4i", 0,
+        LEGACY_TEXT(textprintf(pictures.frame, font, 5, 5, -1, editor_status_format, 0,
                                piece ? 1 : 0));
         LEGACY_TEXT(textprintf(pictures.frame, font, 5, 25, -1,
                                "Keys: 1-7: Choose layer, L: Load Layout, S: Save Layout, P:Play"));

@@ -4,10 +4,15 @@
 
 #include <allegro.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "board/constants.h"
+#include "board/geometry.h"
+#include "board/layout.h"
+#include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "support/files.h"
 
@@ -19,13 +24,20 @@ const Rgb frame_green = {0, 128, 0};
 const Rgb face = {245, 240, 220};  // the blank face of the built empty.tga
 const Rgb white = {255, 255, 255};
 
-int cell_x(int x, int z) { return 20 + 50 * x - 10 * z; }
-int cell_y(int y, int z) { return 117 + 35 * y - 7 * z; }
-int index_of(int x, int y, int z) { return x + 12 * y + 84 * z; }
+const geometry::Point origin = geometry::board_origin(640, 480);
 
+// The middle of cell (x, y) of layer z on the screen, where a press reaches that cell.
+geometry::Point middle_of(int x, int y, int z)
+{
+    const geometry::Point c = geometry::cell_corner(origin, x, y, z);
+    return {c.x + geometry::cell_width / 2, c.y + geometry::cell_height / 2};
+}
+
+// Whether a piece's blank face shows in the cell, sampled at a point well inside the face.
 bool face_at(const Screenshot &s, int x, int y, int z)
 {
-    return near(s.at(cell_x(x, z) + 21, cell_y(y, z) + 15), face, 10);
+    const geometry::Point c = geometry::cell_corner(origin, x, y, z);
+    return near(s.at(c.x + 21, c.y + 15), face, 10);
 }
 
 // Pixels of the placement frames (and of nothing else the editor or the game draws).
@@ -53,7 +65,7 @@ int differing_pixels(const Screenshot &a, const Screenshot &b)
 std::string status(int layer, int count)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "z: %8i   count: %4i", layer, count);
+    std::snprintf(text, sizeof text, editor_status_format, layer, count);
     return text;
 }
 
@@ -95,7 +107,8 @@ protected:
     // machine cannot lose the press, then lets go.
     void press_cell(int x, int y, int z, const std::string &after)
     {
-        desk.move(cell_x(x, z) + 25, cell_y(y, z) + 17);
+        const geometry::Point p = middle_of(x, y, z);
+        desk.move(p.x, p.y);
         desk.press();
         if (!see([&](const Screenshot &s) { return status_reads(s, after); }))
             ADD_FAILURE() << "pressing cell (" << x << ", " << y << ", " << z
@@ -108,26 +121,21 @@ protected:
             return true;
         // What the screen showed instead, for the failure report.
         static int failures = 0;
-        save_shot("editor-unexpected-" + std::to_string(failures++) + ".png");
+        save_test_screenshot(shot, ".unexpected-" + std::to_string(failures++));
         return false;
-    }
-    void save_shot(const std::string &name)
-    {
-        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/" + name);
     }
     // Starts the editor and loads a shape of ten pieces, one of value 7, through the
     // selector; `shot` is left showing it. Eight of the pieces are free, so however the
     // five pairs are dealt, a trial game on it has a move and does not end by itself.
     void load_shape()
     {
-        std::vector<unsigned char> bytes(504, 0);
+        std::vector<unsigned char> bytes(Layout::cell_count, 0);
         for (int x = 0; x <= 8; x += 2)
-            bytes[index_of(x, 3, 0)] = 1;
+            bytes[Layout::index(x, 3, 0)] = 1;
         for (int x = 0; x <= 4; x += 2)
-            bytes[index_of(x, 5, 0)] = 1;
-        bytes[index_of(2, 3, 1)] = 7;  // any value other than 0 is a piece
-        bytes[index_of(6, 3, 1)] = 1;
+            bytes[Layout::index(x, 5, 0)] = 1;
+        bytes[Layout::index(2, 3, 1)] = 7;  // any value other than 0 is a piece
+        bytes[Layout::index(6, 3, 1)] = 1;
         write_file(folder.path("shape.lyt"), bytes);
 
         ASSERT_NO_FATAL_FAILURE(start());
@@ -160,11 +168,13 @@ TEST_F(EditorWindow, StrokesAndLayersBuildAStackThatSavesThroughTheSelector)
     start();
     // A drag along row 2 from column 1 to column 5. Each step waits for its piece, so a busy
     // machine cannot make the editor miss a cell.
-    desk.move(cell_x(1, 0) + 25, cell_y(2, 0) + 17);
+    desk.move(middle_of(1, 2, 0).x, middle_of(1, 2, 0).y);
     desk.press();
     for (int x = 1; x <= 5; x++) {
-        for (int px = cell_x(x, 0) + 5; px <= cell_x(x, 0) + 25; px += 10)
-            desk.move(px, cell_y(2, 0) + 17);
+        const geometry::Point middle = middle_of(x, 2, 0);
+        const int left = geometry::cell_corner(origin, x, 2, 0).x;
+        for (int px = left + 5; px <= middle.x; px += 10)
+            desk.move(px, middle.y);
         ASSERT_TRUE(see([x](const Screenshot &s) { return face_at(s, x, 2, 0); })) << x;
     }
     desk.release();
@@ -183,20 +193,20 @@ TEST_F(EditorWindow, StrokesAndLayersBuildAStackThatSavesThroughTheSelector)
         press_cell(3, 2, z, status(z, 5 + z));
         EXPECT_TRUE(face_at(shot, 3, 2, z));
     }
-    desk.click(cell_x(8, 2) + 25, cell_y(5, 2) + 17);  // nothing below: no piece
+    desk.click(middle_of(8, 5, 2).x, middle_of(8, 5, 2).y);  // nothing below: no piece
     park_pointer();
     Desk::pause(200ms);
     shot = desk.grab();
     EXPECT_TRUE(status_reads(shot, status(2, 7)));
-    save_shot("editor-stack.png");
+    save_screenshot(shot, "editor-stack.png");
 
     hold_key("s");
     ASSERT_TRUE(see(dialog_open));
     enter_path(folder.path("stack.lyt"));
-    std::vector<unsigned char> expected(504, 0);
+    std::vector<unsigned char> expected(Layout::cell_count, 0);
     for (int x = 1; x <= 5; x++)
-        expected[index_of(x, 2, 0)] = 1;
-    expected[index_of(3, 2, 1)] = expected[index_of(3, 2, 2)] = 1;
+        expected[Layout::index(x, 2, 0)] = 1;
+    expected[Layout::index(3, 2, 1)] = expected[Layout::index(3, 2, 2)] = 1;
     ASSERT_TRUE(see([&](const Screenshot &s) {
         return !dialog_open(s) && std::filesystem::exists(folder.path("stack.lyt"));
     })) << game->output();
@@ -242,7 +252,7 @@ TEST_F(EditorWindow, TrialGameLeftWithEscapeLeavesTheLayoutAsItWas)
     ASSERT_TRUE(see([](const Screenshot &s) {
         return frame_pixels(s) == 0 && !status_reads(s, status(0, 10));
     })) << "the trial game did not start\n" << game->output();
-    save_shot("editor-trial-game.png");
+    save_screenshot(shot, "editor-trial-game.png");
     hold_key("Escape");
     ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) > 5000; }))
         << "back in the editor";
@@ -266,7 +276,7 @@ TEST_F(EditorWindow, EscapeWithUnsavedChangesAsksAndStaysUnlessToldToLeave)
     // Stay, by a click on the second button of the question box.
     hold_key("Escape");
     ASSERT_TRUE(see(dialog_open)) << game->output();
-    save_shot("editor-question.png");
+    save_screenshot(shot, "editor-question.png");
     // The box's white, clear of the text lines and of the parked pointer.
     int bottom = 0, left = 640, right = 0;
     for (int y = 40; y < 440; y++)
@@ -327,7 +337,7 @@ TEST_F(EditorWindow, QuickTapsActOnceEach)
 {
     start();
     const auto click_cell = [&](int x, int y) {
-        desk.click(cell_x(x, 0) + 25, cell_y(y, 0) + 17);
+        desk.click(middle_of(x, y, 0).x, middle_of(x, y, 0).y);
         park_pointer();
     };
     click_cell(4, 4);

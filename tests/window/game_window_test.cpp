@@ -8,19 +8,18 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "app/resources.h"
+#include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
 #include "board/rules.h"
 #include "harness/game_data.h"
+#include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
-#include "render/board_drawing.h"
-#include "render/legacy_text.h"
-#include "render/translucent.h"
+#include "render/game_frame.h"
 #include "support/boards.h"
 
 namespace {
@@ -37,25 +36,6 @@ struct Picture {
     Picture(const Picture &) = delete;
     Picture &operator=(const Picture &) = delete;
 };
-
-// What a frame of the game shows for the board now in `layout`: the background, the board
-// with its veils and the selection frame, and the count line.
-void compose_frame(BITMAP *into, const Deal &dealt, int selected)
-{
-    blit(resources.background_image, into, 0, 0, 0, 0, resources.background_image->w,
-         resources.background_image->h);
-    draw_board(into, origin.x, origin.y, dealt.top_layer, dealt.shading_step, selected);
-    LEGACY_TEXT(textprintf(into, resources.game_font, 5, 5, -1, "Pieces remaining: %4i",
-                           layout.count));
-}
-
-// The game-over screen laid over a frame.
-void veil_with_game_over(BITMAP *frame)
-{
-    fill_rect_translucent(frame, 0, 0, 640, 480, makecol(0, 0, 128), 128);
-    LEGACY_TEXT(textprintf_centre(frame, resources.game_font, 320, 240, makecol(250, 255, 250),
-                                  "Game Over"));
-}
 
 // Pixels in the band of the "Game Over" text drawn in its colour. Under the veil nothing
 // else on the screen is that light.
@@ -75,35 +55,14 @@ double middle_share(const Screenshot &shot, BITMAP *over)
     return same / (80.0 * 320.0);
 }
 
-// A point inside the face of the piece in `cell` at which the game's own rule finds that
-// piece, nearest the face's middle; {-1, -1} if there is none.
-geometry::Point point_on(int cell)
-{
-    const int z = cell / 84, y = cell / 12 % 7, x = cell % 12;
-    const geometry::Point c = geometry::cell_corner(origin, x, y, z);
-    geometry::Point best{-1, -1};
-    int best_distance = 1 << 30;
-    for (int dy = 2; dy < 30; dy++)
-        for (int dx = 2; dx < 45; dx++) {
-            if (piece_at(layout, origin, c.x + dx, c.y + dy) != cell)
-                continue;
-            int d = (dx - 22) * (dx - 22) + (dy - 15) * (dy - 15);
-            if (d < best_distance) {
-                best_distance = d;
-                best = {c.x + dx, c.y + dy};
-            }
-        }
-    return best;
-}
-
 // Two free pieces of `layout` with the same symbol, the first such pair in cell order.
 bool free_pair(int &a, int &b)
 {
     for (int i = 0; i < Layout::cell_count; i++) {
-        if (!is_free(layout, i % 12, i / 12 % 7, i / 84))
+        if (!is_free(layout, i))
             continue;
         for (int j = i + 1; j < Layout::cell_count; j++)
-            if (layout.cell(j) == layout.cell(i) && is_free(layout, j % 12, j / 12 % 7, j / 84)) {
+            if (layout.cell(j) == layout.cell(i) && is_free(layout, j)) {
                 a = i;
                 b = j;
                 return true;
@@ -125,12 +84,8 @@ protected:
 
     void TearDown() override
     {
-        if (HasFailure()) {
-            std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-            shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/" +
-                          ::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                          ".png");
-        }
+        if (HasFailure())
+            save_test_screenshot(shot);
         layout.clear();
     }
 
@@ -167,24 +122,31 @@ protected:
         }
         const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
         ASSERT_TRUE(layout.load(name.c_str()));
-        ASSERT_TRUE(deal(layout, resources.symbol_strip->w / 27, dealt));
+        ASSERT_TRUE(deal(layout, symbols_in_strip(resources.symbol_strip->w), dealt));
         Picture first;
-        compose_frame(first.bitmap, dealt, -1);
+        compose_frame(first.bitmap, -1);
         ASSERT_NO_FATAL_FAILURE(expect_screen(first.bitmap, "the first frame of the game"));
+    }
+
+    // What a frame of the game shows for the board now in `layout`, with `selected` framed.
+    void compose_frame(BITMAP *into, int selected)
+    {
+        compose_game_frame(into, origin, dealt.top_layer, dealt.shading_step, selected);
+    }
+
+    // The game-over screen over the board as it is now in `layout`.
+    void compose_game_over_screen(BITMAP *into)
+    {
+        compose_frame(into, -1);
+        compose_game_over(into);
     }
 
     // Waits until the screen shows `expected`, but for the pointer.
     bool shows(BITMAP *expected, std::string &why)
     {
-        auto matches = [&](const Screenshot &s) {
-            return s.differences(expected, px, py) == 0;
-        };
-        if (desk.wait_for(matches, shot, 5s))
+        if (desk.wait_to_show(expected, px, py, shot, &why))
             return true;
-        std::string first;
-        int n = shot.differences(expected, px, py, &first);
-        why = std::to_string(n) + " pixels differ, " + first + ::testing::PrintToString(layout) +
-              game->output();
+        why += ::testing::PrintToString(layout) + game->output();
         return false;
     }
 
@@ -217,10 +179,10 @@ protected:
     // Clicks on the piece in `cell` and waits for the frame with `selected` framed.
     void click_piece(int cell, int selected, const std::string &what)
     {
-        const geometry::Point p = point_on(cell);
+        const geometry::Point p = point_on(layout, origin, cell);
         ASSERT_NE(p.x, -1) << "no point picks cell " << cell << ::testing::PrintToString(layout);
         Picture frame;
-        compose_frame(frame.bitmap, dealt, selected);
+        compose_frame(frame.bitmap, selected);
         ASSERT_NO_FATAL_FAILURE(click_until(p, frame.bitmap, what));
     }
 
@@ -231,16 +193,16 @@ protected:
     {
         ASSERT_NO_FATAL_FAILURE(click_piece(a, a, "the first piece of a pair framed"));
         const Screenshot before = shot;
-        const geometry::Point pb = point_on(b);
+        const geometry::Point pb = point_on(layout, origin, b);
         ASSERT_NE(pb.x, -1) << "no point picks cell " << b << ::testing::PrintToString(layout);
         const geometry::Point pa = {px, py};
         layout.set_cell(a, 0);
         layout.set_cell(b, 0);
         Picture after;
         if (last_move)
-            compose_game_over(after.bitmap);
+            compose_game_over_screen(after.bitmap);
         else
-            compose_frame(after.bitmap, dealt, -1);
+            compose_frame(after.bitmap, -1);
         ASSERT_NO_FATAL_FAILURE(click_until(
             pb, after.bitmap, last_move ? "the game-over screen" : "the pair removed"));
         if (last_move)
@@ -258,18 +220,11 @@ protected:
         EXPECT_GT(changed(5, 5, 400, 5 + text_height(resources.game_font)), 0)
             << "the count line changes";
         for (int cell : {a, b}) {
-            const geometry::Point c =
-                geometry::cell_corner(origin, cell % 12, cell / 12 % 7, cell / 84);
+            const CellPosition p = Layout::position(cell);
+            const geometry::Point c = geometry::cell_corner(origin, p.x, p.y, p.z);
             EXPECT_GT(changed(c.x, c.y, c.x + 45, c.y + 30), 100)
                 << "the piece in cell " << cell << " vanishes";
         }
-    }
-
-    // The game-over screen over the board as it is now in `layout`.
-    void compose_game_over(BITMAP *into)
-    {
-        compose_frame(into, dealt, -1);
-        veil_with_game_over(into);
     }
 };
 
@@ -278,8 +233,7 @@ TEST_F(GameWindow, AWholeGamePlayedToItsEnd)
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_NO_FATAL_FAILURE(start_game());
     const int dealt_count = layout.count;
-    std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-    shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/dealt-board.png");  // to look at
+    save_screenshot(shot, "dealt-board.png");  // to look at
 
     // A piece is framed when picked and let go when clicked again.
     int a, b;
@@ -319,7 +273,7 @@ TEST_F(GameWindow, EscapeGoesStraightBackToTheTitleScreen)
     // The game-over screen would stand for 1.5 s; polling every few milliseconds on the way
     // to the title screen cannot miss it.
     Picture over;
-    compose_game_over(over.bitmap);
+    compose_game_over_screen(over.bitmap);
     desk.key_down("Escape");
     Desk::pause(300ms);
     shot = desk.grab();
@@ -344,7 +298,7 @@ TEST_F(GameWindow, F1EndsTheGameWithTheGameOverScreen)
     ASSERT_NO_FATAL_FAILURE(start_game());
     desk.key_down("F1");
     Picture over;
-    compose_game_over(over.bitmap);
+    compose_game_over_screen(over.bitmap);
     std::string why;
     const bool shown = shows(over.bitmap, why);
     desk.key_up("F1");
@@ -369,7 +323,7 @@ TEST_F(GameWindow, QuickTapsActOnceEach)
     ASSERT_NO_FATAL_FAILURE(start_game(true));
     int a, b;
     ASSERT_TRUE(free_pair(a, b)) << ::testing::PrintToString(layout);
-    const geometry::Point on_a = point_on(a), on_b = point_on(b);
+    const geometry::Point on_a = point_on(layout, origin, a), on_b = point_on(layout, origin, b);
     ASSERT_NE(on_a.x, -1);
     ASSERT_NE(on_b.x, -1);
     auto quick_click = [&](int cell, int selected, const char *what) {
@@ -378,7 +332,7 @@ TEST_F(GameWindow, QuickTapsActOnceEach)
         py = p.y;
         desk.click(p.x, p.y);
         Picture frame;
-        compose_frame(frame.bitmap, dealt, selected);
+        compose_frame(frame.bitmap, selected);
         expect_screen(frame.bitmap, what);
     };
     ASSERT_NO_FATAL_FAILURE(quick_click(a, a, "the picked piece framed"));

@@ -9,7 +9,6 @@
 #include <allegro.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -18,10 +17,11 @@
 #include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
-#include "board/rules.h"
 #include "harness/game_data.h"
+#include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
+#include "support/boards.h"
 #include "support/files.h"
 
 namespace {
@@ -91,8 +91,7 @@ protected:
     {
         if (desk.wait_for(ready, shot, slow))
             return true;
-        std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-        shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/memcheck.png");
+        save_test_screenshot(shot);
         ADD_FAILURE() << "never saw " << what << "\n" << game->output() << valgrind_log();
         return false;
     }
@@ -133,30 +132,6 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // The game
 
-// A point at which the rules pick the piece in `cell`, or {-1, -1}.
-geometry::Point point_on(int cell)
-{
-    const geometry::Point c = geometry::cell_corner(origin, cell % 12, cell / 12 % 7, cell / 84);
-    for (int dy = 8; dy < 28; dy++)
-        for (int dx = 8; dx < 40; dx++)
-            if (piece_at(layout, origin, c.x + dx, c.y + dy) == cell)
-                return {c.x + dx, c.y + dy};
-    return {-1, -1};
-}
-
-bool clickable_pair(int &a, int &b)
-{
-    auto ok = [](int i) {
-        return is_free(layout, i % 12, i / 12 % 7, i / 84) && point_on(i).x != -1;
-    };
-    for (a = 0; a < Layout::cell_count; a++)
-        if (layout.cell(a) && ok(a))
-            for (b = a + 1; b < Layout::cell_count; b++)
-                if (layout.cell(b) == layout.cell(a) && ok(b))
-                    return true;
-    return false;
-}
-
 TEST_F(Memcheck, GamesAndTheTitleMenu)
 {
     GameData pictures(folder.path());
@@ -185,9 +160,9 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
     Desk::pause(1s);  // the first frame may still be on its way
     for (int move = 0; move < 3; move++) {
         int a, b;
-        ASSERT_TRUE(clickable_pair(a, b)) << ::testing::PrintToString(layout);
-        ASSERT_TRUE(press_until_changed(point_on(a), "the picked piece framed"));
-        ASSERT_TRUE(press_until_changed(point_on(b), "the pair taken"));
+        ASSERT_TRUE(clickable_pair(layout, origin, a, b)) << ::testing::PrintToString(layout);
+        ASSERT_TRUE(press_until_changed(point_on(layout, origin, a), "the picked piece framed"));
+        ASSERT_TRUE(press_until_changed(point_on(layout, origin, b), "the pair taken"));
         layout.set_cell(a, 0);
         layout.set_cell(b, 0);
     }
@@ -222,7 +197,7 @@ int white_pixels(const Screenshot &s) { return s.count_near(white, 0, 40, 639, 4
 
 TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
 {
-    std::vector<unsigned char> shape(504, 0);
+    std::vector<unsigned char> shape(Layout::cell_count, 0);
     for (int x = 0; x < 12; x += 2)
         shape[Layout::index(x, 3, 0)] = 1;
     write_file(folder.path("shape.lyt"), shape);
@@ -233,7 +208,8 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
     // Two pieces placed.
     for (int x : {2, 3}) {
         const geometry::Point c = geometry::cell_corner(origin, x, 2, 0);
-        ASSERT_TRUE(press_until_changed({c.x + 25, c.y + 17}, "a piece placed"));
+        ASSERT_TRUE(press_until_changed(
+            {c.x + geometry::cell_width / 2, c.y + geometry::cell_height / 2}, "a piece placed"));
     }
     desk.move(636, 476);
 
@@ -251,7 +227,7 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
     };
 
     ASSERT_TRUE(choose("s", folder.path("saved.lyt")));
-    std::vector<unsigned char> expected(504, 0);
+    std::vector<unsigned char> expected(Layout::cell_count, 0);
     expected[Layout::index(2, 2, 0)] = expected[Layout::index(3, 2, 0)] = 1;
     for (int i = 0; i < 600 && read_file(folder.path("saved.lyt")).size() != 504; i++)
         Desk::pause(100ms);

@@ -6,6 +6,9 @@
 
 #include <filesystem>
 
+#include "app/resources.h"
+#include "harness/game_data.h"
+#include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "support/files.h"
 
@@ -16,16 +19,8 @@ using namespace std::chrono_literals;
 const Rgb item_colour = {64, 124, 94};
 const Rgb hovered_colour = {20, 240, 170};
 
-// Height of the game's own font, read from the built font.dat as the game reads it.
-int game_font_height()
-{
-    DATAFILE *data = load_datafile((built_gamedata() + "/font.dat").c_str());
-    if (!data)
-        return -1;
-    int h = text_height(static_cast<FONT *>(data[0].dat));
-    unload_datafile(data);
-    return h;
-}
+// Height of the game's own font as loaded by GameData, or -1 when it did not load.
+int game_font_height() { return resources.game_font ? text_height(resources.game_font) : -1; }
 
 class TitleScreen {
 public:
@@ -52,6 +47,7 @@ protected:
     XServer server;
     Desk desk{server};
     GameFolder folder;
+    GameData data{folder.path()};  // the game's font, for the menu's line height
     TitleScreen title;
 };
 
@@ -75,8 +71,7 @@ TEST_F(StartupWindow, OpensA640By480WindowAtTheTitleScreen)
     ASSERT_TRUE(desk.wait_for(
         [&](const Screenshot &s) { return title.item_pixels(s, 0, hovered_colour) > 20; }, shot));
     EXPECT_EQ(title.item_pixels(shot, 1, hovered_colour), 0);
-    std::filesystem::create_directories(TILESTACK_SCREENSHOTS);
-    shot.save_png(std::string(TILESTACK_SCREENSHOTS) + "/title.png");
+    save_screenshot(shot, "title.png");
 
     desk.move(5, 180 + title.line_height() * 3 / 2);  // far left: only the height matters
     ASSERT_TRUE(desk.wait_for(
