@@ -16,6 +16,7 @@
 #include "app/resources.h"
 #include "board/constants.h"
 #include "board/layout.h"
+#include "harness/editor_screen.h"
 #include "harness/game_data.h"
 #include "harness/screenshots.h"
 #include "harness/xsession.h"
@@ -260,32 +261,7 @@ TEST(BadLayoutFiles, LongerFilesAndOddContentsArePlayed)
 // ---------------------------------------------------------------------------------------------
 // The editor
 
-namespace editor_screen {
-
 const Rgb white = {255, 255, 255};
-
-// The status line at the top reads exactly `text` in the library's built-in font.
-bool status_reads(const Screenshot &s, const std::string &text)
-{
-    return s.text_line_reads(5, text);
-}
-
-std::string status(int layer, int count)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, editor_status_format, layer, count);
-    return text;
-}
-
-// White below the text lines: only the library's dialogs paint large white areas. The file
-// selector is much larger than a message box.
-int white_pixels(const Screenshot &s) { return s.count_near(white, 0, 40, 639, 479, 10); }
-bool selector_open(const Screenshot &s) { return white_pixels(s) > 60000; }
-bool message_open(const Screenshot &s)
-{
-    return white_pixels(s) > 5000 && white_pixels(s) < 60000;
-}
-bool nothing_open(const Screenshot &s) { return white_pixels(s) < 1000; }
 
 // Somewhere on the screen, `text` in the built-in font, dark on white as in the dialogs.
 bool shows_text(const Screenshot &s, const std::string &text)
@@ -306,8 +282,6 @@ bool shows_text(const Screenshot &s, const std::string &text)
     destroy_bitmap(line);
     return found;
 }
-
-}  // namespace editor_screen
 
 TEST(BadEditorFiles, AShortFileAndASaveCutShortAreReportedAndLoseNothing)
 {

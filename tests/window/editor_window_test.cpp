@@ -12,6 +12,7 @@
 #include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
+#include "harness/editor_screen.h"
 #include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "support/files.h"
@@ -19,8 +20,8 @@
 namespace {
 
 using namespace std::chrono_literals;
+using namespace editor_screen;
 
-const Rgb frame_green = {0, 128, 0};
 const Rgb face = {245, 240, 220};  // the blank face of the built empty.tga
 const Rgb white = {255, 255, 255};
 
@@ -40,19 +41,6 @@ bool face_at(const Screenshot &s, int x, int y, int z)
     return near(s.at(c.x + 21, c.y + 15), face, 10);
 }
 
-// Pixels of the placement frames (and of nothing else the editor or the game draws).
-int frame_pixels(const Screenshot &s) { return s.count_near(frame_green, 0, 40, 639, 479, 10); }
-
-// White below the text lines: only a dialog of the library's GUI paints large white areas.
-int dialog_pixels(const Screenshot &s) { return s.count_near(white, 0, 40, 639, 479, 10); }
-bool dialog_open(const Screenshot &s) { return dialog_pixels(s) > 5000; }
-
-// The status line at the top reads exactly `text` in the library's built-in font.
-bool status_reads(const Screenshot &s, const std::string &text)
-{
-    return s.text_line_reads(5, text);
-}
-
 int differing_pixels(const Screenshot &a, const Screenshot &b)
 {
     int n = 0;
@@ -60,13 +48,6 @@ int differing_pixels(const Screenshot &a, const Screenshot &b)
         for (int x = 0; x < a.width(); x++)
             n += a.at(x, y) != b.at(x, y);
     return n;
-}
-
-std::string status(int layer, int count)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, editor_status_format, layer, count);
-    return text;
 }
 
 class EditorWindow : public ::testing::Test {

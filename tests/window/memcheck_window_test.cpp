@@ -17,6 +17,7 @@
 #include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
+#include "harness/editor_screen.h"
 #include "harness/game_data.h"
 #include "harness/screenshots.h"
 #include "harness/xsession.h"
@@ -191,9 +192,9 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
 // ---------------------------------------------------------------------------------------------
 // The editor
 
-const Rgb white = {255, 255, 255};
-int frame_pixels(const Screenshot &s) { return s.count_near({0, 128, 0}, 0, 40, 639, 479, 10); }
-int white_pixels(const Screenshot &s) { return s.count_near(white, 0, 40, 639, 479, 10); }
+using editor_screen::frame_pixels;
+using editor_screen::nothing_open;
+using editor_screen::selector_open;
 
 TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
 {
@@ -216,13 +217,13 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
     // Through the selector: clear the folder it starts with, type the whole path, confirm.
     auto choose = [&](const char *key, const std::string &path) {
         hold_key(key);
-        if (!see([](const Screenshot &s) { return white_pixels(s) > 60000; }, "the selector"))
+        if (!see(selector_open, "the selector"))
             return false;
         desk.tap_quickly("End");
         desk.tap_quickly("BackSpace", static_cast<int>(folder.path().size()) + 4);
         desk.type(path);
         desk.tap_quickly("Return");
-        return see([](const Screenshot &s) { return white_pixels(s) < 1000; },
+        return see(nothing_open,
                    "the selector closed");
     };
 

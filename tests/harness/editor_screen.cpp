@@ -1,0 +1,29 @@
+#include "harness/editor_screen.h"
+
+#include <cstdio>
+
+#include "board/constants.h"
+#include "harness/xsession.h"
+
+namespace editor_screen {
+
+std::string status(int layer, int count)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, editor_status_format, layer, count);
+    return text;
+}
+
+bool status_reads(const Screenshot &s, const std::string &text)
+{
+    return s.text_line_reads(5, text);
+}
+
+int frame_pixels(const Screenshot &s) { return s.count_near({0, 128, 0}, 0, 40, 639, 479, 10); }
+
+int dialog_pixels(const Screenshot &s)
+{
+    return s.count_near({255, 255, 255}, 0, 40, 639, 479, 10);
+}
+
+}  // namespace editor_screen
