@@ -86,7 +86,8 @@ build_in() {
     local dir=$1
     shift
     local args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-    # Compiled objects are shared between build folders where ccache is installed.
+    # Where ccache is installed, a folder built again from scratch reuses what was compiled
+    # there before (the README gives what it saves; it shares nothing between the trees).
     command -v ccache >/dev/null 2>&1 && args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     # shellcheck disable=SC2206  # extra options are words, split on purpose
     args+=("$@" ${TILESTACK_CMAKE_ARGS:-})
