@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "app/resources.h"
+#include "board/constants.h"
 
 FakeDisplay::FakeDisplay(int depth, int width, int height)
 {
@@ -47,11 +48,13 @@ FakeResources::FakeResources(int symbols, int font_height)
     clear_to_color(resources.piece_image, bitmap_mask_color(resources.piece_image));
     rectfill(resources.piece_image, 0, 0, 45, 30, face_colour());
 
-    resources.symbol_strip = create_bitmap(27 * symbols, 27);
+    resources.symbol_strip = create_bitmap(symbol_size * symbols, symbol_size);
     clear_to_color(resources.symbol_strip, bitmap_mask_color(resources.symbol_strip));
-    for (int s = 1; s <= symbols; s++)
-        rectfill(resources.symbol_strip, 27 * (s - 1) + 2, 2, 27 * (s - 1) + 24, 24,
+    for (int s = 1; s <= symbols; s++) {
+        const int left = symbol_size * (s - 1);
+        rectfill(resources.symbol_strip, left + 2, 2, left + symbol_size - 3, symbol_size - 3,
                  symbol_colour(s));
+    }
 
     resources.font_file = nullptr;
     if (font_height == text_height(font)) {
