@@ -27,6 +27,12 @@ std::string layer_text(int z, const char *const rows[7])
 
 void PrintTo(const Layout &board, std::ostream *os) { *os << "\n" << layout_to_text(board); }
 
+geometry::Point cell_middle(geometry::Point origin, int x, int y, int z)
+{
+    const geometry::Point c = geometry::cell_corner(origin, x, y, z);
+    return {c.x + geometry::cell_width / 2, c.y + geometry::cell_height / 2};
+}
+
 geometry::Point point_on(const Layout &board, geometry::Point origin, int cell)
 {
     const CellPosition p = Layout::position(cell);

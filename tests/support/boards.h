@@ -17,6 +17,10 @@ std::string layer_text(int z, const char *const rows[7]);
 // The board as text, for failure messages: gtest prints a Layout this way.
 void PrintTo(const Layout &board, std::ostream *os);
 
+// The middle of cell (x, y) of layer z on a board drawn at `origin`, where a press in the
+// editor reaches that cell.
+geometry::Point cell_middle(geometry::Point origin, int x, int y, int z);
+
 // A point inside the face of the piece in `cell` at which the game's own rule (piece_at) finds
 // that piece on `board` drawn at `origin`, the one nearest the middle of the cell; the whole
 // cell is searched. {-1, -1} when there is none: a free piece may lie wholly under free

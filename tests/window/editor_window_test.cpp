@@ -4,7 +4,6 @@
 
 #include <allegro.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "harness/editor_screen.h"
 #include "harness/screenshots.h"
 #include "harness/xsession.h"
+#include "support/boards.h"
 #include "support/files.h"
 
 namespace {
@@ -28,11 +28,7 @@ const Rgb white = {255, 255, 255};
 const geometry::Point origin = geometry::board_origin(640, 480);
 
 // The middle of cell (x, y) of layer z on the screen, where a press reaches that cell.
-geometry::Point middle_of(int x, int y, int z)
-{
-    const geometry::Point c = geometry::cell_corner(origin, x, y, z);
-    return {c.x + geometry::cell_width / 2, c.y + geometry::cell_height / 2};
-}
+geometry::Point middle_of(int x, int y, int z) { return cell_middle(origin, x, y, z); }
 
 // Whether a piece's blank face shows in the cell, sampled at a point well inside the face.
 bool face_at(const Screenshot &s, int x, int y, int z)

@@ -207,11 +207,8 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
     ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) > 5000; }, "the editor"));
 
     // Two pieces placed.
-    for (int x : {2, 3}) {
-        const geometry::Point c = geometry::cell_corner(origin, x, 2, 0);
-        ASSERT_TRUE(press_until_changed(
-            {c.x + geometry::cell_width / 2, c.y + geometry::cell_height / 2}, "a piece placed"));
-    }
+    for (int x : {2, 3})
+        ASSERT_TRUE(press_until_changed(cell_middle(origin, x, 2, 0), "a piece placed"));
     desk.move(636, 476);
 
     // Through the selector: clear the folder it starts with, type the whole path, confirm.
@@ -223,8 +220,7 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
         desk.tap_quickly("BackSpace", static_cast<int>(folder.path().size()) + 4);
         desk.type(path);
         desk.tap_quickly("Return");
-        return see(nothing_open,
-                   "the selector closed");
+        return see(nothing_open, "the selector closed");
     };
 
     ASSERT_TRUE(choose("s", folder.path("saved.lyt")));
