@@ -269,3 +269,26 @@ void forget_close_request()
 {
     close_requests_forgotten = close_requests.load(std::memory_order_acquire);
 }
+
+HistoryStep HistoryKeys::read(const InputState &in)
+{
+    const bool control = in.key(KEY_LCONTROL) || in.key(KEY_RCONTROL);
+    const bool shift = in.key(KEY_LSHIFT) || in.key(KEY_RSHIFT);
+    const bool z = z_.pressed(in.key(KEY_Z));
+    const bool y = y_.pressed(in.key(KEY_Y));
+    const bool backspace = backspace_.pressed(in.key(KEY_BACKSPACE));
+    if (control && z)
+        return shift ? HistoryStep::redo : HistoryStep::undo;
+    if (control && y)
+        return HistoryStep::redo;
+    if (backspace)
+        return HistoryStep::undo;
+    return HistoryStep::none;
+}
+
+void HistoryKeys::hold(const InputState &held)
+{
+    z_.hold(held.key(KEY_Z));
+    y_.hold(held.key(KEY_Y));
+    backspace_.hold(held.key(KEY_BACKSPACE));
+}

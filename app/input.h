@@ -44,6 +44,24 @@ private:
     bool held_ = false;
 };
 
+// The keys that step through a history, shared by the game and the editor: Ctrl+Z and
+// Backspace step back, Ctrl+Y and Ctrl+Shift+Z step forward. Each press is one step; a held
+// key does not repeat, and Control may be pressed before or with the letter.
+enum class HistoryStep { none, undo, redo };
+
+class HistoryKeys {
+public:
+    // Read on every pass, so that the latches see each key let go.
+    HistoryStep read(const InputState &in);
+    // Marks the keys held now as used (after a modal screen), as Latch::hold does.
+    void hold(const InputState &held);
+
+private:
+    Latch z_;
+    Latch y_;
+    Latch backspace_;
+};
+
 // Hooks the library's mouse, keyboard and close-button callbacks. Call after install_keyboard
 // and install_mouse.
 void install_input();
