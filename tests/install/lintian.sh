@@ -12,8 +12,11 @@ fail() { echo "FAIL: $*"; status=1; }
 
 # lintian warns that it runs as root (CI's case) on standard error; that is not about the
 # package.
-said=$(lintian "$deb" 2>&1 | grep -v '^running with root privileges is not recommended!$')
-grep -q -E '^[EW]: ' <<<"$said" && fail "lintian:"$'\n'"$said"
+said=$(lintian --fail-on error,warning "$deb" 2>&1)
+lintian_status=$?
+said=$(grep -v '^running with root privileges is not recommended!$' <<<"$said")
+[ "$lintian_status" -eq 0 ] && ! grep -q -E '^[EW]: ' <<<"$said" ||
+    fail "lintian (status $lintian_status):"$'\n'"$said"
 
 newest=$(zcat "$doc/changelog.gz" | dpkg-parsechangelog -l - -S Version 2>&1)
 [ "$newest" = "$version" ] || fail "the changelog's newest entry is $newest, the build's version $version"
