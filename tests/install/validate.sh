@@ -16,7 +16,7 @@ for metainfo in "$share"/metainfo/*.metainfo.xml; do
     said=$(appstreamcli validate --no-net "$metainfo" 2>&1) &&
         ! grep -q -E '^[EWI]:' <<<"$said" || { echo "FAIL: appstreamcli validate:"; echo "$said"; status=1; }
 done
-for page in "$share/man/man6/tilestack.6.gz" "$share/man/man1/tilestack-layout.1.gz"; do
+for page in "$share/man/man6/tilestack.6.gz" "$share/man/man6/tilestack-layout.6.gz"; do
     # As lintian reads man pages: every warning of groff shows.
     said=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
         man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null) && [ -z "$said" ] ||
