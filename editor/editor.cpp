@@ -1,5 +1,6 @@
 #include "editor/editor.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -513,10 +514,39 @@ void Editor::after_modal()
 int alert_second_default(const char *s1, const char *s2, const char *s3, const char *b1,
                          const char *b2, int c1, int c2)
 {
-    // The box starts with the first button focused; Tab, read first, moves the focus on.
-    if (b2 != nullptr)
-        simulate_keypress((KEY_TAB << 8) | '\t');
-    return alert(s1, s2, s3, b1, b2, c1, c2);
+    if (b2 == nullptr)
+        return alert(s1, s2, s3, b1, b2, c1, c2);
+    // The library's alert always starts with its first button chosen, so this box is laid
+    // out the same way (three centred lines over two buttons) with the focus on the second.
+    const char *lines[3] = {s1 ? s1 : "", s2 ? s2 : "", s3 ? s3 : ""};
+    const int th = text_height(font);
+    int text_w = 0;
+    for (const char *line : lines)
+        text_w = std::max(text_w, gui_strlen(line));
+    const int bw = std::max(64, std::max(gui_strlen(b1), gui_strlen(b2)) + 16);
+    const int bh = th + 8;
+    const int w = std::max(text_w + 32, 2 * bw + 48);
+    const int h = 8 + 3 * th + 8 + bh + 8;
+    const int first_button = 4, second_button = 5;
+    DIALOG box[] = {
+        {d_shadow_box_proc, 0, 0, w, h, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
+        {d_ctext_proc, w / 2, 8, 0, th, 0, 0, 0, 0, 0, 0, const_cast<char *>(lines[0]), nullptr,
+         nullptr},
+        {d_ctext_proc, w / 2, 8 + th, 0, th, 0, 0, 0, 0, 0, 0, const_cast<char *>(lines[1]),
+         nullptr, nullptr},
+        {d_ctext_proc, w / 2, 8 + 2 * th, 0, th, 0, 0, 0, 0, 0, 0, const_cast<char *>(lines[2]),
+         nullptr, nullptr},
+        {d_button_proc, w / 2 - 8 - bw, h - 8 - bh, bw, bh, 0, 0, c1, D_EXIT, 0, 0,
+         const_cast<char *>(b1), nullptr, nullptr},
+        {d_button_proc, w / 2 + 8, h - 8 - bh, bw, bh, 0, 0, c2, D_EXIT, 0, 0,
+         const_cast<char *>(b2), nullptr, nullptr},
+        {d_yield_proc, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
+        {nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr},
+    };
+    set_dialog_color(box, gui_fg_color, gui_bg_color);
+    centre_dialog(box);
+    // Escape (and the close button) close the box with no button: the safe answer.
+    return popup_dialog(box, second_button) == first_button ? 1 : 2;
 }
 
 std::string fit_path(const char *path, int max_width, const FONT *f)

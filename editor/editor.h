@@ -113,8 +113,9 @@ private:
     bool confirm_discard(const char *question, const char *go, int go_key);
 };
 
-// The library's alert with the second of two buttons chosen by Return and Space, so that a
-// question whose second answer is the safe one keeps the work when answered by reflex.
+// A message box as the library's alert, but with the second of two buttons chosen by Return
+// and Space (and Escape), so that a question whose second answer is the safe one keeps the
+// work when answered by reflex. With one button it is the library's alert.
 int alert_second_default(const char *s1, const char *s2, const char *s3, const char *b1,
                          const char *b2, int c1, int c2);
 

@@ -488,7 +488,7 @@ TEST_F(EditorWindow, RatingShowsItsMessageAndReturnAnswersTheQuestionWithStay)
     hold_key("Return");
     ASSERT_TRUE(see([](const Screenshot &s) {
         return nothing_open(s) && status_reads(s, status(0, 2));
-    })) << game->output();
+    })) << game->output() << (game->running() ? "running" : "ended");
 
     // Return on the question about unsaved changes keeps the work.
     hold_key("Escape");
