@@ -388,7 +388,7 @@ void Editor::begin_work(EditorJob::Kind kind)
     job->shape = layout;  // the worker's own copy
     job->symbols = symbols_in_strip(resources.symbol_strip->w);
     if (kind == EditorJob::Kind::generate)
-        job->seed = static_cast<unsigned>(++shapes_generated);
+        job->seed = static_cast<unsigned>(shapes_generated + 1);
     leave_after_work = false;
     stage = Stage::working;
     needs_redraw = true;
@@ -433,6 +433,7 @@ void Editor::finish_work()
         show_rating(done->rating);
         break;
     case EditorJob::Kind::generate:
+        shapes_generated++;
         take_generated(done->result);
         break;
     case EditorJob::Kind::improve:

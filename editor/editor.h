@@ -62,7 +62,7 @@ struct Editor {
     EditHistory history;                     // the steps to take back and do again
     Layout stroke_before{};                  // the layout when the current stroke began
     bool stroke_open = false;                // a stroke has begun and not yet been recorded
-    int shapes_generated = 0;                // seeds the next generated shape
+    int shapes_generated = 0;                // searches G ran to their end: seeds the next
     std::unique_ptr<EditorJob> job;          // the long work running, if any
     std::thread worker;                      // where it runs (by default)
     bool leave_after_work = false;           // the close button was used while it ran

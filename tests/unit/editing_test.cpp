@@ -2,12 +2,9 @@
 // editor's history of steps, without a window.
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 #include "board/edit_history.h"
 #include "board/editing.h"
 #include "play/layout_generator.h"
-#include "play/rating.h"
 #include "support/boards.h"
 
 namespace {
@@ -126,16 +123,11 @@ TEST(EditHistory, StepsGoBackAndForthAndANewStepForgetsTheRedo)
     EXPECT_EQ(l.count, 2);
 
     // Only the latest steps are kept.
-    EditHistory long_one;
-    Layout a = empty();
-    for (size_t k = 0; k < EditHistory::most_steps + 5; k++) {
-        Layout b = a;
-        b.set(static_cast<int>(k % 12), 0, 0, a.get(static_cast<int>(k % 12), 0, 0) ? 0 : 1);
-        long_one.record(a, b);
-        a = b;
-    }
+    EditHistory capped;
+    for (size_t k = 0; k <= EditHistory::most_steps; k++)
+        capped.record(k % 2 ? stroked : start, k % 2 ? start : stroked);
     size_t undone = 0;
-    while (long_one.undo(a))
+    while (capped.undo(l))
         undone++;
     EXPECT_EQ(undone, EditHistory::most_steps);
 }
@@ -143,15 +135,13 @@ TEST(EditHistory, StepsGoBackAndForthAndANewStepForgetsTheRedo)
 TEST(EditHistory, AGeneratedShapeIsAStepLikeAnyOther)
 {
     SearchOptions options;
-    options.deals = 20;
-    options.final_deals = 20;
+    options.deals = options.final_deals = 20;
     options.min_clear = 50;
     ShapeRequest request;
     request.pieces = 24;
     request.layers = 2;
-    SearchResult made = generate_layout(request, options);
+    const SearchResult made = generate_layout(request, options);
     ASSERT_TRUE(made.reached);
-    EXPECT_TRUE(is_mirrored(made.shape));
 
     EditHistory h;
     Layout l = empty();
@@ -163,33 +153,6 @@ TEST(EditHistory, AGeneratedShapeIsAStepLikeAnyOther)
     EXPECT_TRUE(same_board(l, drawn));
     ASSERT_TRUE(h.redo(l));
     EXPECT_TRUE(same_board(l, made.shape));
-    EXPECT_EQ(l.count, 24);
-}
-
-TEST(Cancelling, RatingAndSearchesStopOnceTheFlagIsSet)
-{
-    Layout shape = board_from_text("layer 0\noooooooooooo\noooooooooooo\n............\n"
-                                   "............\n............\n............\n............\n");
-    std::atomic<bool> cancel{false};
-    RatingOptions r;
-    r.deals = 50;
-    r.cancel = &cancel;
-    r.progress = [&cancel](int done) { cancel = done >= 7; };
-    EXPECT_EQ(rate_layout(shape, r).deals, 7);
-
-    cancel = true;
-    SearchOptions s;
-    s.cancel = &cancel;
-    SearchResult g = generate_layout(ShapeRequest{}, s);
-    EXPECT_TRUE(g.cancelled);
-    EXPECT_FALSE(g.reached);
-    SearchResult i = improve_layout(shape, s);
-    EXPECT_TRUE(i.cancelled);
-    cancel = false;
-    s.deals = 5;
-    s.final_deals = 5;
-    s.min_clear = 0;
-    EXPECT_FALSE(improve_layout(shape, s).cancelled);
 }
 
 }  // namespace
