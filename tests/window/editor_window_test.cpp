@@ -510,6 +510,9 @@ TEST_F(EditorWindow, RatingShowsItsMessageAndReturnAnswersTheQuestionWithStay)
 // and the layout tool's rate of the file saved finds it as clearable as promised.
 TEST_F(EditorWindow, GenerateThenSaveGivesAMirroredShapeThatRatesAsPromised)
 {
+    if (TILESTACK_SANITIZED)
+        GTEST_SKIP() << "the full search takes minutes under the sanitizers; the normal build's "
+                        "smoke set runs it";
     start();
     park_pointer();
     hold_key("g");
@@ -541,6 +544,34 @@ TEST_F(EditorWindow, GenerateThenSaveGivesAMirroredShapeThatRatesAsPromised)
     hold_key("Escape");
     const Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
+}
+
+TEST_F(EditorWindow, WorkRunsOffTheLoopAndEscapeOrTheCloseButtonCancelsIt)
+{
+    start();
+    const Screenshot before = settled();
+    // The progress line, under the help line.
+    const auto progress_shown = [&before](const Screenshot &s) {
+        int n = 0;
+        for (int y = 45; y < 53; y++)
+            for (int x = 0; x < 400; x++)
+                n += s.at(x, y) != before.at(x, y);
+        return n > 100;
+    };
+    hold_key("g");
+    ASSERT_TRUE(see(progress_shown)) << game->output();
+    hold_key("Escape");
+    ASSERT_TRUE(see([&](const Screenshot &s) { return differing_pixels(s, before) == 0; }))
+        << "cancelled: the layout as it was, no progress line";
+    Desk::pause(300ms);
+    EXPECT_TRUE(game->running()) << "the Escape that cancelled leaves nothing";
+
+    hold_key("g");
+    ASSERT_TRUE(see(progress_shown));
+    ASSERT_TRUE(desk.request_close());
+    const Exit e = game->wait(std::chrono::seconds(30));
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
 }
 
 }  // namespace
