@@ -1,5 +1,6 @@
 #include "board/layout.h"
 
+#include "board/editing.h"
 #include "board/files.h"
 
 #include <cerrno>
@@ -11,6 +12,8 @@
 #include <vector>
 
 Layout layout;  // static storage: starts with every cell empty and count 0
+
+bool Layout::is_supported(int x, int y, int z) const { return rests_on_support(*this, x, y, z); }
 
 bool Layout::load(const char *path)
 {

@@ -4,22 +4,28 @@
 #include <allegro.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "app/input.h"
+#include "board/edit_history.h"
 #include "board/geometry.h"
 #include "board/layout.h"
+#include "editor/editor_work.h"
 
 // The editor's state, stepped one pass at a time by edit_layouts. Works on the global layout.
 //
 // The modal screens it opens (the file selector, the question box and trial play) are
 // reached through the hooks below, which default to the library's file_select_ex and alert
-// and to play_game; tests replace them with scripts.
+// and to play_game; tests replace them with scripts. So is the start of long work (rating,
+// generating, improving), which by default runs on a worker thread; tests run it by hand.
 struct Editor {
     enum class Stage {
         editing,           // passes draw, handle strokes and read the keys
         releasing_p,       // P was pressed; trial play starts once it is up
         releasing_escape,  // Escape was pressed; leaving (or asking) once it is up
+        working,           // long work runs off the loop; only Escape and close are read
         left,              // the editor is done
     };
 
@@ -28,12 +34,14 @@ struct Editor {
     using Question = std::function<int(const char *s1, const char *s2, const char *s3,
                                        const char *b1, const char *b2, int c1, int c2)>;
     using TrialGame = std::function<int()>;
+    using WorkRunner = std::function<void(std::function<void()> work)>;
 
     static constexpr int path_size = 1024;
 
     FileSelector select_file;  // file_select_ex
     Question ask;              // alert: 1 for the first button, 2 for the second
     TrialGame play;            // play_game
+    WorkRunner start_work;     // runs the work on the worker thread
 
     geometry::Point origin;                  // where the corner of cell (0, 0, 0) lies
     int current_layer = 0;                   // the layer being edited, shown on top
@@ -45,12 +53,30 @@ struct Editor {
     Latch save_key;                          // S, one dialog per press
     Latch load_key;                          // L, one dialog per press
     Latch play_key;                          // P: a trial game once let go
+    Latch mirror_key;                        // M: mirrored strokes on or off
+    Latch rate_key;                          // R: rate the shape
+    Latch generate_key;                      // G: a new shape made to order
+    Latch improve_key;                       // I: mend the shape
+    HistoryKeys history_keys;                // undo and redo, one step a press
+    bool mirrored = false;                   // strokes act on column 11 - x as well
+    EditHistory history;                     // the steps to take back and do again
+    Layout stroke_before{};                  // the layout when the current stroke began
+    bool stroke_open = false;                // a stroke has begun and not yet been recorded
+    int shapes_generated = 0;                // searches G ran to their end: seeds the next
+    std::unique_ptr<EditorJob> job;          // the long work running, if any
+    std::thread worker;                      // where it runs (by default)
+    bool leave_after_work = false;           // the close button was used while it ran
+    std::string progress_shown;              // the progress line of the last frame
     char path[path_size];                    // the name handed to and filled in by the selector
     Layout stored;                           // as last saved or loaded (empty on entry)
     Stage stage = Stage::editing;
 
     // Entry: clears the back buffer and the layout.
     Editor();
+    // Cancels work still running and waits for it.
+    ~Editor();
+    Editor(const Editor &) = delete;
+    Editor &operator=(const Editor &) = delete;
 
     // One pass of the editor's loop.
     void pass();
@@ -74,7 +100,24 @@ private:
                     const char *b2, int c1, int c2);
     void tell(const char *what, const char *why);
     void after_modal();
+    void close_stroke();
+    void step_history(HistoryStep step);
+    void read_work_keys(const InputState &in);
+    void begin_work(EditorJob::Kind kind);
+    void keep_working(const InputState &in);
+    void finish_work();
+    void show_rating(const Rating &r);
+    void take_generated(const SearchResult &r);
+    void take_improved(const SearchResult &r);
+    void inform(const char *s1, const char *s2, const char *s3);
+    bool confirm_discard(const char *question, const char *go, int go_key);
 };
+
+// A message box as the library's alert, but with the second of two buttons chosen by Return
+// and Space (and Escape), so that a question whose second answer is the safe one keeps the
+// work when answered by reflex. With one button it is the library's alert.
+int alert_second_default(const char *s1, const char *s2, const char *s3, const char *b1,
+                         const char *b2, int c1, int c2);
 
 // Shortens a file path for a message line of at most max_width pixels in the given font,
 // keeping its end (the file name) and marking the cut with "...".

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "board/editing.h"
 #include "play/solver.h"
 
 namespace {
@@ -48,19 +49,15 @@ private:
 // ---- Moving pieces -------------------------------------------------------------------
 
 // The cell that mirrors cell i: column x and column 11 - x, same row and layer.
-int twin(int i) { return Layout::index(columns - 1 - x_of(i), y_of(i), z_of(i)); }
+int twin(int i) { return mirror_cell(i); }
 
 // A piece that can be lifted off without leaving another resting on nothing.
-bool liftable(const Layout &shape, int i)
-{
-    return shape.cell(i) != 0 && (z_of(i) == layers - 1 || shape.cell(i + layer_cells) == 0);
-}
+bool liftable(const Layout &shape, int i) { return can_lift(shape, i); }
 
 // An empty cell a piece may be put in, within the first `used_layers` layers.
 bool placeable(const Layout &shape, int i, int used_layers)
 {
-    return shape.cell(i) == 0 && z_of(i) < used_layers &&
-           (z_of(i) == 0 || shape.cell(i - layer_cells) != 0);
+    return z_of(i) < used_layers && can_place(shape, i);
 }
 
 // One piece from `from` to `to`; in a mirrored shape, its twin goes along on the other side.
@@ -415,6 +412,7 @@ public:
         rating_.seed = options.seed;
         rating_.symbols = options.symbols;
         rating_.node_limit = options.node_limit;
+        rating_.cancel = options.cancel;
         needed_ = needed_for(options.min_clear, options.deals);
         budget_ = options.budget > 0 ? options.budget : default_budget_per_deal * options.deals;
     }
@@ -423,7 +421,8 @@ public:
     int allowed() const { return options_.deals - needed_; }
     // The share a verdict is sure of: the deals cleared within the small limit.
     double sure_share(const Verdict &v) const { return 100.0 * v.cleared / options_.deals; }
-    bool spent() const { return work_ >= budget_; }
+    bool spent() const { return work_ >= budget_ || cancelled(); }
+    bool cancelled() const { return options_.cancel && options_.cancel->load(); }
     // Counts work done outside the deals: about three steps of building or weighing shapes
     // take as long as one search position.
     void charge_shape_steps(long steps) { work_ += steps / 3; }
@@ -439,7 +438,7 @@ public:
     {
         Verdict v;
         int k = 0;
-        for (; k < options_.deals && v.expected_failures() <= allowed; k++) {
+        for (; k < options_.deals && v.expected_failures() <= allowed && !cancelled(); k++) {
             SolveResult r = solve(shape, k, screen_node_limit);
             if (on_deal)
                 on_deal(k + 1, options_.deals, false);
@@ -460,7 +459,7 @@ public:
             return false;
         int cleared = v.cleared, open = static_cast<int>(v.undecided.size());
         for (int k : v.undecided) {
-            if (cleared >= needed_ || cleared + open < needed_)
+            if (cleared >= needed_ || cleared + open < needed_ || cancelled())
                 break;
             cleared += solve(shape, k, options_.node_limit) == SolveResult::cleared;
             open--;
@@ -571,11 +570,13 @@ public:
             search.seed = options_.seed;
             search.symbols = options_.symbols;
             search.node_limit = options_.node_limit;
+            search.cancel = options_.cancel;
             search.progress = [this](int done) { report(done, options_.deals, true); };
             Rating r = rate_layout(result_.shape, search);
             result_.search_cleared = r.cleared;
             result_.search_share = r.deals > 0 ? 100.0 * r.cleared / r.deals : 0;
         }
+        result_.cancelled = judge_.cancelled();
         return result_;
     }
 

@@ -43,6 +43,8 @@ Rating rate_layout(const Layout &shape, const RatingOptions &options)
 {
     Rating rating;
     for (int k = 0; k < options.deals; k++) {
+        if (options.cancel && options.cancel->load())
+            break;
         Layout board;
         if (!deal_for_rating(shape, options, k, board))
             break;  // an empty shape has nothing to rate

@@ -1,6 +1,7 @@
 // How often a shape can be cleared under the game's own dealing.
 #pragma once
 
+#include <atomic>
 #include <functional>
 
 #include "board/layout.h"
@@ -25,6 +26,7 @@ struct RatingOptions {
     long node_limit = 20000;  // search positions per deal before it counts as unknown
     // Called after each deal with the number done so far, for progress reports.
     std::function<void(int done)> progress;
+    const std::atomic<bool> *cancel = nullptr;  // set from another thread to stop early
 };
 
 // Deal k of the shape as rate_layout deals it: right after srand(options.seed + k), with
@@ -32,5 +34,6 @@ struct RatingOptions {
 bool deal_for_rating(const Layout &shape, const RatingOptions &options, int k, Layout &board);
 
 // Deals the shape `options.deals` times exactly as the game deals it and rates each deal.
-// The same shape and options always give the same rating.
+// The same shape and options always give the same rating. Once `options.cancel` is set no
+// new deal is taken, and the rating covers the deals done.
 Rating rate_layout(const Layout &shape, const RatingOptions &options);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "board/layout_text.h"
 #include "board/rules.h"
 
@@ -23,6 +25,16 @@ std::string layer_text(int z, const char *const rows[7])
     for (int y = 0; y < 7; y++)
         text += std::string(rows[y]) + "\n";
     return text;
+}
+
+::testing::AssertionResult same_board(const Layout &actual, const Layout &expected)
+{
+    if (std::memcmp(actual.cells, expected.cells, sizeof actual.cells) == 0 &&
+        actual.count == expected.count)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "board (count " << actual.count << "):\n" << layout_to_text(actual)
+           << "expected (count " << expected.count << "):\n" << layout_to_text(expected);
 }
 
 void PrintTo(const Layout &board, std::ostream *os) { *os << "\n" << layout_to_text(board); }

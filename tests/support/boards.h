@@ -1,6 +1,8 @@
 // Boards for tests, written in the layout text form, and printed the same way on failure.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "board/geometry.h"
@@ -13,6 +15,9 @@ Layout board_from_text(const std::string &text);
 
 // Shorthand for one layer: 7 rows of 12 cells, for building boards layer by layer.
 std::string layer_text(int z, const char *const rows[7]);
+
+// The same cells and count; on failure both boards are printed.
+::testing::AssertionResult same_board(const Layout &actual, const Layout &expected);
 
 // The board as text, for failure messages: gtest prints a Layout this way.
 void PrintTo(const Layout &board, std::ostream *os);

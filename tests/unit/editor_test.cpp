@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "app/resources.h"
@@ -19,17 +20,16 @@ namespace {
 
 using geometry::Point;
 
-const char help_line[] = "Keys: 1-7: Choose layer, L: Load Layout, S: Save Layout, P:Play";
-
-::testing::AssertionResult same_board(const Layout &actual, const Layout &expected)
+// The working folder as the file selector is started with: with a trailing '/', so that a name
+// typed after it is a file in that folder.
+std::string working_folder()
 {
-    if (std::memcmp(actual.cells, expected.cells, sizeof actual.cells) == 0 &&
-        actual.count == expected.count)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "board (count " << actual.count << "):\n" << layout_to_text(actual)
-           << "expected (count " << expected.count << "):\n" << layout_to_text(expected);
+    char here[1024];
+    EXPECT_NE(getcwd(here, sizeof here), nullptr);
+    return std::string(here) + "/";
 }
+
+const char help_line[] = "Keys: 1-7: Choose layer, L: Load Layout, S: Save Layout, P:Play";
 
 // What a modal screen was asked to show.
 struct Call {
@@ -49,6 +49,7 @@ protected:
     std::string chosen_path;
     std::function<void()> in_dialog = [] {};
     int answer = 2;  // the question box: 1 leave, 2 stay
+    std::vector<std::function<void()>> works;  // long work started, run by hand
 
     void SetUp() override
     {
@@ -74,6 +75,7 @@ protected:
             ADD_FAILURE() << "no trial game expected";
             return 1;
         };
+        editor.start_work = [this](std::function<void()> work) { works.push_back(work); };
     }
     void TearDown() override { input::reset(); }
 
@@ -119,6 +121,21 @@ protected:
     {
         Point p = geometry::cell_corner({20, 117}, x, y, z);
         return rgb_at(screen, p.x + 1, p.y + 17) == rgb_of(makecol(0, 128, 0), 16);
+    }
+    // Pixels of the text line at y that differ from the background: 0 where no line is shown.
+    static int line_pixels(int y)
+    {
+        int n = 0;
+        for (int py = y; py < y + 8; py++)
+            for (int px = 0; px < 640; px++)
+                n += rgb_at(screen, px, py) != rgb_of(FakeResources::background_colour(), 16);
+        return n;
+    }
+    void ctrl(int scancode)
+    {
+        input::key_down(KEY_LCONTROL);
+        tap(scancode);
+        input::key_up(KEY_LCONTROL);
     }
     // A mark on the screen that only a new frame removes.
     static void mark() { putpixel(screen, 639, 479, makecol(255, 0, 0)); }
@@ -421,8 +438,8 @@ TEST_F(EditorTest, SaveAndLoadKeysOpenOneSelectorPerPress)
     run(5);
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].title, "Save layout");
-    EXPECT_EQ(dialogs[0].text, ".");
-    EXPECT_EQ(dialogs[0].buttons, "LYT 1024 500x350");
+    EXPECT_EQ(dialogs[0].text, working_folder());
+    EXPECT_EQ(dialogs[0].buttons, "lyt 1024 500x350");
     input::key_up(KEY_S);
     run();
     chosen_path = "";
@@ -437,8 +454,8 @@ TEST_F(EditorTest, SaveAndLoadKeysOpenOneSelectorPerPress)
     run();
     ASSERT_EQ(dialogs.size(), 3u);
     EXPECT_EQ(dialogs[2].title, "Load layout");
-    EXPECT_EQ(dialogs[2].text, ".") << "every dialog starts in the current folder";
-    EXPECT_EQ(dialogs[2].buttons, "LYT 1024 500x350");
+    EXPECT_EQ(dialogs[2].text, working_folder()) << "every dialog starts in the current folder";
+    EXPECT_EQ(dialogs[2].buttons, "lyt 1024 500x350");
     EXPECT_TRUE(questions.empty());
     EXPECT_FALSE(editor.has_left());
 }
@@ -753,6 +770,211 @@ TEST_F(EditorTest, InputHeldWhenAModalScreenClosesActsOnlyThere)
     input::key_up(KEY_P);
     run(3);
     EXPECT_EQ(games, 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Undo and redo, mirrored strokes
+
+TEST_F(EditorTest, UndoAndRedoStepWholeStrokesAndLoadsOncePerPress)
+{
+    TempDir dir;
+    run();
+    // A stroke across three cells is one step.
+    input::pointer(centre(0, 1, 0).x, centre(0, 1, 0).y, 1);
+    run();
+    for (int x = 1; x < 3; x++) {
+        input::pointer(centre(x, 1, 0).x, centre(x, 1, 0).y, 1);
+        run();
+    }
+    input::buttons(0);
+    run();
+    click_cell(5, 5, 0);
+    ASSERT_EQ(layout.count, 4);
+
+    input::key_down(KEY_BACKSPACE);
+    run(5);
+    input::key_up(KEY_BACKSPACE);
+    run();
+    EXPECT_EQ(layout.count, 3) << "one step a press";
+    EXPECT_FALSE(face_at(5, 5, 0));
+    ctrl(KEY_Z);
+    EXPECT_EQ(layout.count, 0);
+    EXPECT_TRUE(status_reads("z:        0   count:    0"));
+    ctrl(KEY_Z);
+    EXPECT_EQ(layout.count, 0) << "nothing more to take back";
+    ctrl(KEY_Y);
+    EXPECT_EQ(layout.count, 3);
+    EXPECT_TRUE(face_at(2, 1, 0));
+    input::key_down(KEY_LSHIFT);
+    ctrl(KEY_Z);
+    input::key_up(KEY_LSHIFT);
+    EXPECT_EQ(layout.get(5, 5, 0), 1);
+    EXPECT_TRUE(status_reads("z:        0   count:    4"));
+
+    // A change after an undo forgets what could be done again.
+    tap(KEY_BACKSPACE);
+    click_cell(9, 0, 0);
+    ctrl(KEY_Y);
+    EXPECT_EQ(layout.get(5, 5, 0), 0);
+    EXPECT_EQ(layout.count, 4);
+
+    // Undoing back to the layout last saved leaves nothing unsaved.
+    chosen_path = dir.path("saved.lyt");
+    tap(KEY_S);
+    click_cell(7, 3, 0);
+    EXPECT_TRUE(editor.has_unsaved_changes());
+    tap(KEY_BACKSPACE);
+    EXPECT_FALSE(editor.has_unsaved_changes());
+
+    // A load is a step: undo gives back the edit it replaced, which is then unsaved.
+    const Layout edited = layout;
+    std::vector<unsigned char> two(504, 0);
+    two[Layout::index(4, 4, 0)] = two[Layout::index(4, 4, 1)] = 1;
+    write_file(dir.path("two.lyt"), two);
+    chosen_path = dir.path("two.lyt");
+    tap(KEY_L);
+    EXPECT_EQ(layout.count, 2);
+    tap(KEY_BACKSPACE);
+    EXPECT_TRUE(same_board(layout, edited));
+    EXPECT_TRUE(editor.has_unsaved_changes());
+    ctrl(KEY_Y);
+    EXPECT_EQ(layout.count, 2);
+    EXPECT_FALSE(editor.has_unsaved_changes());
+    EXPECT_TRUE(questions.empty());
+}
+
+TEST_F(EditorTest, MirrorKeyMakesStrokesActOnBothHalvesAndSaysSo)
+{
+    run();
+    EXPECT_EQ(line_pixels(45), 0);
+    input::key_down(KEY_M);
+    run(5);
+    input::key_up(KEY_M);
+    run();
+    EXPECT_GT(line_pixels(45), 100) << "a third line says mirroring is on";
+    EXPECT_TRUE(status_reads("z:        0   count:    0"));
+
+    click_cell(2, 3, 0);
+    EXPECT_EQ(layout.get(9, 3, 0), 1);
+    EXPECT_TRUE(face_at(9, 3, 0));
+    click_cell(9, 3, 0);  // both go
+    EXPECT_EQ(layout.count, 0);
+    tap(KEY_BACKSPACE);
+    EXPECT_EQ(layout.count, 2) << "a mirrored stroke is one step";
+
+    tap(KEY_M);
+    EXPECT_EQ(line_pixels(45), 0);
+    click_cell(2, 1, 0);
+    EXPECT_EQ(layout.get(9, 1, 0), 0);
+    EXPECT_EQ(layout.count, 3);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rating, generating and improving
+
+TEST_F(EditorTest, RatingRunsOffTheLoopWithAProgressLineAndEndsInAMessage)
+{
+    run();
+    for (int x = 0; x < 8; x += 2)
+        click_cell(x, 2, 0);  // four pieces, each free: every deal clears
+    const Layout shape = layout;
+    tap(KEY_R);
+    ASSERT_EQ(works.size(), 1u);
+    EXPECT_GT(line_pixels(45), 100) << "the progress line";
+    EXPECT_TRUE(status_reads("z:        0   count:    4"));
+
+    // While it runs, only Escape and the close button are read.
+    click_cell(8, 5, 0);
+    tap(KEY_S);
+    tap(KEY_R);
+    tap(KEY_BACKSPACE);
+    tap(KEY_M);
+    EXPECT_TRUE(same_board(layout, shape));
+    EXPECT_TRUE(dialogs.empty());
+    EXPECT_EQ(works.size(), 1u);
+
+    works[0]();
+    run(2);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].title, "300 deals of this shape rated:");
+    EXPECT_EQ(questions[0].text, "100.0 % can be cleared, 0.0 % are impossible, 0.0 % undecided;|"
+                                 "a player taking the first pair clears 100.0 %.");
+    EXPECT_EQ(questions[0].buttons, "OK|");
+    EXPECT_EQ(line_pixels(45), 0) << "no progress line once done";
+    EXPECT_TRUE(same_board(layout, shape));
+    click_cell(8, 5, 0);
+    EXPECT_EQ(layout.count, 5) << "editing goes on";
+
+    // A shape that cannot be dealt is not rated.
+    tap(KEY_R);
+    EXPECT_EQ(works.size(), 1u);
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[1].title, "This shape cannot be rated:");
+    EXPECT_EQ(questions[1].text, "The shape has an odd number of pieces (5): pieces are dealt in "
+                                 "pairs.|");
+}
+
+TEST_F(EditorTest, CancelledWorkLeavesTheLayoutAndItsUnsavedStateAsTheyWere)
+{
+    run();
+    click_cell(1, 1, 0);
+    click_cell(2, 1, 0);
+    const Layout before = layout;
+    tap(KEY_R);
+    ASSERT_EQ(works.size(), 1u);
+    input::key_down(KEY_ESC);
+    run(3);
+    works[0]();  // sees the cancel before its first deal
+    run(3);
+    input::key_up(KEY_ESC);
+    run(3);
+    EXPECT_TRUE(questions.empty()) << "no rating shown";
+    EXPECT_FALSE(editor.has_left()) << "the Escape that cancelled leaves nothing";
+    EXPECT_TRUE(same_board(layout, before));
+    EXPECT_TRUE(editor.has_unsaved_changes());
+    EXPECT_EQ(line_pixels(45), 0);
+
+    // Generating asks first over unsaved changes; Stay starts nothing.
+    answer = 2;
+    tap(KEY_G);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].title, "The layout has changes that are not saved.");
+    EXPECT_EQ(questions[0].buttons, "&Replace|&Stay");
+    EXPECT_EQ(works.size(), 1u);
+    answer = 1;
+    tap(KEY_G);
+    ASSERT_EQ(works.size(), 2u);
+    tap(KEY_ESC);
+    works[1]();
+    run(2);
+    EXPECT_TRUE(same_board(layout, before));
+    EXPECT_EQ(questions.size(), 2u);
+    EXPECT_FALSE(editor.has_left());
+}
+
+TEST_F(EditorTest, ImproveSaysWhatItDidAndRefusesAnUnsoundShape)
+{
+    run();
+    click_cell(3, 3, 0);
+    tap(KEY_I);
+    EXPECT_TRUE(works.empty());
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].title, "This shape cannot be improved:");
+    EXPECT_EQ(questions[0].text, "odd count: 1 pieces can never all be paired|"
+                                 "(improving needs an even count, each piece resting on something)");
+
+    for (int x = 0; x < 12; x += 2)
+        click_cell(x, 5, 0);
+    click_cell(3, 1, 0);  // eight pieces, none beside another: every deal clears
+    tap(KEY_I);
+    ASSERT_EQ(works.size(), 1u);
+    works[0]();
+    run(2);
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[1].title, "Pieces moved: 0.");
+    EXPECT_EQ(questions[1].text, "Deals that can be cleared: 100.0 % before, 100.0 % after|"
+                                 "(1000 deals each).");
+    EXPECT_EQ(layout.count, 8);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <allegro.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,7 +12,9 @@
 #include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
+#include "board/layout_check.h"
 #include "harness/editor_screen.h"
+#include "play/layout_generator.h"
 #include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "support/boards.h"
@@ -92,9 +95,10 @@ protected:
                           << ") did not lead to \"" << after << "\"";
         desk.release();
     }
-    bool see(const std::function<bool(const Screenshot &)> &ready)
+    bool see(const std::function<bool(const Screenshot &)> &ready,
+             std::chrono::milliseconds limit = std::chrono::seconds(10))
     {
-        if (desk.wait_for(ready, shot))
+        if (desk.wait_for(ready, shot, limit))
             return true;
         // What the screen showed instead, for the failure report.
         static int failures = 0;
@@ -128,6 +132,37 @@ protected:
         EXPECT_FALSE(face_at(shot, 6, 5, 0));
         Desk::pause(200ms);
         shot = desk.grab();
+    }
+    // A key with Control held, as a press long enough for the editor's loop.
+    void hold_ctrl_key(const char *name, bool shift = false)
+    {
+        desk.key_down("Control_L");
+        if (shift)
+            desk.key_down("Shift_L");
+        hold_key(name);
+        if (shift)
+            desk.key_up("Shift_L");
+        desk.key_up("Control_L");
+    }
+    // The screen once it has settled with the pointer parked.
+    Screenshot settled()
+    {
+        park_pointer();
+        Desk::pause(300ms);
+        return desk.grab();
+    }
+    // Saves through the selector by typing `name` after the folder it starts with, and
+    // waits for the file `expect` to appear.
+    void save_as_typed(const std::string &name, const std::string &expect)
+    {
+        hold_key("s");
+        ASSERT_TRUE(see(selector_open)) << game->output();
+        desk.tap_quickly("End");
+        desk.type(name);
+        desk.tap("Return");
+        ASSERT_TRUE(see([&](const Screenshot &s) {
+            return !dialog_open(s) && std::filesystem::exists(folder.path(expect));
+        })) << game->output();
     }
     // In the open file selector: the edit field starts with the folder; clear it, type the
     // whole path and confirm.
@@ -384,6 +419,157 @@ TEST_F(EditorWindow, TheCloseButtonLeavesAsEscapeDoes)
     ASSERT_TRUE(see(dialog_open)) << game->output();
     ASSERT_TRUE(desk.request_close());
     const Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The author's bench: undo, the mirror, the selector's start, rating and generating
+
+TEST_F(EditorWindow, AStrokeUndoneAndRedoneGivesBackThePixelsBeforeAndAfterIt)
+{
+    start();
+    const Screenshot before = settled();
+    press_cell(4, 4, 0, status(0, 1));
+    press_cell(7, 2, 0, status(0, 2));
+    const Screenshot after = settled();
+
+    hold_ctrl_key("z");
+    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 1)); }));
+    hold_key("BackSpace");
+    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 0)); }));
+    EXPECT_EQ(differing_pixels(settled(), before), 0);
+    hold_ctrl_key("y");
+    hold_ctrl_key("z", true);
+    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 2)); }));
+    EXPECT_EQ(differing_pixels(settled(), after), 0);
+
+    // Undone to the empty layout of the start: nothing unsaved, Escape leaves at once.
+    hold_key("BackSpace");
+    hold_key("BackSpace");
+    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 0)); }));
+    hold_key("Escape");
+    const Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+}
+
+TEST_F(EditorWindow, ANameTypedAfterTheSelectorsFolderIsSavedUnderExactlyThatName)
+{
+    start();
+    // Mirrored: one click places two pieces.
+    hold_key("m");
+    press_cell(2, 3, 0, status(0, 2));
+    shot = settled();
+    EXPECT_TRUE(face_at(shot, 9, 3, 0));
+    ASSERT_NO_FATAL_FAILURE(save_as_typed("my.lyt", "my.lyt"));
+    std::vector<unsigned char> expected(Layout::cell_count, 0);
+    expected[Layout::index(2, 3, 0)] = expected[Layout::index(9, 3, 0)] = 1;
+    EXPECT_EQ(read_file(folder.path("my.lyt")), expected);
+
+    // Without an extension the name gets ".lyt", as the game reads it.
+    ASSERT_NO_FATAL_FAILURE(save_as_typed("plain", "plain.lyt"));
+    EXPECT_EQ(read_file(folder.path("plain.lyt")), expected);
+    EXPECT_FALSE(std::filesystem::exists(folder.path(".my.lyt")));
+    EXPECT_FALSE(std::filesystem::exists(folder.path("plain.LYT")));
+    hold_key("Escape");
+    const Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+}
+
+TEST_F(EditorWindow, RatingShowsItsMessageAndReturnAnswersTheQuestionWithStay)
+{
+    start();
+    press_cell(0, 0, 0, status(0, 1));
+    press_cell(11, 6, 0, status(0, 2));
+    park_pointer();
+    hold_key("r");
+    ASSERT_TRUE(see(message_open)) << game->output();
+    save_screenshot(shot, "editor-rating.png");
+    hold_key("Return");
+    ASSERT_TRUE(see([](const Screenshot &s) {
+        return nothing_open(s) && status_reads(s, status(0, 2));
+    })) << game->output() << (game->running() ? "running" : "ended");
+
+    // Return on the question about unsaved changes keeps the work.
+    hold_key("Escape");
+    ASSERT_TRUE(see(message_open));
+    hold_key("Return");
+    ASSERT_TRUE(see([](const Screenshot &s) {
+        return nothing_open(s) && status_reads(s, status(0, 2));
+    }));
+    Desk::pause(300ms);
+    EXPECT_TRUE(game->running());
+    hold_key("Escape");
+    ASSERT_TRUE(see(message_open));
+    hold_key("l");
+    const Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+}
+
+// The first shape G makes in a session is the one `tilestack-layout generate --seed 1` makes,
+// and the layout tool's rate of the file saved finds it as clearable as promised.
+TEST_F(EditorWindow, GenerateThenSaveGivesAMirroredShapeThatRatesAsPromised)
+{
+    if (TILESTACK_SANITIZED)
+        GTEST_SKIP() << "the full search takes minutes under the sanitizers; the normal build's "
+                        "smoke set runs it";
+    start();
+    park_pointer();
+    hold_key("g");
+    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 144)); },
+                    std::chrono::seconds(150)))
+        << game->output();
+    ASSERT_NO_FATAL_FAILURE(save_as_typed("made.lyt", "made.lyt"));
+    Layout made;
+    ASSERT_TRUE(made.load(folder.path("made.lyt").c_str()));
+    EXPECT_EQ(made.count, 144);
+    EXPECT_TRUE(is_mirrored(made));
+    EXPECT_LE(layers_used(made), 0x1f) << "at most five layers";
+
+    // Rated over the deals the search judged it by.
+    const std::string command = std::string(TILESTACK_LAYOUT_TOOL) + " rate '" +
+                                folder.path("made.lyt") + "' --deals 300 --seed 1 --strip '" +
+                                folder.path("geek.tga") + "' 2>&1";
+    FILE *pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char line[256];
+    double cleared = -1;
+    while (std::fgets(line, sizeof line, pipe)) {
+        output += line;
+        std::sscanf(line, "  can be cleared: %lf", &cleared);
+    }
+    EXPECT_EQ(pclose(pipe), 0) << output;
+    EXPECT_GE(cleared, 95.0) << output;
+    hold_key("Escape");
+    const Exit e = game->wait();
+    EXPECT_TRUE(e.exited) << game->output();
+}
+
+TEST_F(EditorWindow, WorkRunsOffTheLoopAndEscapeOrTheCloseButtonCancelsIt)
+{
+    start();
+    const Screenshot before = settled();
+    // The progress line, under the help line.
+    const auto progress_shown = [&before](const Screenshot &s) {
+        int n = 0;
+        for (int y = 45; y < 53; y++)
+            for (int x = 0; x < 400; x++)
+                n += s.at(x, y) != before.at(x, y);
+        return n > 100;
+    };
+    hold_key("g");
+    ASSERT_TRUE(see(progress_shown)) << game->output();
+    hold_key("Escape");
+    ASSERT_TRUE(see([&](const Screenshot &s) { return differing_pixels(s, before) == 0; }))
+        << "cancelled: the layout as it was, no progress line";
+    Desk::pause(300ms);
+    EXPECT_TRUE(game->running()) << "the Escape that cancelled leaves nothing";
+
+    hold_key("g");
+    ASSERT_TRUE(see(progress_shown));
+    ASSERT_TRUE(desk.request_close());
+    const Exit e = game->wait(std::chrono::seconds(30));
     EXPECT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0);
 }
