@@ -16,7 +16,6 @@
 #include <string>
 
 #include "app/resources.h"
-#include "app/title_menu.h"
 #include "board/constants.h"
 #include "board/layout.h"
 #include "board/layout_text.h"
@@ -47,9 +46,7 @@ void veil(BITMAP *b, int factor)
 
 void title_screen(BITMAP *screen_like, const std::string &out)
 {
-    TitleMenu menu;
-    menu.hovered = menu_start;
-    menu.compose(screen_like);
+    compose_title_menu(screen_like, 0, title_menu_line_height());  // "Start" hovered
     save(screen_like, out + "/title.bmp");
 }
 
