@@ -25,7 +25,7 @@ struct Hint {
 // benchmark (positions of 1000 games on each shipped layout) took about a tenth of a second
 // on the project's 2-core machines, and most positions are settled with far fewer nodes.
 // A node count rather than a clock keeps the answer the same on every machine and every run.
-constexpr long hint_node_budget = 20000;
+constexpr long hint_node_budget = 8000;
 
 // Asks the solver about `board` with at most `node_budget` search positions.
 Hint find_hint(const Layout &board, long node_budget = hint_node_budget);
