@@ -138,7 +138,7 @@ void Game::read_help_keys(const InputState &in)
 {
     const HistoryStep step = history_keys.read(in);
     const bool hint = hint_latch.pressed(in.key(KEY_H));
-    const bool free = free_latch.pressed(in.key(KEY_F));
+    const bool show_free = free_latch.pressed(in.key(KEY_F));
     bool arrows[4];
     for (int i = 0; i < 4; i++)
         arrows[i] = arrow_latches[i].pressed(in.key(KEY_LEFT + i));
@@ -161,7 +161,7 @@ void Game::read_help_keys(const InputState &in)
         act_on(cursor_cell);
     if (hint)
         show_hint();
-    if (free)
+    if (show_free)
         show_free_pieces();
     if (marks != shown_marks)
         needs_redraw = true;

@@ -454,13 +454,13 @@ TEST_F(GameWindow, KeysUndoRedoHintAndPlayWithoutTheMouse)
                   : hint.kind == HintKind::unknown ? unknown_note
                                                    : nullptr;
     ASSERT_NO_FATAL_FAILURE(keys_until({"h"}, -1, hinted, "H: the hinted pair framed"));
-    BoardMarks free;
-    free.hinted = free_pieces(layout);
-    ASSERT_NO_FATAL_FAILURE(keys_until({"f"}, -1, free, "F: every free piece framed"));
+    BoardMarks free_marks;
+    free_marks.hinted = free_pieces(layout);
+    ASSERT_NO_FATAL_FAILURE(keys_until({"f"}, -1, free_marks, "F: every free piece framed"));
 
     // The first arrow shows the cursor on the free piece under the pointer, or the first one.
     // The free pieces stay framed while the cursor moves, until a piece is picked.
-    BoardMarks cursor = free;
+    BoardMarks cursor = free_marks;
     cursor.cursor = piece_at(layout, origin, px, py);
     if (cursor.cursor == -1)
         cursor.cursor = first_free_piece(layout);
