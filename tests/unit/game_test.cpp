@@ -1,6 +1,7 @@
 // The game stepped pass by pass with scripted input, and play_game around it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -10,7 +11,10 @@
 #include "play/deal.h"
 #include "play/game.h"
 #include "board/rules.h"
+#include "board/layout_text.h"
 #include "play/hint.h"
+#include "play/rating.h"
+#include "play/solver.h"
 #include "render/board_drawing.h"
 #include "render/legacy_text.h"
 #include "support/boards.h"
@@ -623,6 +627,37 @@ TEST_F(GameTest, ArrowsAndReturnOrSpaceSelectAndTakeAPairWithoutTheMouse)
     EXPECT_TRUE(is_free(layout, game.cursor_cell));
     tap(game, KEY_BACKSPACE);
     EXPECT_EQ(layout.count, 7) << "a pair taken by keyboard is undone as any other";
+}
+
+// A whole deal of a shipped layout cleared with the arrows and Return alone, the pairs taken
+// in the order the solver gives.
+TEST_F(GameTest, AGameIsClearedWithTheKeyboardAlone)
+{
+    Layout shape;
+    ASSERT_TRUE(shape.load(TILESTACK_GAMEDATA "/1.lyt"));
+    Solution way;
+    for (int k = 0; way.result != SolveResult::cleared; k++) {
+        ASSERT_LT(k, 20) << "no clearable deal among the first";
+        ASSERT_TRUE(deal_for_rating(shape, RatingOptions(), k, layout));
+        way = solve_board(layout);
+    }
+    int top_layer = 0;
+    for (int i = 0; i < Layout::cell_count; i++)
+        if (layout.cell(i) != 0)
+            top_layer = std::max(top_layer, Layout::position(i).z);
+    Game game = start(layout_to_text(layout), top_layer);
+    game.pass();
+    tap(game, KEY_RIGHT);  // shows the cursor
+    for (const auto &[a, b] : way.pairs)
+        for (int target : {a, b}) {
+            for (CursorMove move : cursor_moves_between(layout, game.cursor_cell, target))
+                tap(game, KEY_LEFT + static_cast<int>(move));
+            ASSERT_EQ(game.cursor_cell, target) << ::testing::PrintToString(layout);
+            tap(game, KEY_ENTER);
+        }
+    settle(game);
+    EXPECT_EQ(layout.count, 0);
+    EXPECT_EQ(game.result, play_ended);
 }
 
 }  // namespace

@@ -160,29 +160,6 @@ protected:
         expect_screen(frame.bitmap, what);
     }
 
-    // The arrows that take the keyboard cursor from one free piece to another, found by
-    // trying the cursor's moves on the test's copy of the board.
-    static std::vector<const char *> arrows_between(int from, int to)
-    {
-        static const std::pair<CursorMove, const char *> moves[] = {
-            {CursorMove::left, "Left"}, {CursorMove::right, "Right"},
-            {CursorMove::up, "Up"}, {CursorMove::down, "Down"}};
-        std::map<int, std::pair<int, const char *>> came_from = {{from, {-1, nullptr}}};
-        std::vector<int> todo = {from};
-        for (size_t i = 0; i < todo.size() && !came_from.count(to); i++)
-            for (const auto &[move, name] : moves) {
-                const int next = cursor_step(layout, todo[i], move);
-                if (came_from.emplace(next, std::make_pair(todo[i], name)).second)
-                    todo.push_back(next);
-            }
-        std::vector<const char *> path;
-        if (!came_from.count(to))
-            return path;
-        for (int at = to; at != from; at = came_from[at].first)
-            path.insert(path.begin(), came_from[at].second);
-        return path;
-    }
-
     // Waits until the screen shows `expected`, but for the pointer.
     bool shows(BITMAP *expected, std::string &why)
     {
@@ -467,14 +444,13 @@ TEST_F(GameWindow, KeysUndoRedoHintAndPlayWithoutTheMouse)
     ASSERT_NO_FATAL_FAILURE(keys_until({"Right"}, -1, cursor, "the keyboard cursor shown"));
     ASSERT_TRUE(free_pair(a, b));
     for (int target : {a, b}) {
-        for (const char *arrow : arrows_between(cursor.cursor, target)) {
-            cursor.cursor = cursor_step(layout, cursor.cursor,
-                                        arrow[0] == 'L'   ? CursorMove::left
-                                        : arrow[0] == 'R' ? CursorMove::right
-                                        : arrow[0] == 'U' ? CursorMove::up
-                                                          : CursorMove::down);
-            ASSERT_NO_FATAL_FAILURE(keys_until({arrow}, target == a ? -1 : a, cursor,
-                                               std::string("the cursor moved ") + arrow));
+        for (CursorMove move : cursor_moves_between(layout, cursor.cursor, target)) {
+            static const std::map<CursorMove, const char *> key_of = {
+                {CursorMove::left, "Left"}, {CursorMove::right, "Right"},
+                {CursorMove::up, "Up"}, {CursorMove::down, "Down"}};
+            cursor.cursor = cursor_step(layout, cursor.cursor, move);
+            ASSERT_NO_FATAL_FAILURE(keys_until({key_of.at(move)}, target == a ? -1 : a, cursor,
+                                               std::string("the cursor moved ") + key_of.at(move)));
         }
         ASSERT_EQ(cursor.cursor, target) << "every free piece can be reached";
         if (target == b) {
