@@ -254,6 +254,16 @@ InputState discard_pending_input()
     return in;
 }
 
+void move_pointer(int x, int y)
+{
+    if (mouse_driver)
+        position_mouse(x, y);
+    else {
+        mouse_x = x;
+        mouse_y = y;
+    }
+}
+
 void wait_until_buttons_up()
 {
     while (sample_input().mouse_b != 0) {

@@ -89,6 +89,10 @@ InputState sample_input();
 // modal screen that used them has closed, or a pause in which no input is read is over).
 InputState discard_pending_input();
 
+// Puts the pointer at (x, y) of the screen: through the mouse driver when there is one (the
+// real pointer moves), else by writing the library's globals, as scripted input does.
+void move_pointer(int x, int y);
+
 // Spins until no mouse button is down, so that a button still held from one screen does not
 // reach the next as a click.
 void wait_until_buttons_up();

@@ -3,29 +3,40 @@
 #include "app/input.h"
 #include "app/resources.h"
 #include "board/geometry.h"
-#include "render/legacy_text.h"
+#include "render/game_frame.h"
 
 TitleMenu::TitleMenu()
 {
-    line_height = static_cast<int>(text_height(resources.game_font) * 1.5);
+    line_height = title_menu_line_height();
 }
 
 void TitleMenu::compose(BITMAP *target) const
 {
-    blit(resources.title_image, target, 0, 0, 0, 0, target->w, target->h);
-    int y = first_item_top;
-    for (int i = 0; i < 2; i++) {
-        int colour = i == hovered ? makecol(20, 240, 170) : makecol(64, 124, 94);
-        LEGACY_TEXT(textprintf_centre(target, resources.game_font, target->w / 2, y, colour, "%s",
-                                      items[i]));
-        y += line_height;
-    }
+    compose_title_menu(target, hovered, line_height);
 }
 
 void TitleMenu::pass()
 {
-    const InputState in = sample_input();
+    InputState in = sample_input();
     BITMAP *buffer = resources.buffer;
+    if (!keys_seen) {
+        // A Return still held from the game that just ended must not choose.
+        keys_seen = true;
+        return_latch.hold(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD));
+    }
+    // Down and Up put the pointer on the middle of the next item below or above, so that
+    // the menu's own rule, the item under the pointer, still decides. Above the menu Down
+    // goes to "Start"; below it Up goes to "Exit".
+    const int band = geometry::floor_div(in.mouse_y - first_item_top, line_height);
+    int target = band;
+    if (down_latch.pressed(in.key(KEY_DOWN)))
+        target = band < menu_start ? menu_start : band < menu_exit ? band + 1 : band;
+    if (up_latch.pressed(in.key(KEY_UP)))
+        target = band > menu_exit ? menu_exit : band > menu_start ? band - 1 : band;
+    if (target != band) {
+        in.mouse_y = first_item_top + target * line_height + line_height / 2;
+        move_pointer(in.mouse_x, in.mouse_y);
+    }
     // Only the height of the pointer matters; every row above the first item is band -1 or less.
     hovered = geometry::floor_div(in.mouse_y - first_item_top, line_height);
     compose(buffer);
@@ -39,6 +50,9 @@ void TitleMenu::pass()
     }
 
     if (in.mouse_b != 0 && (hovered == 0 || hovered == 1))
+        choice = hovered;
+    const bool return_pressed = return_latch.pressed(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD));
+    if (return_pressed && (hovered == 0 || hovered == 1))
         choice = hovered;
     if (in.key(KEY_ESC) || in.close_requested)
         choice = menu_exit;

@@ -32,6 +32,13 @@ constexpr int game_over_veil_factor = 128;
 constexpr const char *game_status_format = "Pieces remaining: %4i";
 constexpr const char *editor_status_format = "z: %8i   count: %4i";
 
+// The notes under the board that come with a hint the solver could not back.
+constexpr const char *no_way_note = "This board can no longer be cleared. Ctrl+Z takes a pair back.";
+constexpr const char *unknown_note = "The hint could not look far enough to be sure of this pair.";
+
+// The title menu's first item has its top here; the next lies a line height below.
+constexpr int title_first_item_top = 180;
+
 // The game picks each game's shape from the files "0.lyt" to "2.lyt".
 constexpr int layout_file_count = 3;
 constexpr const char *layout_file_format = "%i.lyt";

@@ -5,7 +5,8 @@
 #include "app/resources.h"
 #include "board/layout.h"
 #include "board/rules.h"
-#include "render/game_frame.h"
+#include "play/hint.h"
+#include "play/keyboard_cursor.h"
 
 Game::Game(Deal d)
     : dealt(std::move(d)), origin(geometry::board_origin(SCREEN_W, SCREEN_H))
@@ -41,7 +42,8 @@ void Game::pass()
 void Game::show_frame()
 {
     compose_game_frame(resources.buffer, origin, dealt.top_layer, dealt.shading_step,
-                       selected_cell);
+                       selected_cell, marks);
+    shown_marks = marks;
     needs_redraw = false;
     scare_mouse();
     blit(resources.buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
@@ -68,20 +70,44 @@ void Game::handle_mouse(const InputState &in)
     if (!button_latch.pressed(in.mouse_b != 0))
         return;
 
-    int hit = piece_at(layout, origin, in.mouse_x, in.mouse_y);
+    act_on(piece_at(layout, origin, in.mouse_x, in.mouse_y));
+}
+
+// What a click on the free piece `hit` (or on none, -1) does; Return and Space do the same
+// on the keyboard cursor's piece.
+void Game::act_on(int hit)
+{
     if (hit == -1)
         return;
     if (selected_cell == -1) {
         selected_cell = hit;
-        needs_redraw = true;
+        board_changed();
     } else if (hit == selected_cell) {
         selected_cell = -1;
-        needs_redraw = true;
-    } else if (take_pair(layout, selected_cell, hit)) {
-        selected_cell = -1;
-        needs_redraw = true;
+        board_changed();
+    } else {
+        const int symbol = layout.cell(hit);
+        if (take_pair(layout, selected_cell, hit)) {
+            history.taken(selected_cell, hit, symbol);
+            selected_cell = -1;
+            board_changed();
+        }
     }
     // Another symbol: the first piece stays picked and nothing is redrawn.
+}
+
+// After any change of the board or the selection: the hint, the free pieces and the note
+// were about the board as it was, so they go; a cursor whose piece is gone or covered moves
+// to the nearest free piece.
+void Game::board_changed()
+{
+    marks.hinted.clear();
+    marks.note = nullptr;
+    if (cursor_cell != -1) {
+        cursor_cell = nearest_free_piece(layout, cursor_cell);
+        marks.cursor = cursor_cell;
+    }
+    needs_redraw = true;
 }
 
 // The keys come last in the pass, so they override whatever the end tests decided. The
@@ -92,6 +118,93 @@ void Game::read_keys(const InputState &in)
         result = play_left;
     else if (in.key(KEY_F1))
         result = play_ended;
+    if (!keys_seen) {
+        // Keys held when the game starts (Return that chose "Start") are not presses.
+        keys_seen = true;
+        history_keys.hold(in);
+        hint_latch.hold(in.key(KEY_H));
+        free_latch.hold(in.key(KEY_F));
+        for (int i = 0; i < 4; i++)
+            arrow_latches[i].hold(in.key(KEY_LEFT + i));
+        act_latch.hold(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD) || in.key(KEY_SPACE));
+        return;
+    }
+    read_help_keys(in);
+}
+
+// The latches read their keys on every pass, even one that Escape or F1 ends, so that they
+// see each key let go; the keys act only while the game runs.
+void Game::read_help_keys(const InputState &in)
+{
+    const HistoryStep step = history_keys.read(in);
+    const bool hint = hint_latch.pressed(in.key(KEY_H));
+    const bool show_free = free_latch.pressed(in.key(KEY_F));
+    bool arrows[4];
+    for (int i = 0; i < 4; i++)
+        arrows[i] = arrow_latches[i].pressed(in.key(KEY_LEFT + i));
+    const bool act =
+        act_latch.pressed(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD) || in.key(KEY_SPACE));
+    if (result != 0)
+        return;
+
+    if (step == HistoryStep::undo || step == HistoryStep::redo) {
+        const bool done = step == HistoryStep::undo ? history.undo(layout) : history.redo(layout);
+        if (done) {
+            selected_cell = -1;
+            board_changed();
+        }
+    }
+    for (int i = 0; i < 4; i++)
+        if (arrows[i])
+            move_cursor(i, in);
+    if (act && cursor_cell != -1)
+        act_on(cursor_cell);
+    if (hint)
+        show_hint();
+    if (show_free)
+        show_free_pieces();
+    if (marks != shown_marks)
+        needs_redraw = true;
+}
+
+// Frames the first pair of a way to clear the board, or a pair that merely matches with a
+// note that says why no better one is shown.
+void Game::show_hint()
+{
+    const Hint hint = find_hint(layout);
+    marks.hinted.clear();
+    marks.note = nullptr;
+    if (hint.kind == HintKind::none)
+        return;
+    marks.hinted = {hint.a, hint.b};
+    if (hint.kind == HintKind::no_way)
+        marks.note = no_way_note;
+    else if (hint.kind == HintKind::unknown)
+        marks.note = unknown_note;
+}
+
+void Game::show_free_pieces()
+{
+    marks.hinted = free_pieces(layout);
+    marks.note = nullptr;
+}
+
+// The first arrow only shows the cursor: on the selected piece, else on the free piece under
+// the pointer, else on the first free piece. Later ones move it.
+void Game::move_cursor(int arrow, const InputState &in)
+{
+    static const CursorMove moves[4] = {CursorMove::left, CursorMove::right, CursorMove::up,
+                                        CursorMove::down};
+    if (cursor_cell == -1) {
+        cursor_cell = selected_cell;
+        if (cursor_cell == -1)
+            cursor_cell = piece_at(layout, origin, in.mouse_x, in.mouse_y);
+        if (cursor_cell == -1)
+            cursor_cell = first_free_piece(layout);
+    } else {
+        cursor_cell = cursor_step(layout, cursor_cell, moves[arrow]);
+    }
+    marks.cursor = cursor_cell;
 }
 
 void Game::finish_when_escape_is_up(const InputState &in)

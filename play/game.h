@@ -1,11 +1,14 @@
 // One game on the global layout: the board is shown, pairs of free pieces with equal symbols
-// are picked with the mouse and removed, and the game ends when the board is cleared, when no
-// pair can be taken any more, or on Escape or F1.
+// are picked with the mouse (or the keyboard cursor) and removed, and the game ends when the
+// board is cleared, when no pair can be taken any more, or on Escape or F1. Pairs can be put
+// back and taken again, and the player may ask for a hint or for the free pieces.
 #pragma once
 
 #include "app/input.h"
 #include "board/geometry.h"
 #include "play/deal.h"
+#include "play/history.h"
+#include "render/game_frame.h"
 
 // How a game ended: what play_game returns.
 enum PlayResult : int {
@@ -30,6 +33,18 @@ struct Game {
     int result = 0;              // 0 while playing, then a PlayResult
     Stage stage = Stage::playing;
 
+    // The player's help, all keys read after Escape and F1 and only while the game runs.
+    History history;             // the pairs taken, for Ctrl+Z and Ctrl+Y
+    HistoryKeys history_keys;
+    BoardMarks marks;            // what the frame shows over the board: hint, cursor, note
+    BoardMarks shown_marks;      // the marks of the frame on screen
+    int cursor_cell = -1;        // the keyboard cursor's piece; -1 until an arrow is pressed
+    Latch hint_latch;            // H
+    Latch free_latch;            // F
+    Latch arrow_latches[4];      // Left, Right, Up, Down
+    Latch act_latch;             // Return or Space: a click on the cursor's piece
+    bool keys_seen = false;      // the first pass has marked keys held at the start as used
+
     // A game on `layout`, which must already be dealt into `dealt`.
     explicit Game(Deal dealt);
 
@@ -43,7 +58,13 @@ private:
     void show_frame();
     void run_end_tests();
     void handle_mouse(const InputState &in);
+    void act_on(int hit);
     void read_keys(const InputState &in);
+    void read_help_keys(const InputState &in);
+    void board_changed();
+    void show_hint();
+    void show_free_pieces();
+    void move_cursor(int arrow, const InputState &in);
     void finish_when_escape_is_up(const InputState &in);
 };
 

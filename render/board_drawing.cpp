@@ -19,6 +19,46 @@ void draw_selection_frame(BITMAP *target, int px, int py)
 
 }  // namespace
 
+void draw_hint_frame(BITMAP *target, int px, int py)
+{
+    const int gold = makecol(255, 200, 0), dark = makecol(40, 20, 0);
+    const int x0 = px - 2, y0 = py - 2;
+    const int x1 = px + geometry::cell_width + 2, y1 = py + geometry::cell_height + 2;
+    // Dashes of four pixels along each side, counted from the corners, on both rings.
+    for (int ring = 0; ring < 2; ring++) {
+        const int l = x0 + ring, t = y0 + ring, r = x1 - ring, b = y1 - ring;
+        for (int x = l; x <= r; x++) {
+            const int colour = (x - l) / 4 % 2 == 0 ? gold : dark;
+            putpixel(target, x, t, colour);
+            putpixel(target, x, b, colour);
+        }
+        for (int y = t; y <= b; y++) {
+            const int colour = (y - t) / 4 % 2 == 0 ? gold : dark;
+            putpixel(target, l, y, colour);
+            putpixel(target, r, y, colour);
+        }
+    }
+}
+
+void draw_cursor_frame(BITMAP *target, int px, int py)
+{
+    const int white = makecol(255, 255, 255), edge = makecol(20, 20, 30);
+    const int x0 = px - 4, y0 = py - 4;
+    const int x1 = px + geometry::cell_width + 4, y1 = py + geometry::cell_height + 4;
+    const int arm = 12;
+    // Each bracket: an L of three-pixel bars, with a one-pixel dark edge around it.
+    auto bracket = [&](int cx, int cy, int sx, int sy) {
+        rectfill(target, cx - sx, cy - sy, cx + sx * arm, cy + sy * 3, edge);
+        rectfill(target, cx - sx, cy - sy, cx + sx * 3, cy + sy * arm, edge);
+        rectfill(target, cx, cy, cx + sx * (arm - 1), cy + sy * 2, white);
+        rectfill(target, cx, cy, cx + sx * 2, cy + sy * (arm - 1), white);
+    };
+    bracket(x0, y0, 1, 1);
+    bracket(x1, y0, -1, 1);
+    bracket(x0, y1, 1, -1);
+    bracket(x1, y1, -1, -1);
+}
+
 void draw_piece(BITMAP *target, int px, int py, int symbol)
 {
     draw_sprite(target, resources.piece_image, px, py);

@@ -3,7 +3,8 @@
 // writes OUT_DIR/title.bmp (the title screen with "Start" hovered), OUT_DIR/board.bmp (a
 // dealt board of GAMEDATA_DIR/LAYOUT.lyt, or of the layout file LAYOUT when it ends in ".lyt",
 // or of the layout text file LAYOUT when it ends in ".txt", as the game's first frame shows it), OUT_DIR/gameover.bmp (the game-over screen over
-// that board) and OUT_DIR/symbols.bmp (every symbol on a piece: plain, under one veil and
+// that board), OUT_DIR/help.bmp (a later position of that game with a hint, its note and the
+// keyboard cursor) and OUT_DIR/symbols.bmp (every symbol on a piece: plain, under one veil and
 // under the darkest veils, three times enlarged). Everything is drawn by the game's own
 // drawing code, with no display.
 #include <allegro.h>
@@ -16,11 +17,13 @@
 #include <string>
 
 #include "app/resources.h"
-#include "app/title_menu.h"
 #include "board/constants.h"
 #include "board/layout.h"
 #include "board/layout_text.h"
+#include "board/rules.h"
 #include "play/deal.h"
+#include "play/hint.h"
+#include "play/keyboard_cursor.h"
 #include "render/board_drawing.h"
 #include "render/game_frame.h"
 #include "render/translucent.h"
@@ -47,9 +50,7 @@ void veil(BITMAP *b, int factor)
 
 void title_screen(BITMAP *screen_like, const std::string &out)
 {
-    TitleMenu menu;
-    menu.hovered = menu_start;
-    menu.compose(screen_like);
+    compose_title_menu(screen_like, 0, title_menu_line_height());  // "Start" hovered
     save(screen_like, out + "/title.bmp");
 }
 
@@ -68,7 +69,31 @@ bool load_layout(const std::string &path)
     return true;
 }
 
-// The first frame of a game on the layout, then the game-over screen laid over it.
+// The player's help on screen: the board played on by taking the first pair each time until
+// the hint finds no way left (or to the end), then the hint asked for, with its note, and the
+// keyboard cursor shown on the first free piece.
+void help_screen(BITMAP *screen_like, const std::string &out, const Deal &dealt)
+{
+    Hint hint = find_hint(layout);
+    int a, b;
+    while (hint.kind == HintKind::way && first_free_pair(layout, a, b)) {
+        take_pair(layout, a, b);
+        hint = find_hint(layout);
+    }
+    BoardMarks marks;
+    if (hint.kind != HintKind::none)
+        marks.hinted = {hint.a, hint.b};
+    marks.note = hint.kind == HintKind::no_way    ? no_way_note
+                 : hint.kind == HintKind::unknown ? unknown_note
+                                                  : nullptr;
+    marks.cursor = first_free_piece(layout);
+    compose_game_frame(screen_like, geometry::board_origin(screen_like->w, screen_like->h),
+                       dealt.top_layer, dealt.shading_step, -1, marks);
+    save(screen_like, out + "/help.bmp");
+}
+
+// The first frame of a game on the layout, then the game-over screen laid over it, then the
+// player's help on a later position.
 void board_screens(BITMAP *screen_like, const std::string &out, const std::string &layout_path)
 {
     if (!load_layout(layout_path))
@@ -80,6 +105,7 @@ void board_screens(BITMAP *screen_like, const std::string &out, const std::strin
     save(screen_like, out + "/board.bmp");
     compose_game_over(screen_like);
     save(screen_like, out + "/gameover.bmp");
+    help_screen(screen_like, out, dealt);
 }
 
 // Each symbol on a piece four times: plain, under a light veil and under the darkest ones.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "board/layout_text.h"
 #include "board/rules.h"
@@ -78,4 +79,24 @@ bool clickable_pair(const Layout &board, geometry::Point origin, int &a, int &b)
                 return true;
     }
     return false;
+}
+
+std::vector<CursorMove> cursor_moves_between(const Layout &board, int from, int to)
+{
+    const CursorMove moves[] = {CursorMove::left, CursorMove::right, CursorMove::up,
+                                CursorMove::down};
+    std::map<int, std::pair<int, CursorMove>> came_from = {{from, {-1, CursorMove::left}}};
+    std::vector<int> todo = {from};
+    for (size_t i = 0; i < todo.size() && !came_from.count(to); i++)
+        for (CursorMove move : moves) {
+            const int next = cursor_step(board, todo[i], move);
+            if (came_from.emplace(next, std::make_pair(todo[i], move)).second)
+                todo.push_back(next);
+        }
+    std::vector<CursorMove> path;
+    if (!came_from.count(to))
+        return path;
+    for (int at = to; at != from; at = came_from[at].first)
+        path.insert(path.begin(), came_from[at].second);
+    return path;
 }

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "board/geometry.h"
 #include "board/layout.h"
+#include "play/keyboard_cursor.h"
 
 // Parses a board from the layout text form ("layer N" followed by 7 rows of 12 cells: '.'
 // empty, 'o' value 1, "[v]" value v). A board that does not parse fails the current test
@@ -35,3 +37,7 @@ geometry::Point point_on(const Layout &board, geometry::Point origin, int cell);
 // Two free pieces with the same value that a player can click (each has a point_on), the
 // first such pair in cell order.
 bool clickable_pair(const Layout &board, geometry::Point origin, int &a, int &b);
+
+// The fewest cursor moves that take the keyboard cursor from the free piece `from` to the free
+// piece `to` on `board` (empty when they are the same piece, or when `to` cannot be reached).
+std::vector<CursorMove> cursor_moves_between(const Layout &board, int from, int to);

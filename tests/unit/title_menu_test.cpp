@@ -149,4 +149,50 @@ TEST_F(TitleMenuTest, ButtonHeldWhenMenuOpensChoosesOnFirstPass)
     EXPECT_EQ(title_menu(), 0);
 }
 
+// Down and Up move the pointer itself from item to item, so the item under the pointer
+// still decides; Return chooses it, once a press.
+TEST_F(TitleMenuTest, DownUpAndReturnChooseThroughThePointer)
+{
+    FakeDisplay display;
+    FakeResources res(36, 16);  // items at 180 and 204, 24 apart
+    auto tap = [](TitleMenu &menu, int scancode) {
+        input::key_down(scancode);
+        menu.pass();
+        menu.pass();  // held: still one press
+        input::key_up(scancode);
+        menu.pass();
+    };
+    TitleMenu menu;
+    input::pointer(300, 40);
+    input::key_down(KEY_ENTER);  // held from before the menu opened: not a press
+    menu.pass();
+    input::key_up(KEY_ENTER);
+    EXPECT_EQ(menu.choice, -1);
+    tap(menu, KEY_UP);
+    EXPECT_EQ(menu.hovered, -6) << "nothing above the menu to go up to";
+    tap(menu, KEY_DOWN);
+    EXPECT_EQ(menu.hovered, menu_start);
+    EXPECT_EQ(mouse_y, 192) << "the middle of \"Start\"";
+    tap(menu, KEY_DOWN);
+    EXPECT_EQ(menu.hovered, menu_exit);
+    tap(menu, KEY_DOWN);
+    EXPECT_EQ(menu.hovered, menu_exit) << "nothing below \"Exit\"";
+    tap(menu, KEY_UP);
+    EXPECT_EQ(menu.hovered, menu_start);
+    EXPECT_EQ(menu.choice, -1);
+    input::key_down(KEY_ENTER);
+    menu.pass();
+    EXPECT_EQ(menu.choice, menu_start);
+
+    TitleMenu below;
+    input::reset();
+    input::pointer(300, 400);
+    below.pass();
+    tap(below, KEY_UP);
+    EXPECT_EQ(below.hovered, menu_exit);
+    input::key_down(KEY_ENTER);
+    below.pass();
+    EXPECT_EQ(below.choice, menu_exit);
+}
+
 }  // namespace

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "app/resources.h"
 #include "board/constants.h"
@@ -19,6 +21,8 @@
 #include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
+#include "play/hint.h"
+#include "play/keyboard_cursor.h"
 #include "render/game_frame.h"
 #include "support/boards.h"
 
@@ -139,6 +143,21 @@ protected:
     {
         compose_frame(into, -1);
         compose_game_over(into);
+    }
+
+    // Presses the keys in order and lets them go in the opposite order ("Control_L", "z" is
+    // Ctrl+Z), then waits for the frame of the board in `layout` with `selected` and `marks`.
+    void keys_until(const std::vector<const char *> &keys, int selected, const BoardMarks &marks,
+                    const std::string &what)
+    {
+        for (const char *k : keys)
+            desk.key_down(k);
+        for (auto k = keys.rbegin(); k != keys.rend(); ++k)
+            desk.key_up(*k);
+        Picture frame;
+        compose_game_frame(frame.bitmap, origin, dealt.top_layer, dealt.shading_step, selected,
+                           marks);
+        expect_screen(frame.bitmap, what);
     }
 
     // Waits until the screen shows `expected`, but for the pointer.
@@ -378,6 +397,94 @@ TEST_F(GameWindow, TheCloseButtonEndsTheProgram)
     ASSERT_TRUE(desk.request_close());
     e = game->wait(1s);  // well within the 1.5 s a game-over screen would stand
     EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
+}
+
+// The keys of the game, as real key events: Ctrl+Z gives back the very pixels of the dealt
+// board, Ctrl+Y those after the pair; H frames the solver's pair, F every free piece; and a
+// pair is taken with the arrows and Return alone.
+TEST_F(GameWindow, KeysUndoRedoHintAndPlayWithoutTheMouse)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    ASSERT_NO_FATAL_FAILURE(start_game());
+    const Layout dealt_board = layout;
+    int a, b;
+    ASSERT_TRUE(free_pair(a, b)) << ::testing::PrintToString(layout);
+    ASSERT_NO_FATAL_FAILURE(remove_pair(a, b, false));
+    const Layout after_pair = layout;
+
+    const BoardMarks none;
+    layout = dealt_board;
+    ASSERT_NO_FATAL_FAILURE(keys_until({"Control_L", "z"}, -1, none, "Ctrl+Z: the dealt board"));
+    layout = after_pair;
+    ASSERT_NO_FATAL_FAILURE(keys_until({"Control_L", "y"}, -1, none, "Ctrl+Y: the pair again"));
+    layout = dealt_board;
+    ASSERT_NO_FATAL_FAILURE(keys_until({"BackSpace"}, -1, none, "BackSpace: the dealt board"));
+
+    // The hint the game gives is the one the same solver gives here, with the same budget.
+    const Hint hint = find_hint(layout);
+    ASSERT_NE(hint.kind, HintKind::none);
+    EXPECT_TRUE(is_pair(layout, hint.a, hint.b));
+    BoardMarks hinted;
+    hinted.hinted = {hint.a, hint.b};
+    hinted.note = hint.kind == HintKind::no_way    ? no_way_note
+                  : hint.kind == HintKind::unknown ? unknown_note
+                                                   : nullptr;
+    ASSERT_NO_FATAL_FAILURE(keys_until({"h"}, -1, hinted, "H: the hinted pair framed"));
+    BoardMarks free_marks;
+    free_marks.hinted = free_pieces(layout);
+    ASSERT_NO_FATAL_FAILURE(keys_until({"f"}, -1, free_marks, "F: every free piece framed"));
+
+    // The first arrow shows the cursor on the free piece under the pointer, or the first one.
+    // The free pieces stay framed while the cursor moves, until a piece is picked.
+    BoardMarks cursor = free_marks;
+    cursor.cursor = piece_at(layout, origin, px, py);
+    if (cursor.cursor == -1)
+        cursor.cursor = first_free_piece(layout);
+    ASSERT_NO_FATAL_FAILURE(keys_until({"Right"}, -1, cursor, "the keyboard cursor shown"));
+    ASSERT_TRUE(free_pair(a, b));
+    for (int target : {a, b}) {
+        for (CursorMove move : cursor_moves_between(layout, cursor.cursor, target)) {
+            static const std::map<CursorMove, const char *> key_of = {
+                {CursorMove::left, "Left"}, {CursorMove::right, "Right"},
+                {CursorMove::up, "Up"}, {CursorMove::down, "Down"}};
+            cursor.cursor = cursor_step(layout, cursor.cursor, move);
+            ASSERT_NO_FATAL_FAILURE(keys_until({key_of.at(move)}, target == a ? -1 : a, cursor,
+                                               std::string("the cursor moved ") + key_of.at(move)));
+        }
+        ASSERT_EQ(cursor.cursor, target) << "every free piece can be reached";
+        if (target == b) {
+            layout.set_cell(a, 0);
+            layout.set_cell(b, 0);
+            cursor.cursor = nearest_free_piece(layout, b);
+        }
+        cursor.hinted.clear();
+        ASSERT_NO_FATAL_FAILURE(keys_until({"Return"}, target == a ? a : -1, cursor,
+                                           target == a ? "Return picks" : "Return takes the pair"));
+    }
+    EXPECT_EQ(layout.count, dealt_board.count - 2);
+    desk.tap("Escape");
+    EXPECT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
+}
+
+// With the pointer above the menu, Down goes to "Start", Down again to "Exit", and Return
+// chooses it: the program ends.
+TEST_F(GameWindow, TheTitleMenuByKeys)
+{
+    ASSERT_NO_FATAL_FAILURE(launch());
+    desk.move(320, 40);
+    Desk::pause(100ms);
+    for (int item : {0, 1}) {
+        desk.tap("Down");
+        Picture menu;
+        compose_title_menu(menu.bitmap, item, title_menu_line_height());
+        px = menu_item(item).x;
+        py = menu_item(item).y;
+        ASSERT_NO_FATAL_FAILURE(expect_screen(menu.bitmap, "the pointer on the next item"));
+    }
+    desk.tap("Return");
+    const Exit e = game->wait(5s);
+    ASSERT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0);
 }
 

@@ -128,10 +128,13 @@ void floppy(Canvas &c)
     c.fill(box(-4.5, 6, 4.5, 7), rgb(170, 170, 190));
 }
 
-void cursor(Canvas &c)
+void headphones(Canvas &c)
 {
-    Shape arrow = polygon({-5.5, -10.5, -5.5, 6.5, -1.5, 3, 1.5, 10, 5, 8.5, 2, 1.8, 7, 1.5});
-    c.sticker(arrow, rgb(255, 255, 255), rgb(15, 15, 20), 1.3);
+    const Colour band = rgb(60, 60, 70);
+    ink(c, arc(0, 1.5, 8.3, -180, 0, 1.4), band, 0.8, 0.5);
+    const Colour cushion = rgb(230, 70, 50);
+    ink(c, unite(box(-10.8, -0.5, -5.2, 10, 2), box(5.2, -0.5, 10.8, 10, 2)), cushion, 0.9, 0.55);
+    c.fill(unite(box(-9.2, 1.5, -6.8, 8, 1), box(6.8, 1.5, 9.2, 8, 1)), darker(cushion, 0.7));
 }
 
 void key_symbol(Canvas &c)
@@ -408,7 +411,7 @@ const std::vector<Symbol> &symbol_list()
     // pieces, which leaves more deals that can be cleared than a larger set would.
     static const std::vector<Symbol> list = {
         {"braces", braces},     {"tag", tag},           {"gear", gear},           {"chip", chip},
-        {"bug", bug},           {"floppy", floppy},     {"cursor", cursor},       {"binary", binary},
+        {"bug", bug},           {"floppy", floppy},     {"headphones", headphones}, {"binary", binary},
         {"key", key_symbol},    {"terminal", terminal}, {"bolt", bolt},           {"power", power},
         {"battery", battery},   {"wifi", wifi},         {"padlock", padlock},     {"database", database},
         {"hourglass", hourglass}, {"mug", mug},         {"robot", robot},         {"joystick", joystick},
