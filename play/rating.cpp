@@ -1,6 +1,9 @@
 #include "play/rating.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "board/rules.h"
 #include "play/deal.h"
@@ -35,33 +38,73 @@ bool deal_for_rating(const Layout &shape, const RatingOptions &options, int k, L
 {
     board = shape;
     Deal dealt;
-    std::srand(options.seed + static_cast<unsigned>(k));
-    return deal(board, options.symbols, dealt);
+    RandSequence draws(options.seed + static_cast<unsigned>(k));
+    return deal(board, options.symbols, dealt, draws);
+}
+
+int worker_count(int threads)
+{
+    if (threads > 0)
+        return threads;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+void share_out(int count, int threads, const std::atomic<bool> *cancel,
+               const std::function<void(int k)> &work)
+{
+    std::atomic<int> next{0};
+    auto worker = [&] {
+        for (;;) {
+            if (cancel && cancel->load())
+                return;
+            int k = next.fetch_add(1);
+            if (k >= count)
+                return;
+            work(k);
+        }
+    };
+    const int helpers = std::min(worker_count(threads), count) - 1;
+    std::vector<std::thread> pool;
+    for (int t = 0; t < helpers; t++)
+        pool.emplace_back(worker);
+    worker();
+    for (std::thread &t : pool)
+        t.join();
 }
 
 Rating rate_layout(const Layout &shape, const RatingOptions &options)
 {
     Rating rating;
-    for (int k = 0; k < options.deals; k++) {
+    if (shape.count == 0 || options.deals <= 0)
+        return rating;  // an empty shape has nothing to rate
+    // Each deal's outcome in a place of its own; summed up once all are done.
+    struct Outcome {
+        bool done = false, first_pair = false;
+        SolveResult result = SolveResult::unknown;
+    };
+    std::vector<Outcome> outcomes(options.deals);
+    std::mutex reporting;
+    int done = 0;
+    share_out(options.deals, options.threads, options.cancel, [&](int k) {
         Layout board;
-        if (!deal_for_rating(shape, options, k, board))
-            break;  // an empty shape has nothing to rate
-        rating.deals++;
-        switch (solve_board(board, options.node_limit).result) {
-        case SolveResult::cleared:
-            rating.cleared++;
-            break;
-        case SolveResult::stuck:
-            rating.stuck++;
-            break;
-        case SolveResult::unknown:
-            rating.unknown++;
-            break;
+        deal_for_rating(shape, options, k, board);
+        Outcome &o = outcomes[k];
+        o.result = solve_board(board, options.node_limit).result;
+        o.first_pair = first_pair_player_clears(board);
+        o.done = true;
+        if (options.progress) {
+            std::lock_guard<std::mutex> lock(reporting);
+            options.progress(++done);
         }
-        if (first_pair_player_clears(board))
-            rating.first_pair++;
-        if (options.progress)
-            options.progress(k + 1);
+    });
+    for (const Outcome &o : outcomes) {
+        if (!o.done)
+            continue;
+        rating.deals++;
+        rating.cleared += o.result == SolveResult::cleared;
+        rating.stuck += o.result == SolveResult::stuck;
+        rating.unknown += o.result == SolveResult::unknown;
+        rating.first_pair += o.first_pair;
     }
     return rating;
 }
