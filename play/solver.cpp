@@ -82,6 +82,8 @@ private:
     void blockers(int a, int b, const State &s, std::vector<int> &out) const;
     bool settle_group(const std::vector<int> &group, State &s, bool &changed);
     bool take_all_free(const std::vector<int> &group, State &s, bool &changed);
+    bool idle(int p, const State &s) const;
+    bool take_around_idle_piece(State &s);
     bool follow_single_choices(State &s, bool &changed);
     bool order_pairs(State &s, bool &forbade);
     void find_settled_pairs(const State &s);
@@ -266,7 +268,63 @@ bool Search::settle_group(const std::vector<int> &group, State &s, bool &changed
     }
     if (all_free)
         return take_all_free(group, s, changed);
+    if (take_around_idle_piece(s)) {
+        changed = true;
+        return true;
+    }
     return follow_single_choices(s, changed);
+}
+
+// Whether piece p, taken away now or later, can never matter to another piece's freedom: no
+// piece lies under it, and each piece beside it has its other side clear for good (the edge
+// or an empty cell; cells only ever empty).
+bool Search::idle(int p, const State &s) const
+{
+    const Piece &piece = pieces_[p];
+    if (piece.below >= 0 && on(s, piece.below))
+        return false;
+    auto other_side_clear = [&](int beside, int further) {
+        return beside < 0 || !on(s, beside) || pieces_[beside].at_edge || further < 0 ||
+               !on(s, further);
+    };
+    return (piece.left < 0 || other_side_clear(piece.left, pieces_[piece.left].left)) &&
+           (piece.right < 0 || other_side_clear(piece.right, pieces_[piece.right].right));
+}
+
+// All pieces of `left_` but one are free, none of them barred from another, and one free
+// piece z is idle. Then whatever solution pairs the blocked piece w with a free x can pair w
+// with z instead and take x at once with the piece z went with: x goes sooner (which never
+// makes a piece less free) and z stays longer (which hinders nothing, being idle). So the
+// free pieces other than z are taken now, and z waits for w. True when it took any.
+bool Search::take_around_idle_piece(State &s)
+{
+    int blocked = -1, idle_one = -1;
+    for (int p : left_) {
+        if (!is_free(p, s)) {
+            if (blocked >= 0)
+                return false;
+            blocked = p;
+        } else if (idle_one < 0 && idle(p, s)) {
+            idle_one = p;
+        }
+        for (int q : left_)
+            if (q != p && forbidden(s, p, q))
+                return false;
+    }
+    if (blocked < 0 || idle_one < 0 || left_.size() < 4)
+        return false;
+    int waiting = -1;
+    for (int p : left_) {
+        if (p == blocked || p == idle_one)
+            continue;
+        if (waiting < 0) {
+            waiting = p;
+        } else {
+            take(waiting, p, s);
+            waiting = -1;
+        }
+    }
+    return true;
 }
 
 // All the pieces left of a value are free: any way of pairing them up will do.
