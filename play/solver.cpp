@@ -78,6 +78,13 @@ private:
     bool is_free(int p, const State &s) const;
     void take(int a, int b, State &s);
     bool settle(State &s);
+    void queue(int group)
+    {
+        if (!queued_[group]) {
+            queued_[group] = 1;
+            todo_.push_back(group);
+        }
+    }
     bool match_all(const std::vector<int> &pieces, const State &s, std::vector<int> &partner) const;
     void blockers(int a, int b, const State &s, std::vector<int> &out) const;
     bool settle_group(const std::vector<int> &group, State &s, bool &changed);
@@ -122,6 +129,11 @@ private:
     std::vector<std::uint64_t> reach_, must_precede_;
     int row_words_ = 0;
     std::vector<int> left_, partners_;       // scratch for settle and visit
+    // The groups whose pieces' freedom (or idleness) taking a piece may change: its own, and
+    // those of the pieces under, over and beside it, and two along its row.
+    std::vector<std::vector<int>> concerned_;
+    std::vector<int> todo_;      // groups settle has still to look at
+    std::vector<char> queued_;   // whether a group is in todo_
     std::vector<double> activity_;  // how often each group took part in a dead end, recent ones counting more
     double bump_by_ = 1;
     std::uint64_t random_ = 0x2545f4914f6cdd1dull;
@@ -175,6 +187,18 @@ Search::Search(const Layout &board, long node_limit) : node_limit_(node_limit)
     }
     words_ = (bits + 63) / 64;
     activity_.assign(groups_.size(), 0);
+    queued_.assign(groups_.size(), 0);
+    for (const Piece &p : pieces_) {
+        std::vector<int> near = {p.group};
+        for (int n : {p.below, p.above, p.left, p.right})
+            if (n >= 0)
+                near.push_back(pieces_[n].group);
+        if (p.left >= 0 && pieces_[p.left].left >= 0)
+            near.push_back(pieces_[pieces_[p.left].left].group);
+        if (p.right >= 0 && pieces_[p.right].right >= 0)
+            near.push_back(pieces_[pieces_[p.right].right].group);
+        concerned_.push_back(near);
+    }
 }
 
 void Search::bump(int group)
@@ -210,6 +234,9 @@ void Search::take(int a, int b, State &s)
             clear_bit(s, pair_bit(gone, p));
         }
     taken_.emplace_back(a, b);
+    for (int p : {a, b})
+        for (int g : concerned_[p])
+            queue(g);
 }
 
 // Pairs up all of the given pieces with no forbidden pair, if that can be done.
@@ -238,13 +265,25 @@ bool Search::match_all(const std::vector<int> &pieces, const State &s, std::vect
 // Does everything that follows for certain: takes pairs that are sure to be partners and are
 // both free, and all pieces of a value once all of them are free. False when the position is
 // lost: a value with an odd number of pieces left, or a piece that no piece may partner.
+// Every group is looked at once; after that only those a change may concern (take() queues
+// the groups around the pieces it takes) until none is left.
 bool Search::settle(State &s)
 {
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (const std::vector<int> &group : groups_)
-            if (!settle_group(group, s, changed))
-                return false;
+    todo_.clear();
+    for (int g = static_cast<int>(groups_.size()) - 1; g >= 0; g--)
+        todo_.push_back(g);
+    queued_.assign(groups_.size(), 1);
+    while (!todo_.empty()) {
+        const int g = todo_.back();
+        todo_.pop_back();
+        queued_[g] = 0;
+        bool changed = false;
+        if (!settle_group(groups_[g], s, changed)) {
+            todo_.clear();
+            return false;
+        }
+        if (changed)
+            queue(g);
     }
     return true;
 }
