@@ -1,3 +1,5 @@
+
+
 // The search rests on one property of the rules: taking pieces away never makes another
 // piece less free. So when two free pieces are to be taken together at some point, they can
 // just as well be taken at once; what a solution really chooses is only which pieces of a
@@ -430,12 +432,20 @@ void Search::blockers(int a, int b, const State &s, std::vector<int> &out) const
         step = pieces_[step].right;
     if (step != b)
         return;
+    // The pieces between the two can never go while both are there, so the left one needs
+    // its left side clear and the right one its right side; and a piece goes only after all
+    // those above it.
+    auto with_those_above = [&](int p) {
+        out.push_back(p);
+        for (int over = pieces_[p].above; over >= 0 && on(s, over); over = pieces_[over].above)
+            out.push_back(over);
+    };
     if (!pieces_[a].at_edge)
         for (int p = pieces_[a].left; p >= 0 && on(s, p); p = pieces_[p].left)
-            out.push_back(p);
+            with_those_above(p);
     if (!pieces_[b].at_edge)
         for (int p = pieces_[b].right; p >= 0 && on(s, p); p = pieces_[p].right)
-            out.push_back(p);
+            with_those_above(p);
 }
 
 // Pairs whose partners are settled must be taken together, after their blockers. When a
@@ -693,7 +703,7 @@ Solution Search::run()
         set_bit(all, static_cast<int>(p));
     Outcome outcome = Outcome::out_of_nodes;
     for (long run = 1; outcome == Outcome::out_of_nodes && nodes_ < node_limit_; run++) {
-        restart_at_ = nodes_ + 200 * luby(run);
+        restart_at_ = nodes_ + 50 * luby(run);
         taken_.clear();
         outcome = visit(all);
     }
