@@ -55,7 +55,7 @@ long luby(long i)
 
 class Search {
 public:
-    Search(const Layout &board, long node_limit);
+    Search(const Layout &board, long node_limit, bool look_for_cores = true);
     Solution run();
 
 private:
@@ -146,10 +146,15 @@ private:
         random_ ^= random_ << 17;
         return random_;
     }
+    bool stuck_core();
+    bool core_is_stuck(const std::vector<int> &groups);
+    const Layout &board_;
+    bool look_for_cores_;
     long nodes_ = 0, node_limit_, restart_at_ = 0;
 };
 
-Search::Search(const Layout &board, long node_limit) : node_limit_(node_limit)
+Search::Search(const Layout &board, long node_limit, bool look_for_cores)
+    : board_(board), look_for_cores_(look_for_cores), node_limit_(node_limit)
 {
     int id_of[Layout::cell_count];
     std::vector<int> group_of_value(256, -1);
@@ -696,13 +701,70 @@ Outcome Search::explore(Branch branch, const State &s)
 // times a base), breaking ties differently each time. A search that has gone down a long
 // hopeless road is cut short, and what was learnt stays: dead positions and which values
 // keep causing trouble.
+// The values of `groups` alone, every other piece taken off: can they be cleared? Taking
+// pieces away never makes another piece less free, so any way of clearing the whole board,
+// with the moves of other values left out, clears these alone; when they cannot be cleared,
+// neither can the board. Their own search counts towards the positions searched.
+bool Search::core_is_stuck(const std::vector<int> &groups)
+{
+    Layout part;
+    part.clear();
+    for (int g : groups)
+        for (int p : groups_[g])
+            part.set_cell(pieces_[p].cell, board_.cell(pieces_[p].cell));
+    Solution solution = Search(part, 2000, false).run();
+    nodes_ += solution.nodes;
+    return solution.result == SolveResult::stuck;
+}
+
+// Looks for one value, two values or three that cannot be cleared on their own: each value
+// alone, then those with a piece on or beside one of another, then three so linked. Deals
+// that cannot be cleared are most often so for such a small reason, which the search
+// proper, seeing all values at once, can take long to find.
+bool Search::stuck_core()
+{
+    const int n = static_cast<int>(groups_.size());
+    std::vector<std::vector<char>> linked(n, std::vector<char>(n, 0));
+    for (const Piece &p : pieces_)
+        for (int q : {p.above, p.left, p.right})
+            if (q >= 0 && pieces_[q].group != p.group)
+                linked[p.group][pieces_[q].group] = linked[pieces_[q].group][p.group] = 1;
+    for (int g = 0; g < n; g++)
+        if (core_is_stuck({g}))
+            return true;
+    for (int g = 0; g < n; g++)
+        for (int h = g + 1; h < n; h++)
+            if (linked[g][h] && core_is_stuck({g, h}))
+                return true;
+    for (int g = 0; g < n; g++)
+        for (int h = g + 1; h < n; h++)
+            for (int i = h + 1; i < n; i++) {
+                int links = linked[g][h] + linked[g][i] + linked[h][i];
+                if (links >= 2 && core_is_stuck({g, h, i}))
+                    return true;
+            }
+    return false;
+}
+
+// A search that has not ended after this many positions looks for a small reason why the
+// board cannot be cleared.
+constexpr long positions_before_cores = 1000;
+
 Solution Search::run()
 {
     State all(words_, 0);
     for (size_t p = 0; p < pieces_.size(); p++)
         set_bit(all, static_cast<int>(p));
     Outcome outcome = Outcome::out_of_nodes;
+    bool cores_looked_at = !look_for_cores_;
     for (long run = 1; outcome == Outcome::out_of_nodes && nodes_ < node_limit_; run++) {
+        if (!cores_looked_at && nodes_ >= positions_before_cores) {
+            cores_looked_at = true;
+            if (stuck_core()) {
+                outcome = Outcome::stuck;
+                break;
+            }
+        }
         restart_at_ = nodes_ + 50 * luby(run);
         taken_.clear();
         outcome = visit(all);
