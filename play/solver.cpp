@@ -337,31 +337,46 @@ bool Search::idle(int p, const State &s) const
            (piece.right < 0 || other_side_clear(piece.right, pieces_[piece.right].right));
 }
 
-// All pieces of `left_` but one are free, none of them barred from another, and one free
-// piece z is idle. Then whatever solution pairs the blocked piece w with a free x can pair w
+// Deductions from idle pieces, in a group where no pair is barred yet. All pieces of `left_`
+// but one are free, and one free piece z is idle. Then whatever solution pairs the blocked piece w with a free x can pair w
 // with z instead and take x at once with the piece z went with: x goes sooner (which never
 // makes a piece less free) and z stays longer (which hinders nothing, being idle). So the
-// free pieces other than z are taken now, and z waits for w. True when it took any.
+// free pieces other than z are taken now, and z waits for w. True when it took or barred
+// any.
 bool Search::take_around_idle_piece(State &s)
 {
-    int blocked = -1, idle_one = -1;
+    int blocked[2] = {-1, -1}, idle_ones[2] = {-1, -1}, blocked_count = 0, idle_count = 0;
     for (int p : left_) {
         if (!is_free(p, s)) {
-            if (blocked >= 0)
-                return false;
-            blocked = p;
-        } else if (idle_one < 0 && idle(p, s)) {
-            idle_one = p;
+            if (blocked_count < 2)
+                blocked[blocked_count] = p;
+            blocked_count++;
+        } else if (idle(p, s)) {
+            if (idle_count < 2)
+                idle_ones[idle_count] = p;
+            idle_count++;
         }
         for (int q : left_)
             if (q != p && forbidden(s, p, q))
                 return false;
     }
-    if (blocked < 0 || idle_one < 0 || left_.size() < 4)
+    if (left_.size() < 4 || idle_count == 0)
+        return false;
+    if (blocked_count == 2 && left_.size() == 4 && idle_count == 2) {
+        // Two idle free pieces and two blocked ones: taking the idle two together only
+        // leaves the blocked two to be free at the same time, while each idle one can wait
+        // for a blocked one as long as need be; and the idle two can change places. So each
+        // goes with one blocked piece, the first with the first.
+        forbid(s, idle_ones[0], idle_ones[1]);
+        forbid(s, idle_ones[0], blocked[1]);
+        forbid(s, idle_ones[1], blocked[0]);
+        return true;
+    }
+    if (blocked_count != 1)
         return false;
     int waiting = -1;
     for (int p : left_) {
-        if (p == blocked || p == idle_one)
+        if (p == blocked[0] || p == idle_ones[0])
             continue;
         if (waiting < 0) {
             waiting = p;
