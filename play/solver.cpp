@@ -648,17 +648,22 @@ bool Search::order_all_pairs(State &s)
     return true;
 }
 
-// The free piece with the fewest choices: each free piece it may go with, and waiting for a
-// blocked one when it may go with one of those. No piece (-1) when no free piece has a free
-// partner.
+// The free piece with a free partner whose value took part in dead ends most often of late,
+// with its choices: each free piece it may go with, and waiting for a blocked one when it
+// may go with one of those. No piece (-1) when no free piece has a free partner. (Measured:
+// following the dead ends alone settles more deals in fewer positions than first taking
+// the piece with the fewest choices.)
 Search::Branch Search::choose_branch(const State &s)
 {
     Branch best;
-    int best_choices = 1 << 30;
     double best_activity = -1;
     for (const std::vector<int> &group : groups_)
         for (int a : group) {
             if (!is_free(a, s))
+                continue;
+            // A little noise breaks ties differently on each restart.
+            double act = activity_[pieces_[a].group] + 1e-3 * (next_random() % 1000);
+            if (act <= best_activity)
                 continue;
             std::vector<int> &partners = partners_;
             partners.clear();
@@ -670,13 +675,8 @@ Search::Branch Search::choose_branch(const State &s)
                     else
                         can_wait = true;
                 }
-            int choices = static_cast<int>(partners.size()) + (can_wait ? 1 : 0);
-            // A little noise breaks ties differently on each restart.
-            double act = activity_[pieces_[a].group] + 1e-3 * (next_random() % 1000);
-            if (!partners.empty() &&
-                (choices < best_choices || (choices == best_choices && act > best_activity))) {
+            if (!partners.empty()) {
                 best_activity = act;
-                best_choices = choices;
                 best = {a, partners, can_wait};
             }
         }
@@ -688,9 +688,13 @@ Search::Branch Search::choose_branch(const State &s)
 Outcome Search::explore(Branch branch, const State &s)
 {
     const int best = branch.piece;
-    std::stable_sort(branch.partners.begin(), branch.partners.end(), [&](int p, int q) {
-        return newly_freed(best, p, s) > newly_freed(best, q, s);
-    });
+    // Ties broken at random, differently on each restart.
+    std::vector<std::pair<int, int>> keyed;
+    for (int q : branch.partners)
+        keyed.emplace_back(-(newly_freed(best, q, s) * 1000 + static_cast<int>(next_random() % 1000)), q);
+    std::sort(keyed.begin(), keyed.end());
+    for (size_t i = 0; i < keyed.size(); i++)
+        branch.partners[i] = keyed[i].second;
     for (int q : branch.partners) {
         State next = s;
         take(best, q, next);
