@@ -11,19 +11,24 @@
 
 bool first_pair_player_clears(Layout board)
 {
+    // The pieces still there, in cell order; only they can be free.
+    std::vector<int> pieces;
+    for (int i = 0; i < Layout::cell_count; i++)
+        if (board.cell(i) != 0)
+            pieces.push_back(i);
+    std::vector<int> free_cells;
     for (;;) {
         if (board.count == 0)
             return true;
-        int first = -1, second = -1;
         // Free pieces in cell order; the first one with a free partner decides the move.
-        int free_cells[Layout::cell_count];
-        int n = 0;
-        for (int i = 0; i < Layout::cell_count; i++)
+        free_cells.clear();
+        for (int i : pieces)
             if (is_free(board, i))
-                free_cells[n++] = i;
-        for (int a = 0; a < n && first < 0; a++)
-            for (int b = a + 1; b < n; b++)
-                if (is_pair(board, free_cells[a], free_cells[b])) {
+                free_cells.push_back(i);
+        int first = -1, second = -1;
+        for (size_t a = 0; a < free_cells.size() && first < 0; a++)
+            for (size_t b = a + 1; b < free_cells.size(); b++)
+                if (board.cell(free_cells[a]) == board.cell(free_cells[b])) {
                     first = free_cells[a];
                     second = free_cells[b];
                     break;
@@ -31,6 +36,9 @@ bool first_pair_player_clears(Layout board)
         if (first < 0)
             return false;
         take_pair(board, first, second);
+        pieces.erase(std::remove_if(pieces.begin(), pieces.end(),
+                                    [&](int i) { return i == first || i == second; }),
+                     pieces.end());
     }
 }
 
