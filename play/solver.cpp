@@ -723,16 +723,19 @@ Outcome Search::explore(Branch branch, const State &s)
 // The values of `groups` alone, every other piece taken off: can they be cleared? Taking
 // pieces away never makes another piece less free, so any way of clearing the whole board,
 // with the moves of other values left out, clears these alone; when they cannot be cleared,
-// neither can the board. Their own search counts towards the positions searched.
+// neither can the board. Their own search counts towards the positions searched, so that
+// the node limit bounds the time this takes as well.
 bool Search::core_is_stuck(const std::vector<int> &groups)
 {
+    if (nodes_ >= node_limit_)
+        return false;
     Layout part;
     part.clear();
     for (int g : groups)
         for (int p : groups_[g])
             part.set_cell(pieces_[p].cell, board_.cell(pieces_[p].cell));
     Solution solution = Search(part, 2000, false).run();
-    nodes_ += solution.nodes;
+    nodes_ += 1 + solution.nodes;  // its first position, settled, counts too
     return solution.result == SolveResult::stuck;
 }
 
