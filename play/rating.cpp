@@ -85,34 +85,34 @@ Rating rate_layout(const Layout &shape, const RatingOptions &options)
     Rating rating;
     if (shape.count == 0 || options.deals <= 0)
         return rating;  // an empty shape has nothing to rate
-    // Each deal's outcome in a place of its own; summed up once all are done.
-    struct Outcome {
-        bool done = false, first_pair = false;
-        SolveResult result = SolveResult::unknown;
-    };
-    std::vector<Outcome> outcomes(options.deals);
+    // Each deal's outcome in a byte of its own (the tool allows millions of deals); summed
+    // up once all are done.
+    enum : unsigned char { done_bit = 1, first_pair_bit = 2, cleared_bit = 4, stuck_bit = 8 };
+    std::vector<unsigned char> outcomes(options.deals, 0);
     std::mutex reporting;
     int done = 0;
     share_out(options.deals, options.threads, options.cancel, [&](int k) {
         Layout board;
         deal_for_rating(shape, options, k, board);
-        Outcome &o = outcomes[k];
-        o.result = solve_board(board, options.node_limit).result;
-        o.first_pair = first_pair_player_clears(board);
-        o.done = true;
+        const SolveResult result = solve_board(board, options.node_limit).result;
+        unsigned char o = done_bit;
+        o |= result == SolveResult::cleared ? cleared_bit : 0;
+        o |= result == SolveResult::stuck ? stuck_bit : 0;
+        o |= first_pair_player_clears(board) ? first_pair_bit : 0;
+        outcomes[k] = o;
         if (options.progress) {
             std::lock_guard<std::mutex> lock(reporting);
             options.progress(++done);
         }
     });
-    for (const Outcome &o : outcomes) {
-        if (!o.done)
+    for (unsigned char o : outcomes) {
+        if (!(o & done_bit))
             continue;
         rating.deals++;
-        rating.cleared += o.result == SolveResult::cleared;
-        rating.stuck += o.result == SolveResult::stuck;
-        rating.unknown += o.result == SolveResult::unknown;
-        rating.first_pair += o.first_pair;
+        rating.cleared += (o & cleared_bit) != 0;
+        rating.stuck += (o & stuck_bit) != 0;
+        rating.unknown += (o & (cleared_bit | stuck_bit)) == 0;
+        rating.first_pair += (o & first_pair_bit) != 0;
     }
     return rating;
 }
