@@ -11,7 +11,11 @@ int shading_step_for(int top_layer)
     return step;
 }
 
-bool deal(Layout &board, int symbols, Deal &result)
+namespace {
+
+// The deal, with its random numbers drawn from `draw`.
+template <typename Draw>
+bool deal_drawing(Layout &board, int symbols, Deal &result, Draw draw)
 {
     const int count = board.count;
     if (count == 0)
@@ -26,8 +30,8 @@ bool deal(Layout &board, int symbols, Deal &result)
         pairs[2 * i] = pairs[2 * i + 1] = static_cast<unsigned char>(i % symbols);
 
     for (int swap = 0; swap < 10000; swap++) {
-        int a = std::rand() % count;
-        int b = std::rand() % count;
+        int a = draw() % count;
+        int b = draw() % count;
         std::swap(pairs[a], pairs[b]);
     }
 
@@ -42,4 +46,16 @@ bool deal(Layout &board, int symbols, Deal &result)
     }
     result.shading_step = shading_step_for(result.top_layer);
     return true;
+}
+
+}  // namespace
+
+bool deal(Layout &board, int symbols, Deal &result)
+{
+    return deal_drawing(board, symbols, result, [] { return std::rand(); });
+}
+
+bool deal(Layout &board, int symbols, Deal &result, RandSequence &draws)
+{
+    return deal_drawing(board, symbols, result, [&draws] { return draws.next(); });
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "board/layout.h"
+#include "play/rand_sequence.h"
 
 struct Deal {
     std::vector<unsigned char> pair_list;  // symbol - 1 for each piece, in dealing order
@@ -17,6 +18,9 @@ struct Deal {
 // count the unpaired piece bears symbol 1. Returns false, drawing nothing from rand(), when
 // the board holds no piece. `symbols` below 1 counts as 1.
 bool deal(Layout &board, int symbols, Deal &result);
+// The same deal with the numbers drawn from `draws` in place of rand(), whose state it leaves
+// alone: with draws made from srand's seed, the same board.
+bool deal(Layout &board, int symbols, Deal &result, RandSequence &draws);
 
 // The shading step for a board whose highest piece lies on `top_layer`: 10 * (7 - top_layer).
 int shading_step_for(int top_layer);

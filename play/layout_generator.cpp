@@ -406,12 +406,14 @@ struct Verdict {
 // Rates shapes as rate_layout does and keeps count of the work done against the budget.
 class Judge {
 public:
-    explicit Judge(const SearchOptions &options) : options_(options)
+    explicit Judge(const SearchOptions &options)
+        : options_(options), threads_(worker_count(options.threads))
     {
         rating_.deals = options.deals;
         rating_.seed = options.seed;
         rating_.symbols = options.symbols;
         rating_.node_limit = options.node_limit;
+        rating_.threads = threads_;
         rating_.cancel = options.cancel;
         needed_ = needed_for(options.min_clear, options.deals);
         budget_ = options.budget > 0 ? options.budget : default_budget_per_deal * options.deals;
@@ -433,19 +435,29 @@ public:
     std::function<void(int done, int deals, bool final)> on_deal;
 
     // Rates the search deals with the small limit, stopping once more than `allowed`
-    // failures are to be expected.
+    // failures are to be expected. The deals are solved a batch at a time over the threads
+    // and taken in order, so the verdict and the work counted do not depend on the thread
+    // count.
     Verdict screen(const Layout &shape, double allowed)
     {
         Verdict v;
         int k = 0;
-        for (; k < options_.deals && v.expected_failures() <= allowed && !cancelled(); k++) {
-            SolveResult r = solve(shape, k, screen_node_limit);
-            if (on_deal)
-                on_deal(k + 1, options_.deals, false);
-            v.cleared += r == SolveResult::cleared;
-            v.stuck += r == SolveResult::stuck;
-            if (r == SolveResult::unknown)
-                v.undecided.push_back(k);
+        while (k < options_.deals && v.expected_failures() <= allowed && !cancelled()) {
+            std::vector<int> batch;
+            for (int i = k; i < options_.deals && i < k + batch_size(); i++)
+                batch.push_back(i);
+            std::vector<Solution> solved = solve_all(shape, batch, screen_node_limit);
+            if (cancelled())
+                break;
+            for (size_t i = 0; i < solved.size() && v.expected_failures() <= allowed; i++, k++) {
+                SolveResult r = count_work(solved[i]);
+                if (on_deal)
+                    on_deal(k + 1, options_.deals, false);
+                v.cleared += r == SolveResult::cleared;
+                v.stuck += r == SolveResult::stuck;
+                if (r == SolveResult::unknown)
+                    v.undecided.push_back(k);
+            }
         }
         v.complete = k == options_.deals && v.expected_failures() <= allowed;
         return v;
@@ -458,13 +470,23 @@ public:
         if (!v.complete)
             return false;
         int cleared = v.cleared, open = static_cast<int>(v.undecided.size());
-        for (int k : v.undecided) {
+        for (size_t next = 0; next < v.undecided.size();) {
             if (cleared >= needed_ || cleared + open < needed_ || cancelled())
                 break;
-            cleared += solve(shape, k, options_.node_limit) == SolveResult::cleared;
-            open--;
+            std::vector<int> batch;
+            for (size_t i = next; i < v.undecided.size() && batch.size() < size_t(batch_size()); i++)
+                batch.push_back(v.undecided[i]);
+            std::vector<Solution> solved = solve_all(shape, batch, options_.node_limit);
+            if (cancelled())
+                break;
+            for (size_t i = 0; i < solved.size(); i++, next++) {
+                if (cleared >= needed_ || cleared + open < needed_)
+                    break;
+                cleared += count_work(solved[i]) == SolveResult::cleared;
+                open--;
+            }
         }
-        return cleared >= needed_;
+        return cleared >= needed_ && !cancelled();
     }
 
     // The rating the layout tool's `rate` gives over the final deals.
@@ -488,16 +510,32 @@ private:
     static constexpr long default_budget_per_deal = 8000;
     static constexpr long screen_node_limit = 1500;
 
-    SolveResult solve(const Layout &shape, int k, long node_limit)
+    // Deals solved at once: a few for each thread, so that one long deal does not leave
+    // the others idle for long, and few wasted when a rating stops early.
+    int batch_size() const { return 4 * threads_; }
+
+    // The deals of the given numbers, solved over the threads.
+    std::vector<Solution> solve_all(const Layout &shape, const std::vector<int> &ks,
+                                    long node_limit) const
     {
-        Layout board;
-        deal_for_rating(shape, rating_, k, board);
-        Solution s = solve_board(board, node_limit);
+        std::vector<Solution> solved(ks.size());
+        share_out(static_cast<int>(ks.size()), threads_, options_.cancel, [&](int i) {
+            Layout board;
+            deal_for_rating(shape, rating_, ks[i], board);
+            solved[i] = solve_board(board, node_limit);
+        });
+        return solved;
+    }
+
+    // Counts a deal's work when its outcome is taken.
+    SolveResult count_work(const Solution &s)
+    {
         work_ += per_deal_work + s.nodes;
         return s.result;
     }
 
     const SearchOptions &options_;
+    int threads_;
     RatingOptions rating_;
     int needed_ = 0;
     long budget_ = 0, work_ = 0;
@@ -564,13 +602,15 @@ public:
     // the search deals as the layout tool's `rate` gives it.
     SearchResult finish()
     {
-        if (!result_.reached) {
+        result_.cancelled = judge_.cancelled();
+        if (!result_.reached && !result_.cancelled) {
             RatingOptions search{};
             search.deals = options_.deals;
             search.seed = options_.seed;
             search.symbols = options_.symbols;
             search.node_limit = options_.node_limit;
             search.cancel = options_.cancel;
+            search.threads = options_.threads;
             search.progress = [this](int done) { report(done, options_.deals, true); };
             Rating r = rate_layout(result_.shape, search);
             result_.search_cleared = r.cleared;

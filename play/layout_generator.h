@@ -37,6 +37,7 @@ struct SearchOptions {
     long node_limit = 20000;  // search positions per deal, as for rate_layout
     long budget = 0;          // work before giving up, in search positions; 0: 8000 a deal
     std::function<void(const SearchProgress &)> progress;
+    int threads = 0;  // worker threads; 0: one per core
     const std::atomic<bool> *cancel = nullptr;  // set from another thread to stop early
 };
 
@@ -49,7 +50,7 @@ struct SearchResult {
     Rating before;             // improve: the input's rating over `final_deals` deals
     int moved = 0;             // improve: pieces standing where the input had none
     int shapes_rated = 0;
-    bool cancelled = false;    // stopped early through `cancel`: the shape is not to be used
+    bool cancelled = false;    // stopped early through options.cancel; `shape` is the best so far
 };
 
 // What is wrong with a request (an odd count, more pieces than the layers hold, ...), or "".

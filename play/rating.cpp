@@ -1,6 +1,9 @@
 #include "play/rating.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "board/rules.h"
 #include "play/deal.h"
@@ -8,19 +11,24 @@
 
 bool first_pair_player_clears(Layout board)
 {
+    // The pieces still there, in cell order; only they can be free.
+    std::vector<int> pieces;
+    for (int i = 0; i < Layout::cell_count; i++)
+        if (board.cell(i) != 0)
+            pieces.push_back(i);
+    std::vector<int> free_cells;
     for (;;) {
         if (board.count == 0)
             return true;
-        int first = -1, second = -1;
         // Free pieces in cell order; the first one with a free partner decides the move.
-        int free_cells[Layout::cell_count];
-        int n = 0;
-        for (int i = 0; i < Layout::cell_count; i++)
+        free_cells.clear();
+        for (int i : pieces)
             if (is_free(board, i))
-                free_cells[n++] = i;
-        for (int a = 0; a < n && first < 0; a++)
-            for (int b = a + 1; b < n; b++)
-                if (is_pair(board, free_cells[a], free_cells[b])) {
+                free_cells.push_back(i);
+        int first = -1, second = -1;
+        for (size_t a = 0; a < free_cells.size() && first < 0; a++)
+            for (size_t b = a + 1; b < free_cells.size(); b++)
+                if (board.cell(free_cells[a]) == board.cell(free_cells[b])) {
                     first = free_cells[a];
                     second = free_cells[b];
                     break;
@@ -28,6 +36,9 @@ bool first_pair_player_clears(Layout board)
         if (first < 0)
             return false;
         take_pair(board, first, second);
+        pieces.erase(std::remove_if(pieces.begin(), pieces.end(),
+                                    [&](int i) { return i == first || i == second; }),
+                     pieces.end());
     }
 }
 
@@ -35,35 +46,73 @@ bool deal_for_rating(const Layout &shape, const RatingOptions &options, int k, L
 {
     board = shape;
     Deal dealt;
-    std::srand(options.seed + static_cast<unsigned>(k));
-    return deal(board, options.symbols, dealt);
+    RandSequence draws(options.seed + static_cast<unsigned>(k));
+    return deal(board, options.symbols, dealt, draws);
+}
+
+int worker_count(int threads)
+{
+    if (threads > 0)
+        return threads;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+void share_out(int count, int threads, const std::atomic<bool> *cancel,
+               const std::function<void(int k)> &work)
+{
+    std::atomic<int> next{0};
+    auto worker = [&] {
+        for (;;) {
+            if (cancel && cancel->load())
+                return;
+            int k = next.fetch_add(1);
+            if (k >= count)
+                return;
+            work(k);
+        }
+    };
+    const int helpers = std::min(worker_count(threads), count) - 1;
+    std::vector<std::thread> pool;
+    for (int t = 0; t < helpers; t++)
+        pool.emplace_back(worker);
+    worker();
+    for (std::thread &t : pool)
+        t.join();
 }
 
 Rating rate_layout(const Layout &shape, const RatingOptions &options)
 {
     Rating rating;
-    for (int k = 0; k < options.deals; k++) {
-        if (options.cancel && options.cancel->load())
-            break;
+    if (shape.count == 0 || options.deals <= 0)
+        return rating;  // an empty shape has nothing to rate
+    // Each deal's outcome in a byte of its own (the tool allows millions of deals); summed
+    // up once all are done.
+    enum : unsigned char { done_bit = 1, first_pair_bit = 2, cleared_bit = 4, stuck_bit = 8 };
+    std::vector<unsigned char> outcomes(options.deals, 0);
+    std::mutex reporting;
+    int done = 0;
+    share_out(options.deals, options.threads, options.cancel, [&](int k) {
         Layout board;
-        if (!deal_for_rating(shape, options, k, board))
-            break;  // an empty shape has nothing to rate
-        rating.deals++;
-        switch (solve_board(board, options.node_limit).result) {
-        case SolveResult::cleared:
-            rating.cleared++;
-            break;
-        case SolveResult::stuck:
-            rating.stuck++;
-            break;
-        case SolveResult::unknown:
-            rating.unknown++;
-            break;
+        deal_for_rating(shape, options, k, board);
+        const SolveResult result = solve_board(board, options.node_limit).result;
+        unsigned char o = done_bit;
+        o |= result == SolveResult::cleared ? cleared_bit : 0;
+        o |= result == SolveResult::stuck ? stuck_bit : 0;
+        o |= first_pair_player_clears(board) ? first_pair_bit : 0;
+        outcomes[k] = o;
+        if (options.progress) {
+            std::lock_guard<std::mutex> lock(reporting);
+            options.progress(++done);
         }
-        if (first_pair_player_clears(board))
-            rating.first_pair++;
-        if (options.progress)
-            options.progress(k + 1);
+    });
+    for (unsigned char o : outcomes) {
+        if (!(o & done_bit))
+            continue;
+        rating.deals++;
+        rating.cleared += (o & cleared_bit) != 0;
+        rating.stuck += (o & stuck_bit) != 0;
+        rating.unknown += (o & (cleared_bit | stuck_bit)) == 0;
+        rating.first_pair += (o & first_pair_bit) != 0;
     }
     return rating;
 }

@@ -24,16 +24,30 @@ struct RatingOptions {
     unsigned seed = 1;        // deal k is dealt right after srand(seed + k)
     int symbols = 36;         // symbols in the game's strip
     long node_limit = 20000;  // search positions per deal before it counts as unknown
-    // Called after each deal with the number done so far, for progress reports.
+    // Called after each deal with the number done so far, for progress reports: from one
+    // thread at a time, with a count that only grows.
     std::function<void(int done)> progress;
+    int threads = 0;  // worker threads; 0: one per core
     const std::atomic<bool> *cancel = nullptr;  // set from another thread to stop early
 };
 
-// Deal k of the shape as rate_layout deals it: right after srand(options.seed + k), with
-// options.symbols symbols. False for a shape without pieces.
+// Deal k of the shape as rate_layout deals it: as right after srand(options.seed + k), with
+// options.symbols symbols, though without touching rand()'s own state. False for a shape
+// without pieces.
 bool deal_for_rating(const Layout &shape, const RatingOptions &options, int k, Layout &board);
 
-// Deals the shape `options.deals` times exactly as the game deals it and rates each deal.
-// The same shape and options always give the same rating. Once `options.cancel` is set no
-// new deal is taken, and the rating covers the deals done.
+// Deals the shape `options.deals` times exactly as the game deals it and rates each deal, the
+// deals shared out over `options.threads` threads. The same shape and options always give
+// the same rating, whatever the thread count. Once `options.cancel` is set no new deal is
+// started, and the rating covers the deals done.
 Rating rate_layout(const Layout &shape, const RatingOptions &options);
+
+// The threads to use for a `threads` option: itself, or one per core for 0.
+int worker_count(int threads);
+
+// Calls work(k) once for each k from 0 to count - 1, on `threads` threads (0: one per core),
+// each taking the next k as it becomes free; works on the calling thread alone when one
+// thread is asked for. Once *cancel is set no new k is started. Returns when all work
+// started is done.
+void share_out(int count, int threads, const std::atomic<bool> *cancel,
+               const std::function<void(int k)> &work);

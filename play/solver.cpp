@@ -1,3 +1,5 @@
+
+
 // The search rests on one property of the rules: taking pieces away never makes another
 // piece less free. So when two free pieces are to be taken together at some point, they can
 // just as well be taken at once; what a solution really chooses is only which pieces of a
@@ -53,7 +55,7 @@ long luby(long i)
 
 class Search {
 public:
-    Search(const Layout &board, long node_limit);
+    Search(const Layout &board, long node_limit, bool look_for_cores = true);
     Solution run();
 
 private:
@@ -78,10 +80,19 @@ private:
     bool is_free(int p, const State &s) const;
     void take(int a, int b, State &s);
     bool settle(State &s);
+    void queue(int group)
+    {
+        if (!queued_[group]) {
+            queued_[group] = 1;
+            todo_.push_back(group);
+        }
+    }
     bool match_all(const std::vector<int> &pieces, const State &s, std::vector<int> &partner) const;
     void blockers(int a, int b, const State &s, std::vector<int> &out) const;
     bool settle_group(const std::vector<int> &group, State &s, bool &changed);
     bool take_all_free(const std::vector<int> &group, State &s, bool &changed);
+    bool idle(int p, const State &s) const;
+    bool take_around_idle_piece(State &s);
     bool follow_single_choices(State &s, bool &changed);
     bool order_pairs(State &s, bool &forbade);
     void find_settled_pairs(const State &s);
@@ -120,6 +131,11 @@ private:
     std::vector<std::uint64_t> reach_, must_precede_;
     int row_words_ = 0;
     std::vector<int> left_, partners_;       // scratch for settle and visit
+    // The groups whose pieces' freedom (or idleness) taking a piece may change: its own, and
+    // those of the pieces under, over and beside it, and two along its row.
+    std::vector<std::vector<int>> concerned_;
+    std::vector<int> todo_;      // groups settle has still to look at
+    std::vector<char> queued_;   // whether a group is in todo_
     std::vector<double> activity_;  // how often each group took part in a dead end, recent ones counting more
     double bump_by_ = 1;
     std::uint64_t random_ = 0x2545f4914f6cdd1dull;
@@ -130,10 +146,15 @@ private:
         random_ ^= random_ << 17;
         return random_;
     }
+    bool stuck_core();
+    bool core_is_stuck(const std::vector<int> &groups);
+    const Layout &board_;
+    bool look_for_cores_;
     long nodes_ = 0, node_limit_, restart_at_ = 0;
 };
 
-Search::Search(const Layout &board, long node_limit) : node_limit_(node_limit)
+Search::Search(const Layout &board, long node_limit, bool look_for_cores)
+    : board_(board), look_for_cores_(look_for_cores), node_limit_(node_limit)
 {
     int id_of[Layout::cell_count];
     std::vector<int> group_of_value(256, -1);
@@ -173,6 +194,18 @@ Search::Search(const Layout &board, long node_limit) : node_limit_(node_limit)
     }
     words_ = (bits + 63) / 64;
     activity_.assign(groups_.size(), 0);
+    queued_.assign(groups_.size(), 0);
+    for (const Piece &p : pieces_) {
+        std::vector<int> near = {p.group};
+        for (int n : {p.below, p.above, p.left, p.right})
+            if (n >= 0)
+                near.push_back(pieces_[n].group);
+        if (p.left >= 0 && pieces_[p.left].left >= 0)
+            near.push_back(pieces_[pieces_[p.left].left].group);
+        if (p.right >= 0 && pieces_[p.right].right >= 0)
+            near.push_back(pieces_[pieces_[p.right].right].group);
+        concerned_.push_back(near);
+    }
 }
 
 void Search::bump(int group)
@@ -208,6 +241,9 @@ void Search::take(int a, int b, State &s)
             clear_bit(s, pair_bit(gone, p));
         }
     taken_.emplace_back(a, b);
+    for (int p : {a, b})
+        for (int g : concerned_[p])
+            queue(g);
 }
 
 // Pairs up all of the given pieces with no forbidden pair, if that can be done.
@@ -236,13 +272,25 @@ bool Search::match_all(const std::vector<int> &pieces, const State &s, std::vect
 // Does everything that follows for certain: takes pairs that are sure to be partners and are
 // both free, and all pieces of a value once all of them are free. False when the position is
 // lost: a value with an odd number of pieces left, or a piece that no piece may partner.
+// Every group is looked at once; after that only those a change may concern (take() queues
+// the groups around the pieces it takes) until none is left.
 bool Search::settle(State &s)
 {
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (const std::vector<int> &group : groups_)
-            if (!settle_group(group, s, changed))
-                return false;
+    todo_.clear();
+    for (int g = static_cast<int>(groups_.size()) - 1; g >= 0; g--)
+        todo_.push_back(g);
+    queued_.assign(groups_.size(), 1);
+    while (!todo_.empty()) {
+        const int g = todo_.back();
+        todo_.pop_back();
+        queued_[g] = 0;
+        bool changed = false;
+        if (!settle_group(groups_[g], s, changed)) {
+            todo_.clear();
+            return false;
+        }
+        if (changed)
+            queue(g);
     }
     return true;
 }
@@ -266,7 +314,78 @@ bool Search::settle_group(const std::vector<int> &group, State &s, bool &changed
     }
     if (all_free)
         return take_all_free(group, s, changed);
+    if (take_around_idle_piece(s)) {
+        changed = true;
+        return true;
+    }
     return follow_single_choices(s, changed);
+}
+
+// Whether piece p, taken away now or later, can never matter to another piece's freedom: no
+// piece lies under it, and each piece beside it has its other side clear for good (the edge
+// or an empty cell; cells only ever empty).
+bool Search::idle(int p, const State &s) const
+{
+    const Piece &piece = pieces_[p];
+    if (piece.below >= 0 && on(s, piece.below))
+        return false;
+    auto other_side_clear = [&](int beside, int further) {
+        return beside < 0 || !on(s, beside) || pieces_[beside].at_edge || further < 0 ||
+               !on(s, further);
+    };
+    return (piece.left < 0 || other_side_clear(piece.left, pieces_[piece.left].left)) &&
+           (piece.right < 0 || other_side_clear(piece.right, pieces_[piece.right].right));
+}
+
+// Deductions from idle pieces, in a group where no pair is barred yet. All pieces of `left_`
+// but one are free, and one free piece z is idle. Then whatever solution pairs the blocked piece w with a free x can pair w
+// with z instead and take x at once with the piece z went with: x goes sooner (which never
+// makes a piece less free) and z stays longer (which hinders nothing, being idle). So the
+// free pieces other than z are taken now, and z waits for w. True when it took or barred
+// any.
+bool Search::take_around_idle_piece(State &s)
+{
+    int blocked[2] = {-1, -1}, idle_ones[2] = {-1, -1}, blocked_count = 0, idle_count = 0;
+    for (int p : left_) {
+        if (!is_free(p, s)) {
+            if (blocked_count < 2)
+                blocked[blocked_count] = p;
+            blocked_count++;
+        } else if (idle(p, s)) {
+            if (idle_count < 2)
+                idle_ones[idle_count] = p;
+            idle_count++;
+        }
+        for (int q : left_)
+            if (q != p && forbidden(s, p, q))
+                return false;
+    }
+    if (left_.size() < 4 || idle_count == 0)
+        return false;
+    if (blocked_count == 2 && left_.size() == 4 && idle_count == 2) {
+        // Two idle free pieces and two blocked ones: taking the idle two together only
+        // leaves the blocked two to be free at the same time, while each idle one can wait
+        // for a blocked one as long as need be; and the idle two can change places. So each
+        // goes with one blocked piece, the first with the first.
+        forbid(s, idle_ones[0], idle_ones[1]);
+        forbid(s, idle_ones[0], blocked[1]);
+        forbid(s, idle_ones[1], blocked[0]);
+        return true;
+    }
+    if (blocked_count != 1)
+        return false;
+    int waiting = -1;
+    for (int p : left_) {
+        if (p == blocked[0] || p == idle_ones[0])
+            continue;
+        if (waiting < 0) {
+            waiting = p;
+        } else {
+            take(waiting, p, s);
+            waiting = -1;
+        }
+    }
+    return true;
 }
 
 // All the pieces left of a value are free: any way of pairing them up will do.
@@ -333,12 +452,20 @@ void Search::blockers(int a, int b, const State &s, std::vector<int> &out) const
         step = pieces_[step].right;
     if (step != b)
         return;
+    // The pieces between the two can never go while both are there, so the left one needs
+    // its left side clear and the right one its right side; and a piece goes only after all
+    // those above it.
+    auto with_those_above = [&](int p) {
+        out.push_back(p);
+        for (int over = pieces_[p].above; over >= 0 && on(s, over); over = pieces_[over].above)
+            out.push_back(over);
+    };
     if (!pieces_[a].at_edge)
         for (int p = pieces_[a].left; p >= 0 && on(s, p); p = pieces_[p].left)
-            out.push_back(p);
+            with_those_above(p);
     if (!pieces_[b].at_edge)
         for (int p = pieces_[b].right; p >= 0 && on(s, p); p = pieces_[p].right)
-            out.push_back(p);
+            with_those_above(p);
 }
 
 // Pairs whose partners are settled must be taken together, after their blockers. When a
@@ -521,17 +648,22 @@ bool Search::order_all_pairs(State &s)
     return true;
 }
 
-// The free piece with the fewest choices: each free piece it may go with, and waiting for a
-// blocked one when it may go with one of those. No piece (-1) when no free piece has a free
-// partner.
+// The free piece with a free partner whose value took part in dead ends most often of late,
+// with its choices: each free piece it may go with, and waiting for a blocked one when it
+// may go with one of those. No piece (-1) when no free piece has a free partner. (Measured:
+// following the dead ends alone settles more deals in fewer positions than first taking
+// the piece with the fewest choices.)
 Search::Branch Search::choose_branch(const State &s)
 {
     Branch best;
-    int best_choices = 1 << 30;
     double best_activity = -1;
     for (const std::vector<int> &group : groups_)
         for (int a : group) {
             if (!is_free(a, s))
+                continue;
+            // A little noise breaks ties differently on each restart.
+            double act = activity_[pieces_[a].group] + 1e-3 * (next_random() % 1000);
+            if (act <= best_activity)
                 continue;
             std::vector<int> &partners = partners_;
             partners.clear();
@@ -543,13 +675,8 @@ Search::Branch Search::choose_branch(const State &s)
                     else
                         can_wait = true;
                 }
-            int choices = static_cast<int>(partners.size()) + (can_wait ? 1 : 0);
-            // A little noise breaks ties differently on each restart.
-            double act = activity_[pieces_[a].group] + 1e-3 * (next_random() % 1000);
-            if (!partners.empty() &&
-                (choices < best_choices || (choices == best_choices && act > best_activity))) {
+            if (!partners.empty()) {
                 best_activity = act;
-                best_choices = choices;
                 best = {a, partners, can_wait};
             }
         }
@@ -561,9 +688,13 @@ Search::Branch Search::choose_branch(const State &s)
 Outcome Search::explore(Branch branch, const State &s)
 {
     const int best = branch.piece;
-    std::stable_sort(branch.partners.begin(), branch.partners.end(), [&](int p, int q) {
-        return newly_freed(best, p, s) > newly_freed(best, q, s);
-    });
+    // Ties broken at random, differently on each restart.
+    std::vector<std::pair<int, int>> keyed;
+    for (int q : branch.partners)
+        keyed.emplace_back(-(newly_freed(best, q, s) * 1000 + static_cast<int>(next_random() % 1000)), q);
+    std::sort(keyed.begin(), keyed.end());
+    for (size_t i = 0; i < keyed.size(); i++)
+        branch.partners[i] = keyed[i].second;
     for (int q : branch.partners) {
         State next = s;
         take(best, q, next);
@@ -589,14 +720,74 @@ Outcome Search::explore(Branch branch, const State &s)
 // times a base), breaking ties differently each time. A search that has gone down a long
 // hopeless road is cut short, and what was learnt stays: dead positions and which values
 // keep causing trouble.
+// The values of `groups` alone, every other piece taken off: can they be cleared? Taking
+// pieces away never makes another piece less free, so any way of clearing the whole board,
+// with the moves of other values left out, clears these alone; when they cannot be cleared,
+// neither can the board. Their own search counts towards the positions searched, so that
+// the node limit bounds the time this takes as well.
+bool Search::core_is_stuck(const std::vector<int> &groups)
+{
+    if (nodes_ >= node_limit_)
+        return false;
+    Layout part;
+    part.clear();
+    for (int g : groups)
+        for (int p : groups_[g])
+            part.set_cell(pieces_[p].cell, board_.cell(pieces_[p].cell));
+    Solution solution = Search(part, 2000, false).run();
+    nodes_ += 1 + solution.nodes;  // its first position, settled, counts too
+    return solution.result == SolveResult::stuck;
+}
+
+// Looks for one value, two values or three that cannot be cleared on their own: each value
+// alone, then those with a piece on or beside one of another, then three so linked. Deals
+// that cannot be cleared are most often so for such a small reason, which the search
+// proper, seeing all values at once, can take long to find.
+bool Search::stuck_core()
+{
+    const int n = static_cast<int>(groups_.size());
+    std::vector<std::vector<char>> linked(n, std::vector<char>(n, 0));
+    for (const Piece &p : pieces_)
+        for (int q : {p.above, p.left, p.right})
+            if (q >= 0 && pieces_[q].group != p.group)
+                linked[p.group][pieces_[q].group] = linked[pieces_[q].group][p.group] = 1;
+    for (int g = 0; g < n; g++)
+        if (core_is_stuck({g}))
+            return true;
+    for (int g = 0; g < n; g++)
+        for (int h = g + 1; h < n; h++)
+            if (linked[g][h] && core_is_stuck({g, h}))
+                return true;
+    for (int g = 0; g < n; g++)
+        for (int h = g + 1; h < n; h++)
+            for (int i = h + 1; i < n; i++) {
+                int links = linked[g][h] + linked[g][i] + linked[h][i];
+                if (links >= 2 && core_is_stuck({g, h, i}))
+                    return true;
+            }
+    return false;
+}
+
+// A search that has not ended after this many positions looks for a small reason why the
+// board cannot be cleared.
+constexpr long positions_before_cores = 1000;
+
 Solution Search::run()
 {
     State all(words_, 0);
     for (size_t p = 0; p < pieces_.size(); p++)
         set_bit(all, static_cast<int>(p));
     Outcome outcome = Outcome::out_of_nodes;
+    bool cores_looked_at = !look_for_cores_;
     for (long run = 1; outcome == Outcome::out_of_nodes && nodes_ < node_limit_; run++) {
-        restart_at_ = nodes_ + 200 * luby(run);
+        if (!cores_looked_at && nodes_ >= positions_before_cores) {
+            cores_looked_at = true;
+            if (stuck_core()) {
+                outcome = Outcome::stuck;
+                break;
+            }
+        }
+        restart_at_ = nodes_ + 50 * luby(run);
         taken_.clear();
         outcome = visit(all);
     }

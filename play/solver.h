@@ -21,7 +21,9 @@ struct Solution {
 
 // Searches depth first which pieces of each value are taken together, remembering
 // positions already shown to lead nowhere; every step that is certain is taken without
-// branching, and the search restarts now and then, keeping what it learnt. Stops with
+// branching, and the search restarts now and then, keeping what it learnt; a search that
+// runs long also looks for one, two or three values that cannot be cleared even alone. Safe
+// to run on many threads at once, each on its own board. Stops with
 // `unknown` after `node_limit` branching positions in all. Meant for dealt boards, where a
 // value lies on a few pieces: the work per position grows with the square of that number.
 // The same board and limit always give the same answer.

@@ -5,6 +5,7 @@
 //   tilestack-layout from-text SOURCE OUT.lyt
 //   tilestack-layout to-text FILE.lyt
 //   tilestack-layout rate FILE.lyt [--deals N] [--seed S] [--symbols N | --strip FILE.tga]
+//                         [--nodes N] [--threads N]
 //   tilestack-layout generate OUT.lyt [--pieces N] [--layers L] [--symmetry mirror|none]
 //                             [--min-clear P] [--deals K] [--seed S] [--symbols N | --strip F]
 //   tilestack-layout improve IN.lyt OUT.lyt [--min-clear P] [--deals K] [--seed S] [...]
@@ -29,6 +30,8 @@
 #include <string>
 #include <vector>
 
+#include "board/constants.h"
+#include "board/files.h"
 #include "board/layout.h"
 #include "board/layout_check.h"
 #include "board/layout_text.h"
@@ -67,35 +70,45 @@ int bad_arguments(const std::string &message)
     return 2;
 }
 
-// A layout file as it lies on disk: its bytes, and the layout the game would load from it.
+// A layout file as it lies on disk: what is wrong with it as a file, its size, and the
+// layout the game would load from it.
 struct LayoutFile {
-    bool readable = false;
-    size_t size = 0;
+    std::string unreadable;  // why it cannot be read, or ""
+    long long size = 0;
     Layout shape{};
 };
 
+// Why `path` cannot be read as a layout file at all, or "": only a regular file is opened,
+// so a pipe or a device is refused at once instead of waited on.
+std::string unreadable_reason(const std::string &path)
+{
+    FileFacts facts = file_facts(path.c_str());
+    if (!facts.exists)
+        return "cannot be read: no such file";
+    if (!facts.regular)
+        return "cannot be read: not a regular file (a folder, a pipe or a device)";
+    return "";
+}
+
+// Reads through the game's own checked load; a file of another size is only measured.
 LayoutFile read_layout_file(const std::string &path)
 {
     LayoutFile file;
     file.shape.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    file.unreadable = unreadable_reason(path);
+    if (!file.unreadable.empty())
         return file;
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
-    if (in.bad())
-        return file;
-    file.readable = true;
-    file.size = bytes.size();
-    for (size_t i = 0; i < bytes.size() && i < Layout::cell_count; i++)
-        file.shape.set_cell(static_cast<int>(i), bytes[i]);
+    file.size = file_facts(path.c_str()).size;
+    if (file.size >= Layout::cell_count && !file.shape.load(path.c_str()))
+        file.unreadable = "cannot be read";
     return file;
 }
 
 // Everything wrong with a file as a layout, one line each.
 std::vector<std::string> file_problems(const LayoutFile &file)
 {
-    if (!file.readable)
-        return {"cannot be read"};
+    if (!file.unreadable.empty())
+        return {file.unreadable};
     std::vector<std::string> problems;
     if (file.size != Layout::cell_count)
         problems.push_back("wrong size: " + std::to_string(file.size) +
@@ -121,7 +134,7 @@ int show(const std::vector<std::string> &args)
     const std::string &path = args[0];
     LayoutFile file = read_layout_file(path);
     std::vector<std::string> problems = file_problems(file);
-    if (file.readable && file.size >= Layout::cell_count) {
+    if (file.unreadable.empty() && file.size >= Layout::cell_count) {
         std::fputs(layout_to_text(file.shape).c_str(), stdout);
         std::printf("pieces: %d\nlayers used: %s\n", file.shape.count,
                     layer_list(layers_used(file.shape)).c_str());
@@ -144,6 +157,20 @@ int check(const std::vector<std::string> &args)
             status = 1;
     }
     return status;
+}
+
+// Loads a layout file as the game does; the status to exit with (after saying why it cannot
+// be read) or 0.
+int read_layout(const std::string &path, Layout &shape)
+{
+    shape.clear();
+    std::string reason = unreadable_reason(path);
+    if (reason.empty() && shape.load(path.c_str()))
+        return 0;
+    if (reason.empty())
+        reason = "not a readable layout file of 504 bytes";
+    std::fprintf(stderr, "tilestack-layout: %s: %s\n", path.c_str(), reason.c_str());
+    return 1;
 }
 
 int from_text(const std::vector<std::string> &args)
@@ -171,12 +198,8 @@ int from_text(const std::vector<std::string> &args)
 int to_text(const std::vector<std::string> &args)
 {
     Layout shape;
-    shape.clear();
-    if (!shape.load(args[0].c_str())) {
-        std::fprintf(stderr, "tilestack-layout: %s is not a readable layout file of 504 bytes\n",
-                     args[0].c_str());
-        return 1;
-    }
+    if (int status = read_layout(args[0], shape))
+        return status;
     std::fputs(layout_to_text(shape).c_str(), stdout);
     return 0;
 }
@@ -195,7 +218,8 @@ bool parse_number(const std::string &text, long min, long max, long &value)
     return true;
 }
 
-// Symbols in a strip picture: its width (from the TGA header) divided by 27, or -1.
+// Symbols in a strip picture: its width (from the TGA header) divided by the symbol size, or
+// -1.
 int strip_symbols(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -206,7 +230,7 @@ int strip_symbols(const std::string &path)
     bool known = image_type == 1 || image_type == 2 || image_type == 3 || image_type == 9 ||
                  image_type == 10 || image_type == 11;
     int width = header[12] | header[13] << 8;
-    return known ? width / 27 : -1;
+    return known ? symbols_in_strip(width) : -1;
 }
 
 // A progress bar on standard error, redrawn in place; only where that is a terminal.
@@ -282,12 +306,17 @@ bool parse_percent(const std::string &text, double &value)
     return true;
 }
 
+// The symbol strip the game reads from its folder, and how many symbols it holds.
+const char *const shipped_strip = "geek.tga";
+constexpr int shipped_symbols = 36;
+
 // How deals are rated, as --deals, --seed, --nodes and --symbols or --strip give it.
 struct RatingSettings {
     long deals = 1000;
     long seed = 1;
     long symbols = -1;
     long nodes = 20000;
+    long threads = 0;  // 0: one per core
 };
 
 // Reads the rating settings; the status to exit with on a problem (after saying what it
@@ -301,34 +330,40 @@ int read_rating_settings(const Arguments &a, RatingSettings &s)
         error = number_option(a, "--symbols", 1, 252, s.symbols);
     if (error.empty())
         error = number_option(a, "--nodes", 1, 1000000000, s.nodes);
+    if (error.empty())
+        error = number_option(a, "--threads", 0, 256, s.threads);
     if (!error.empty())
         return bad_arguments(error);
     if (s.symbols > 0)
         return 0;
     auto strip = a.options.find("--strip");
-    std::string path = strip == a.options.end() ? "geek.tga" : strip->second;
+    std::string path = strip == a.options.end() ? shipped_strip : strip->second;
     s.symbols = strip_symbols(path);
     if (s.symbols >= 1)
         return 0;
+    if (strip == a.options.end() && !file_facts(path.c_str()).exists) {
+        // Rating a layout of one's own, away from the game's files: the strip the game ships.
+        s.symbols = shipped_symbols;
+        std::fprintf(stderr, "tilestack-layout: no %s here; counting the %d symbols of the strip "
+                     "the game ships\n", shipped_strip, shipped_symbols);
+        return 0;
+    }
     std::fprintf(stderr,
-                 "tilestack-layout: cannot count the symbols in %s (a TGA picture at least 27 "
+                 "tilestack-layout: cannot count the symbols in %s (a TGA picture at least %d "
                  "pixels wide); give --symbols N or --strip FILE.tga\n",
-                 path.c_str());
+                 path.c_str(), symbol_size);
     return 1;
 }
 
-const std::set<std::string> rating_option_names = {"--deals", "--seed", "--symbols", "--strip",
-                                                    "--nodes"};
+const std::set<std::string> rating_option_names = {"--deals", "--seed",  "--symbols",
+                                                    "--strip", "--nodes", "--threads"};
 
-// Loads the layout file a command reads; the status to exit with on a problem, or 0.
+// Loads the layout file a command reads, with pieces; the status to exit with on a problem,
+// or 0.
 int load_layout_file(const std::string &path, Layout &shape)
 {
-    shape.clear();
-    if (!shape.load(path.c_str())) {
-        std::fprintf(stderr, "tilestack-layout: %s is not a readable layout file of 504 bytes\n",
-                     path.c_str());
-        return 1;
-    }
+    if (int status = read_layout(path, shape))
+        return status;
     if (shape.count == 0) {
         std::fprintf(stderr, "tilestack-layout: %s holds no pieces\n", path.c_str());
         return 1;
@@ -368,6 +403,7 @@ int rate(const std::vector<std::string> &args)
     options.seed = static_cast<unsigned>(settings.seed);
     options.symbols = static_cast<int>(settings.symbols);
     options.node_limit = settings.nodes;
+    options.threads = static_cast<int>(settings.threads);
     ProgressBar bar(options.deals);
     options.progress = [&bar](int done) { bar.update(done); };
     print_rating(a.files[0], shape.count, rate_layout(shape, options), settings);
@@ -388,6 +424,7 @@ int read_search_options(const Arguments &a, RatingSettings &settings, SearchOpti
     options.seed = static_cast<unsigned>(settings.seed);
     options.symbols = static_cast<int>(settings.symbols);
     options.node_limit = settings.nodes;
+    options.threads = static_cast<int>(settings.threads);
     return 0;
 }
 
@@ -639,25 +676,30 @@ const Command commands[] = {
     {"rate",
      "usage: tilestack-layout rate FILE.lyt [--deals N] [--seed S] [--symbols N | --strip "
      "FILE.tga] [--nodes N]\n"
+     "         [--threads N]\n"
      "Deals the shape N times (default 1000) exactly as the game does, deal k right after\n"
      "srand(S + k) (S defaults to 1), and prints the share of deals that can be cleared,\n"
      "that cannot, and that the search gave up on within N positions (--nodes, default\n"
      "20000), and the share that a player who always takes the first pair available clears.\n"
      "The number of symbols is --symbols, or the width of the symbol strip (--strip, default\n"
-     "geek.tga in the current folder) divided by 27.\n",
+     "geek.tga in the current folder) divided by the width of one symbol; without --strip\n"
+     "and with no geek.tga in the folder, the 36 symbols of the strip the game ships.\n"
+     "The deals are shared out over N threads (--threads, default 0: one per core); the\n"
+     "counts are the same whatever N is.\n",
      1, -1, rate},
     {"generate",
      "usage: tilestack-layout generate OUT.lyt [--pieces N] [--layers L] [--symmetry "
      "mirror|none]\n"
      "         [--min-clear P] [--deals K] [--seed S] [--symbols N | --strip FILE.tga] "
-     "[--nodes N]\n"
+     "[--nodes N] [--threads N]\n"
      "Makes a new shape of exactly N pieces (even; default 144) in at most L layers (1 to 6,\n"
      "default 5; a layer holds 84 pieces), each piece on the bottom layer or directly on a\n"
      "piece, the same in column x and column 11 - x unless --symmetry none. It is built to\n"
      "look like a hand-made board (solid groups, upper layers narrower than those below, no\n"
      "stray pieces) and kept only when at least P % (0 to 100, default 95) of K deals\n"
      "(default 300) can be cleared, dealt and searched as 'rate' does (deal k right after\n"
-     "srand(S + k), S defaults to 1; --symbols, --strip and --nodes as for 'rate'). The seed\n"
+     "srand(S + k), S defaults to 1; --symbols, --strip, --nodes and --threads as for\n"
+     "'rate'). The seed\n"
      "also drives the search, and its budget is counted in work, not time: the same\n"
      "arguments always give the same shape. On a terminal a progress line shows the search;\n"
      "a last line on standard error says how long it took.\n"
@@ -671,7 +713,7 @@ const Command commands[] = {
      1, -1, generate},
     {"improve",
      "usage: tilestack-layout improve IN.lyt OUT.lyt [--min-clear P] [--deals K] [--seed S]\n"
-     "         [--symbols N | --strip FILE.tga] [--nodes N]\n"
+     "         [--symbols N | --strip FILE.tga] [--nodes N] [--threads N]\n"
      "Moves as few pieces of IN as it can, one at a time (a mirrored pair at a time when IN is\n"
      "the same in column x and column 11 - x), keeping their count, every piece on the bottom\n"
      "layer or on a piece, no piece above IN's top layer, and that symmetry, until at least\n"

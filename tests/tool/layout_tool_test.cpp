@@ -1,6 +1,8 @@
 // The tilestack-layout command, run as a layout author runs it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -210,6 +212,38 @@ TEST(LayoutTool, RateIsTheSameForTheSameSeedAndReadsTheStrip)
     ToolRun missing = tool("rate " + shipped + " --strip " + shell_word(dir.path("none.tga")));
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(has(missing, "cannot count the symbols")) << missing.output;
+}
+
+TEST(LayoutTool, WhatIsNoRegularFileEndsAtOnceWithAMessage)
+{
+    TempDir dir;
+    const std::string pipe = dir.path("pipe.lyt"), folder = dir.path("folder.lyt");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    for (const char *command : {"show", "check", "to-text", "rate"})
+        for (const std::string &path : {pipe, folder, dir.path("missing.lyt")}) {
+            // A pipe opened for reading would wait for a writer: the test would hang here.
+            const std::string rest = std::string(command) == "rate" ? " --symbols 36" : "";
+            ToolRun run = tool(command + (" " + shell_word(path)) + rest);
+            EXPECT_EQ(run.status, 1) << command << " " << path << "\n" << run.output;
+            EXPECT_TRUE(has(run, "cannot be read: ")) << run.output;
+        }
+}
+
+TEST(LayoutTool, RateCountsTheSameOnAnyThreadsAndKnowsTheShippedStrip)
+{
+    TempDir dir;
+    Layout shape;
+    shape.clear();
+    ASSERT_TRUE(shape.load((std::string(TILESTACK_GAMEDATA) + "/0.lyt").c_str()));
+    saved(dir, "mine.lyt", shape);
+    // No strip in the author's own folder: the count of the one the game ships, said once.
+    ToolRun all = tool_in(dir.path(), "rate mine.lyt --deals 60");
+    ASSERT_EQ(all.status, 0) << all.output;
+    EXPECT_TRUE(has(all, "counting the 36 symbols of the strip the game ships")) << all.output;
+    EXPECT_TRUE(has(all, "60 deals from seed 1, 36 symbols")) << all.output;
+    EXPECT_EQ(tool_in(dir.path(), "rate mine.lyt --deals 60 --threads 1").output, all.output);
+    EXPECT_EQ(tool_in(dir.path(), "rate mine.lyt --deals 60 --threads 3").output, all.output);
 }
 
 }  // namespace

@@ -8,10 +8,14 @@
 
 std::string shell_word(const std::string &s) { return "'" + s + "'"; }
 
-ToolRun tool(const std::string &arguments)
+ToolRun tool(const std::string &arguments) { return tool_in("", arguments); }
+
+ToolRun tool_in(const std::string &folder, const std::string &arguments)
 {
     ToolRun run;
     std::string command = shell_word(TILESTACK_LAYOUT_TOOL) + " " + arguments + " 2>&1";
+    if (!folder.empty())
+        command = "cd " + shell_word(folder) + " && " + command;
     FILE *pipe = popen(command.c_str(), "r");
     if (!pipe)
         return run;

@@ -16,6 +16,8 @@ std::string shell_word(const std::string &s);
 
 // Runs the tool with the arguments (as the shell splits them).
 ToolRun tool(const std::string &arguments);
+// The same, run in `folder`.
+ToolRun tool_in(const std::string &folder, const std::string &arguments);
 
 bool has(const ToolRun &run, const std::string &text);
 

@@ -57,6 +57,31 @@ TEST(Dealing, SameSeedSameBoard)
     EXPECT_NE(0, std::memcmp(a.cells, c.cells, 504)) << "another seed, another board";
 }
 
+// Ratings deal on many threads from sequences of their own: each must be rand() after
+// srand() number for number, and leave rand()'s own state alone.
+TEST(Dealing, OwnSequenceIsRandAfterSrandAndLeavesRandAlone)
+{
+    for (unsigned seed : {0u, 1u, 2u, 77u, 4096u, 0x7fffffffu, 0xffffffffu}) {
+        for (unsigned s = seed; s < seed + 300; s++) {
+            std::srand(s);
+            RandSequence own(s);
+            for (int draw = 0; draw < 2000; draw++)
+                ASSERT_EQ(own.next(), std::rand()) << "seed " << s << ", draw " << draw;
+        }
+    }
+    Layout a = shape(144), b = shape(144);
+    Deal da, db;
+    std::srand(5);
+    const int first = std::rand();
+    std::srand(5);
+    ASSERT_TRUE(deal(a, 36, da));
+    std::srand(5);
+    RandSequence own(5);
+    ASSERT_TRUE(deal(b, 36, db, own));
+    EXPECT_EQ(0, std::memcmp(a.cells, b.cells, 504)) << "the same board";
+    EXPECT_EQ(std::rand(), first) << "rand() is where srand(5) left it";
+}
+
 // The exact sequence: pairs in order, 10000 swaps of rand() % count drawn a then b, the
 // pieces filled in cell order. Replayed here independently of the dealing code.
 TEST(Dealing, FollowsTheShuffleCallForCall)

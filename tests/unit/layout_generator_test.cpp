@@ -2,9 +2,11 @@
 // the search's quick first look at each deal rests on.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 
 #include "board/layout_check.h"
+#include "board/layout_text.h"
 #include "play/layout_generator.h"
 #include "play/rating.h"
 #include "play/solver.h"
@@ -40,6 +42,39 @@ TEST(LayoutGenerator, EveryShapeKeepsCountSupportLayersAndMirror)
     EXPECT_NE(request_problem({143, 5, true}), "");
     EXPECT_NE(request_problem({170, 2, false}), "");
     EXPECT_NE(request_problem({2, 7, false}), "");
+}
+
+TEST(LayoutGenerator, SameShapeOnAnyNumberOfThreadsAndStopsWhenCancelled)
+{
+    SearchOptions options;
+    options.deals = 40;
+    options.final_deals = 40;
+    options.min_clear = 97;
+    options.budget = 40 * 800;
+    options.threads = 1;
+    const ShapeRequest request{60, 3, true};
+    SearchResult one = generate_layout(request, options);
+    options.threads = 3;
+    SearchResult three = generate_layout(request, options);
+    EXPECT_GT(one.shapes_rated, 1) << "the search must have weighed shapes";
+    EXPECT_EQ(one.shapes_rated, three.shapes_rated);
+    EXPECT_EQ(one.reached, three.reached);
+    EXPECT_EQ(layout_to_text(one.shape), layout_to_text(three.shape));
+    EXPECT_EQ(one.final_rating.cleared, three.final_rating.cleared);
+    EXPECT_FALSE(three.cancelled);
+
+    std::atomic<bool> cancel{false};
+    options.cancel = &cancel;
+    options.min_clear = 100;  // out of reach: only the cancel ends it early
+    options.budget = 0;
+    int reports = 0;
+    options.progress = [&](const SearchProgress &) {
+        if (++reports == 50)
+            cancel = true;
+    };
+    SearchResult stopped = improve_layout(one.shape, options);
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_LT(reports, 80) << "no new deals once cancelled";
 }
 
 // The search first looks at each deal with a small node limit and takes what that settles

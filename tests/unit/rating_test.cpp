@@ -1,6 +1,10 @@
 // Rating a shape: the first-pair player and the shares over many deals.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <string>
+
 #include "play/rating.h"
 #include "play/solver.h"
 #include "support/boards.h"
@@ -76,6 +80,51 @@ TEST(Rating, SharesAddUpAndRepeatForTheSameSeed)
     Layout empty;
     empty.clear();
     EXPECT_EQ(rate_layout(empty, options).deals, 0);
+}
+
+TEST(Rating, SameCountsOnAnyNumberOfThreadsAndStopsWhenCancelled)
+{
+    Layout shape;
+    shape.clear();
+    ASSERT_TRUE(shape.load((std::string(TILESTACK_GAMEDATA) + "/1.lyt").c_str()));
+    RatingOptions options;
+    options.deals = 120;
+    options.threads = 1;
+    std::srand(31);
+    const int untouched = std::rand();
+    std::srand(31);
+    Rating one = rate_layout(shape, options);
+    EXPECT_EQ(std::rand(), untouched) << "rating leaves rand() alone";
+    for (int threads : {0, 2, 5}) {
+        options.threads = threads;
+        // Reports come one at a time, each count above the last.
+        int last = 0;
+        bool growing = true;
+        options.progress = [&](int done) {
+            growing = growing && done == last + 1;
+            last = done;
+        };
+        Rating many = rate_layout(shape, options);
+        EXPECT_TRUE(growing);
+        EXPECT_EQ(last, 120);
+        EXPECT_EQ(many.cleared, one.cleared) << threads << " threads";
+        EXPECT_EQ(many.stuck, one.stuck);
+        EXPECT_EQ(many.unknown, one.unknown);
+        EXPECT_EQ(many.first_pair, one.first_pair);
+    }
+
+    // Cancelled after 30 deals: no more are started, and the rating covers those done.
+    std::atomic<bool> cancel{false};
+    options.threads = 2;
+    options.cancel = &cancel;
+    options.progress = [&](int done) {
+        if (done == 30)
+            cancel = true;
+    };
+    Rating part = rate_layout(shape, options);
+    EXPECT_GE(part.deals, 30);
+    EXPECT_LE(part.deals, 31) << "the other thread finishes the deal it had begun";
+    EXPECT_EQ(part.cleared + part.stuck + part.unknown, part.deals);
 }
 
 }  // namespace
