@@ -7,9 +7,10 @@
 //
 //   tilestack_soak SECONDS SEED
 //
-// The same seed gives the same stream of events, as far as timing allows: what the program
-// does with an event depends on when its passes see it, and a program that ends early draws
-// its next start sooner.
+// The same seed gives the same stream of events and the same plan of starts (game or editor,
+// and how long each may live), each drawn from a generator of its own so that neither shifts
+// the other. Timing still decides where one start ends and the next begins in the stream, and
+// what the program does with an event depends on when its passes see it.
 //
 // Confinement. The editor's file selector reaches any folder and a random Return saves a
 // layout wherever it points, so the program under test never runs as the driver's user:
@@ -94,7 +95,10 @@ const char typed_chars[] = "slpzhmrgi0123456789.-/ab";
 
 class Soak {
 public:
-    Soak(double seconds, unsigned seed) : seconds_(seconds), seed_(seed), rng_(seed) {}
+    Soak(double seconds, unsigned seed)
+        : seconds_(seconds), seed_(seed), rng_(seed), plan_(seed ^ 0x5eedu)
+    {
+    }
     int run();
 
 private:
@@ -126,7 +130,8 @@ private:
 
     double seconds_;
     unsigned seed_;
-    std::mt19937 rng_;
+    std::mt19937 rng_;   // the events
+    std::mt19937 plan_;  // the starts
     std::unique_ptr<XServer> server_;
     std::unique_ptr<Desk> desk_;
     Display *display_ = nullptr;
@@ -567,10 +572,10 @@ int Soak::run()
     const auto end = begun_ + std::chrono::duration_cast<Clock::duration>(
                                   std::chrono::duration<double>(seconds_));
     while (Clock::now() < end) {
-        const bool editor = pick(3) == 0;
+        const bool editor = plan_() % 3 == 0;
         // A start lives a few seconds to a minute before the closing sequence, unless it
         // ends sooner by the input it gets.
-        const auto life = milliseconds(3000 + pick(57000));
+        const auto life = milliseconds(3000 + plan_() % 57000);
         session(editor, std::min(end, Clock::now() + life));
     }
 
