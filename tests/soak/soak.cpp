@@ -41,6 +41,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <grp.h>
+#include <signal.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -499,8 +500,16 @@ bool Soak::closing_sequence(GameProcess &game)
     }
     const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
     if (game.running()) {
+        // What was on the screen, and where the program stood: the sanitizer's runtime
+        // prints the stack on SIGABRT (handle_abort).
+        const std::string picture = "/tmp/tilestack-soak-hang-" + std::to_string(seed_) + "-" +
+                                    std::to_string(events_) + ".png";
+        const bool saved = desk_->grab(window_w, window_h).save_png(picture);
+        kill(game.pid(), SIGABRT);
+        game.wait(milliseconds(5000));
         fault("a hang: still running " + std::to_string(took.count()) +
-                  " ms after the closing sequence began",
+                  " ms after the closing sequence began" +
+                  (saved ? "; the screen then: " + picture : ""),
               game.output());
         return false;  // the process is killed as the GameProcess goes
     }
@@ -522,6 +531,7 @@ void Soak::session(bool editor, Clock::time_point until)
         // The game's deals follow its clock: pinned to the seed and the start, they repeat.
         {"TILESTACK_SHIM_TIME", std::to_string(seed_ + starts_)},
         {"HOME", data_.string()},
+        {"ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=1:exitcode=86:handle_abort=1"},
     };
     // Parked inside the window, where the library takes the pointer from as it starts.
     move(600, 20);
