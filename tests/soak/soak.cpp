@@ -483,7 +483,10 @@ void Soak::judge_end(GameProcess &game, const std::string &how)
 // opens the load selector, which the next close request closes again.
 bool Soak::closing_sequence(GameProcess &game)
 {
-    log("closing: close button, then L to answer Leave");
+    log("closing: pointer into the window, close button, then L to answer Leave");
+    // With no window manager the keyboard follows the pointer: over the root window, as a
+    // drag out of the window leaves it, the L would reach nothing.
+    move(window_w / 2, window_h / 2);
     const auto start = Clock::now();
     while (Clock::now() - start < hang_limit) {
         desk_->request_close();
