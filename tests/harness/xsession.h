@@ -108,6 +108,7 @@ public:
     // Waits up to `limit` for the game to end.
     Exit wait(std::chrono::milliseconds limit = std::chrono::seconds(10));
     std::string output() const;  // standard output and error together
+    pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;
