@@ -106,7 +106,15 @@ build_in() {
         printf '%s\n' "${args[@]}" >"$dir/tilestack-configured"
     fi
     local targets=()
-    [ -n "${BUILD_TARGETS:-}" ] && targets=(--target $BUILD_TARGETS)
+    if [ -n "${BUILD_TARGETS:-}" ]; then
+        targets=(--target $BUILD_TARGETS)
+        # A named target is looked up before the build system checks whether its own files
+        # changed, so a target added since the last build would be unknown: check first.
+        cmake --build "$dir" --target cmake_check_build_system >/dev/null || {
+            echo "error: cmake could not update the build files in $dir" >&2
+            exit 1
+        }
+    fi
     cmake --build "$dir" -j "$(nproc)" "${targets[@]}" 2>&1 | awk -v dir="$dir" \
         -v first_time="${FIRST_BUILD:-the first time takes a few minutes}" '
         /^\[ *[0-9]+%\] Building / {
