@@ -454,34 +454,32 @@ void Editor::show_rating(const Rating &r)
     inform(first, second, third);
 }
 
-void Editor::take_generated(const SearchResult &r)
+// A made or mended shape replaces the layout as one step of the history; a search that fell
+// short leaves the layout as it was and says so. True when the shape was taken.
+bool Editor::take_shape(const SearchResult &r, const char *none_found)
 {
     if (!r.reached) {
         char best[96];
         std::snprintf(best, sizeof best, "within the search (the best cleared %.1f %%);",
                       r.search_share);
-        inform("No shape that clears 95 % of its deals was found", best,
-               "the layout is unchanged.");
-        return;
+        inform(none_found, best, "the layout is unchanged.");
+        return false;
     }
     const Layout before = layout;
     layout = r.shape;
     history.record(before, layout);
+    return true;
+}
+
+void Editor::take_generated(const SearchResult &r)
+{
+    take_shape(r, "No shape that clears 95 % of its deals was found");
 }
 
 void Editor::take_improved(const SearchResult &r)
 {
-    if (!r.reached) {
-        char best[96];
-        std::snprintf(best, sizeof best, "within the search (the best cleared %.1f %%);",
-                      r.search_share);
-        inform("No mend that clears 95 % of the deals was found", best,
-               "the layout is unchanged.");
+    if (!take_shape(r, "No mend that clears 95 % of the deals was found"))
         return;
-    }
-    const Layout before = layout;
-    layout = r.shape;
-    history.record(before, layout);
     char moved[96], shares[96], deals[96];
     std::snprintf(moved, sizeof moved, "Pieces moved: %i.", r.moved);
     std::snprintf(shares, sizeof shares, "Deals that can be cleared: %.1f %% before, %.1f %% after",

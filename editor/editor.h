@@ -107,6 +107,7 @@ private:
     void keep_working(const InputState &in);
     void finish_work();
     void show_rating(const Rating &r);
+    bool take_shape(const SearchResult &r, const char *none_found);
     void take_generated(const SearchResult &r);
     void take_improved(const SearchResult &r);
     void inform(const char *s1, const char *s2, const char *s3);
