@@ -118,7 +118,7 @@ private:
     Outcome visit(State s);
     bool order_all_pairs(State &s);
     Branch choose_branch(const State &s);
-    Outcome explore(Branch branch, const State &s);
+    Outcome explore(Branch &branch, const State &s);
 
     std::vector<Piece> pieces_;
     std::vector<std::vector<int>> groups_;  // piece ids of each value, in cell order
@@ -625,11 +625,16 @@ bool Search::forbid_impossible_pairs(State &s)
 bool Search::cannot_go_together(int a, int b, const State &s)
 {
     blockers(a, b, s, found_);
+    for (int p : found_)
+        if (p == a || p == b)
+            return true;
+    // Neither has to go before a settled pair: no order can be broken.
+    if (blocking_[a].empty() && blocking_[b].empty())
+        return false;
     bool impossible = false;
     std::vector<std::uint64_t> &must_precede = must_precede_;
     must_precede.assign(row_words_, 0);
     for (int p : found_) {
-        impossible = impossible || p == a || p == b;
         if (int j = pair_of_[p]; j >= 0) {
             must_precede[j >> 6] |= std::uint64_t{1} << (j & 63);
             for (int w = 0; w < row_words_; w++)
@@ -679,7 +684,7 @@ Outcome Search::visit(State s)
     if (all_gone(s))
         return Outcome::cleared;
 
-    const Branch branch = choose_branch(s);
+    Branch branch = choose_branch(s);
     const Outcome outcome = branch.piece < 0 ? Outcome::stuck : explore(branch, s);
     if (outcome == Outcome::cleared)
         return outcome;
@@ -726,7 +731,9 @@ Search::Branch Search::choose_branch(const State &s)
                 }
             if (!partners.empty()) {
                 best_activity = act;
-                best = {a, partners, can_wait};
+                best.piece = a;
+                best.partners.swap(partners);
+                best.can_wait = can_wait;
             }
         }
     return best;
@@ -734,7 +741,7 @@ Search::Branch Search::choose_branch(const State &s)
 
 // Takes the branch's piece with each of its free partners in turn, those that free most
 // first, and then, when it can wait, goes on without it for now.
-Outcome Search::explore(Branch branch, const State &s)
+Outcome Search::explore(Branch &branch, const State &s)
 {
     const int best = branch.piece;
     // Ties broken at random, differently on each restart.
