@@ -22,6 +22,7 @@ struct Piece {
     int group;                                          // pieces of one value form a group
     int above = -1, below = -1, left = -1, right = -1;  // neighbouring pieces, or -1
     bool at_edge = false;                               // column 0 or 11
+    int column = 0;                                     // where it stands, whatever its layer
 };
 
 // A position: which pieces are still there and which pairs of pieces may not be partners,
@@ -181,6 +182,7 @@ Search::Search(const Layout &board, long node_limit, bool look_for_cores)
     for (Piece &p : pieces_) {
         const auto [x, y, z] = Layout::position(p.cell);
         p.at_edge = x == 0 || x == Layout::columns - 1;
+        p.column = x + y * Layout::columns;
         if (z + 1 < Layout::layers)
             p.above = id_of[Layout::index(x, y, z + 1)];
         if (z > 0)
@@ -624,13 +626,15 @@ bool Search::forbid_impossible_pairs(State &s)
 // some settled pair.
 bool Search::cannot_go_together(int a, int b, const State &s)
 {
+    // Neither has to go before a settled pair, so no order can be broken: they cannot go
+    // together only when one lies on the other, the one way either can be among the other's
+    // blockers (a row's blockers lie outside the two, and their stacks a layer higher).
+    if (blocking_[a].empty() && blocking_[b].empty())
+        return pieces_[a].column == pieces_[b].column;
     blockers(a, b, s, found_);
     for (int p : found_)
         if (p == a || p == b)
             return true;
-    // Neither has to go before a settled pair: no order can be broken.
-    if (blocking_[a].empty() && blocking_[b].empty())
-        return false;
     bool impossible = false;
     std::vector<std::uint64_t> &must_precede = must_precede_;
     must_precede.assign(row_words_, 0);
