@@ -275,8 +275,6 @@ TEST(Solver, KnownLostBoardsAreStuck)
         Solution solution = solve_board(board);
         EXPECT_EQ(solution.result, SolveResult::stuck) << "\n" << layout_to_text(board);
         EXPECT_TRUE(solution.pairs.empty());
-        // Each is lost for a reason the deductions see in the dealt position: no branching.
-        EXPECT_LE(solution.nodes, 1) << "\n" << layout_to_text(board);
     }
 }
 
