@@ -22,6 +22,7 @@ struct Piece {
     int group;                                          // pieces of one value form a group
     int above = -1, below = -1, left = -1, right = -1;  // neighbouring pieces, or -1
     bool at_edge = false;                               // column 0 or 11
+    int column = 0;                                     // where it stands, whatever its layer
 };
 
 // A position: which pieces are still there and which pairs of pieces may not be partners,
@@ -71,15 +72,19 @@ private:
     // forbidden both ways at once, so either order can be read.
     int pair_bit(int a, int b) const { return pair_row_[a] + slot_[b]; }
     bool forbidden(const State &s, int a, int b) const { return bit(s, pair_bit(a, b)); }
-    void forbid(State &s, int a, int b) const
+    // Bars a and b from being partners, and has settle look at their value again.
+    void forbid(State &s, int a, int b)
     {
         set_bit(s, pair_bit(a, b));
         set_bit(s, pair_bit(b, a));
+        queue(pieces_[a].group);
     }
 
     bool is_free(int p, const State &s) const;
     void take(int a, int b, State &s);
     bool settle(State &s);
+    void forget_queue();
+    void queue_all();
     void queue(int group)
     {
         if (!queued_[group]) {
@@ -114,7 +119,7 @@ private:
     Outcome visit(State s);
     bool order_all_pairs(State &s);
     Branch choose_branch(const State &s);
-    Outcome explore(Branch branch, const State &s);
+    Outcome explore(Branch &branch, const State &s);
 
     std::vector<Piece> pieces_;
     std::vector<std::vector<int>> groups_;  // piece ids of each value, in cell order
@@ -129,6 +134,8 @@ private:
     std::vector<std::vector<int>> before_, blocking_;
     std::vector<int> found_;
     std::vector<std::uint64_t> reach_, must_precede_;
+    std::vector<char> state_of_pair_;            // scratch for close_the_order
+    std::vector<std::pair<int, int>> path_;      // its path: a pair and the next to follow
     int row_words_ = 0;
     std::vector<int> left_, partners_;       // scratch for settle and visit
     // The groups whose pieces' freedom (or idleness) taking a piece may change: its own, and
@@ -175,6 +182,7 @@ Search::Search(const Layout &board, long node_limit, bool look_for_cores)
     for (Piece &p : pieces_) {
         const auto [x, y, z] = Layout::position(p.cell);
         p.at_edge = x == 0 || x == Layout::columns - 1;
+        p.column = x + y * Layout::columns;
         if (z + 1 < Layout::layers)
             p.above = id_of[Layout::index(x, y, z + 1)];
         if (z > 0)
@@ -272,27 +280,40 @@ bool Search::match_all(const std::vector<int> &pieces, const State &s, std::vect
 // Does everything that follows for certain: takes pairs that are sure to be partners and are
 // both free, and all pieces of a value once all of them are free. False when the position is
 // lost: a value with an odd number of pieces left, or a piece that no piece may partner.
-// Every group is looked at once; after that only those a change may concern (take() queues
-// the groups around the pieces it takes) until none is left.
+// Only the groups a change may concern are looked at (take() queues the groups around the
+// pieces it takes, forbid() the group of the pair it bars), until none is left: a position is
+// handed on settled, so what did not change needs no second look. The first position has
+// every group queued.
 bool Search::settle(State &s)
 {
-    todo_.clear();
-    for (int g = static_cast<int>(groups_.size()) - 1; g >= 0; g--)
-        todo_.push_back(g);
-    queued_.assign(groups_.size(), 1);
     while (!todo_.empty()) {
         const int g = todo_.back();
         todo_.pop_back();
         queued_[g] = 0;
         bool changed = false;
         if (!settle_group(groups_[g], s, changed)) {
-            todo_.clear();
+            forget_queue();
             return false;
         }
         if (changed)
             queue(g);
     }
     return true;
+}
+
+// Empties the queue of groups settle has to look at.
+void Search::forget_queue()
+{
+    for (int g : todo_)
+        queued_[g] = 0;
+    todo_.clear();
+}
+
+// Has settle look at every group.
+void Search::queue_all()
+{
+    for (int g = static_cast<int>(groups_.size()) - 1; g >= 0; g--)
+        queue(g);
 }
 
 // settle for the pieces of one value; `changed` is set when anything was taken or forbidden.
@@ -511,8 +532,14 @@ void Search::find_settled_pairs(const State &s)
 void Search::find_what_goes_first(const State &s)
 {
     const int n = static_cast<int>(settled_.size());
-    before_.assign(n, {});
-    blocking_.assign(pieces_.size(), {});
+    // Emptied rather than made anew: their room is kept from one position to the next.
+    if (before_.size() < static_cast<size_t>(n))
+        before_.resize(n);
+    for (int i = 0; i < n; i++)
+        before_[i].clear();
+    blocking_.resize(pieces_.size());
+    for (std::vector<int> &b : blocking_)
+        b.clear();
     for (int i = 0; i < n; i++) {
         blockers(settled_[i].first, settled_[i].second, s, found_);
         for (int p : found_) {
@@ -524,29 +551,53 @@ void Search::find_what_goes_first(const State &s)
 }
 
 // reach_: for each settled pair, every pair that must go before it, directly or through
-// others. False when a pair would have to go before itself.
+// others. False when a pair would have to go before itself. Depth first: a pair's row is
+// complete once the rows of the pairs before it are, so each row is built once from those.
 bool Search::close_the_order()
 {
     const int n = static_cast<int>(settled_.size());
     row_words_ = (n + 63) / 64;
     reach_.assign(static_cast<size_t>(n) * row_words_, 0);
-    std::vector<int> todo;
-    for (int i = 0; i < n; i++) {
-        todo.assign(before_[i].begin(), before_[i].end());
-        while (!todo.empty()) {
-            int j = todo.back();
-            todo.pop_back();
-            if (reaches(i, j))
+    // 0: not yet looked at, 1: on the path being followed, 2: row complete.
+    state_of_pair_.assign(n, 0);
+    for (int start = 0; start < n; start++) {
+        if (state_of_pair_[start] != 0)
+            continue;
+        path_.assign(1, {start, 0});
+        state_of_pair_[start] = 1;
+        while (!path_.empty()) {
+            auto &[i, next] = path_.back();
+            if (next == static_cast<int>(before_[i].size())) {
+                state_of_pair_[i] = 2;
+                const int done = i;
+                path_.pop_back();
+                if (!path_.empty()) {
+                    const int up = path_.back().first;
+                    reach_[up * row_words_ + (done >> 6)] |= std::uint64_t{1} << (done & 63);
+                    for (int w = 0; w < row_words_; w++)
+                        reach_[up * row_words_ + w] |= reach_[done * row_words_ + w];
+                }
                 continue;
-            reach_[i * row_words_ + (j >> 6)] |= std::uint64_t{1} << (j & 63);
-            todo.insert(todo.end(), before_[j].begin(), before_[j].end());
-        }
-        if (reaches(i, i)) {
-            // The pairs of the cycle are what went wrong: look at them first from now on.
-            for (int j = 0; j < n; j++)
-                if (reaches(i, j) && reaches(j, i))
-                    bump(pieces_[settled_[j].first].group);
-            return false;
+            }
+            const int j = before_[i][next++];
+            if (state_of_pair_[j] == 1) {
+                // A cycle: the pairs on it are what went wrong, so look at them first from
+                // now on.
+                for (size_t k = path_.size(); k-- > 0;) {
+                    bump(pieces_[settled_[path_[k].first].first].group);
+                    if (path_[k].first == j)
+                        break;
+                }
+                return false;
+            }
+            if (state_of_pair_[j] == 2) {
+                reach_[i * row_words_ + (j >> 6)] |= std::uint64_t{1} << (j & 63);
+                for (int w = 0; w < row_words_; w++)
+                    reach_[i * row_words_ + w] |= reach_[j * row_words_ + w];
+            } else {
+                state_of_pair_[j] = 1;
+                path_.emplace_back(j, 0);
+            }
         }
     }
     return true;
@@ -575,12 +626,19 @@ bool Search::forbid_impossible_pairs(State &s)
 // some settled pair.
 bool Search::cannot_go_together(int a, int b, const State &s)
 {
+    // Neither has to go before a settled pair, so no order can be broken: they cannot go
+    // together only when one lies on the other, the one way either can be among the other's
+    // blockers (a row's blockers lie outside the two, and their stacks a layer higher).
+    if (blocking_[a].empty() && blocking_[b].empty())
+        return pieces_[a].column == pieces_[b].column;
     blockers(a, b, s, found_);
+    for (int p : found_)
+        if (p == a || p == b)
+            return true;
     bool impossible = false;
     std::vector<std::uint64_t> &must_precede = must_precede_;
     must_precede.assign(row_words_, 0);
     for (int p : found_) {
-        impossible = impossible || p == a || p == b;
         if (int j = pair_of_[p]; j >= 0) {
             must_precede[j >> 6] |= std::uint64_t{1} << (j & 63);
             for (int w = 0; w < row_words_; w++)
@@ -630,7 +688,7 @@ Outcome Search::visit(State s)
     if (all_gone(s))
         return Outcome::cleared;
 
-    const Branch branch = choose_branch(s);
+    Branch branch = choose_branch(s);
     const Outcome outcome = branch.piece < 0 ? Outcome::stuck : explore(branch, s);
     if (outcome == Outcome::cleared)
         return outcome;
@@ -677,7 +735,9 @@ Search::Branch Search::choose_branch(const State &s)
                 }
             if (!partners.empty()) {
                 best_activity = act;
-                best = {a, partners, can_wait};
+                best.piece = a;
+                best.partners.swap(partners);
+                best.can_wait = can_wait;
             }
         }
     return best;
@@ -685,7 +745,7 @@ Search::Branch Search::choose_branch(const State &s)
 
 // Takes the branch's piece with each of its free partners in turn, those that free most
 // first, and then, when it can wait, goes on without it for now.
-Outcome Search::explore(Branch branch, const State &s)
+Outcome Search::explore(Branch &branch, const State &s)
 {
     const int best = branch.piece;
     // Ties broken at random, differently on each restart.
@@ -789,6 +849,8 @@ Solution Search::run()
         }
         restart_at_ = nodes_ + 50 * luby(run);
         taken_.clear();
+        forget_queue();
+        queue_all();
         outcome = visit(all);
     }
     Solution solution;

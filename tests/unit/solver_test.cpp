@@ -256,6 +256,12 @@ TEST(Solver, KnownLostBoardsAreStuck)
     const char *top[7] = {"..[1]...[2].....", "............", "............", "............",
                           "............", "............", "............"};
     Layout crossed = board_from_text(layer_text(0, bottom) + layer_text(1, top));
+    // Three stacks whose pairs must each go before the next: 1 before 2, 2 before 3, 3 before 1.
+    const char *ring_bottom[7] = {"[2].[3].[1].......", "............", "............",
+                                  "............", "............", "............", "............"};
+    const char *ring_top[7] = {"[1].[2].[3].......", "............", "............",
+                               "............", "............", "............", "............"};
+    Layout ring = board_from_text(layer_text(0, ring_bottom) + layer_text(1, ring_top));
     // A run 1 2 1 2 away from the edges: its two ends never match.
     const char *run[7] = {"...[1][2][1][2].....", "............", "............", "............",
                           "............", "............", "............"};
@@ -265,7 +271,7 @@ TEST(Solver, KnownLostBoardsAreStuck)
                           "............", "............", "............"};
     Layout three = board_from_text(layer_text(0, odd));
 
-    for (const Layout &board : {on_itself, crossed, alternating, three}) {
+    for (const Layout &board : {on_itself, crossed, ring, alternating, three}) {
         Solution solution = solve_board(board);
         EXPECT_EQ(solution.result, SolveResult::stuck) << "\n" << layout_to_text(board);
         EXPECT_TRUE(solution.pairs.empty());
