@@ -41,6 +41,18 @@ bool take_pair(Layout &board, int a, int b)
     return true;
 }
 
+bool first_matching_pair(const Layout &board, const std::vector<int> &free_cells, int &a, int &b)
+{
+    for (std::size_t i = 0; i < free_cells.size(); i++)
+        for (std::size_t j = i + 1; j < free_cells.size(); j++)
+            if (board.cell(free_cells[i]) == board.cell(free_cells[j])) {
+                a = free_cells[i];
+                b = free_cells[j];
+                return true;
+            }
+    return false;
+}
+
 bool no_moves_left(const Layout &board)
 {
     bool seen[256] = {};  // values of the free pieces met so far

@@ -2,6 +2,8 @@
 // whether any pair can still be taken.
 #pragma once
 
+#include <vector>
+
 #include "board/geometry.h"
 #include "board/layout.h"
 
@@ -21,6 +23,10 @@ bool is_pair(const Layout &board, int a, int b);
 // Takes the pieces in cells a and b off the board when they are a pair; false, and the board
 // unchanged, when they are not.
 bool take_pair(Layout &board, int a, int b);
+
+// The first two of `free_cells` (free pieces, in cell order) that bear the same value: the
+// pair a player who always takes the first pair takes. False when no two match.
+bool first_matching_pair(const Layout &board, const std::vector<int> &free_cells, int &a, int &b);
 
 // True when no two free pieces bear the same value (also for an empty board).
 bool no_moves_left(const Layout &board);

@@ -14,15 +14,7 @@ std::vector<int> free_pieces(const Layout &board)
 
 bool first_free_pair(const Layout &board, int &a, int &b)
 {
-    const std::vector<int> free = free_pieces(board);
-    for (std::size_t i = 0; i < free.size(); i++)
-        for (std::size_t j = i + 1; j < free.size(); j++)
-            if (board.cell(free[i]) == board.cell(free[j])) {
-                a = free[i];
-                b = free[j];
-                return true;
-            }
-    return false;
+    return first_matching_pair(board, free_pieces(board), a, b);
 }
 
 Hint find_hint(const Layout &board, long node_budget)

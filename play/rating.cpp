@@ -25,15 +25,8 @@ bool first_pair_player_clears(Layout board)
         for (int i : pieces)
             if (is_free(board, i))
                 free_cells.push_back(i);
-        int first = -1, second = -1;
-        for (size_t a = 0; a < free_cells.size() && first < 0; a++)
-            for (size_t b = a + 1; b < free_cells.size(); b++)
-                if (board.cell(free_cells[a]) == board.cell(free_cells[b])) {
-                    first = free_cells[a];
-                    second = free_cells[b];
-                    break;
-                }
-        if (first < 0)
+        int first, second;
+        if (!first_matching_pair(board, free_cells, first, second))
             return false;
         take_pair(board, first, second);
         pieces.erase(std::remove_if(pieces.begin(), pieces.end(),
