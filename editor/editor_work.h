@@ -7,8 +7,8 @@
 #include <string>
 
 #include "board/layout.h"
-#include "play/layout_generator.h"
-#include "play/rating.h"
+#include "solve/layout_generator.h"
+#include "solve/rating.h"
 
 // Deals the editor rates a shape over: as many as generate and improve search with, so that
 // R judges a shape as G and I do; about 1.3 points of spread on a share near 95 %, enough to

@@ -1,7 +1,7 @@
 #include "play/hint.h"
 
 #include "board/rules.h"
-#include "play/solver.h"
+#include "solve/solver.h"
 
 std::vector<int> free_pieces(const Layout &board)
 {

@@ -35,8 +35,8 @@
 #include "board/layout.h"
 #include "board/layout_check.h"
 #include "board/layout_text.h"
-#include "play/layout_generator.h"
-#include "play/rating.h"
+#include "solve/layout_generator.h"
+#include "solve/rating.h"
 
 namespace {
 

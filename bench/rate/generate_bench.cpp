@@ -4,7 +4,7 @@
 // machines.
 #include <benchmark/benchmark.h>
 
-#include "play/layout_generator.h"
+#include "solve/layout_generator.h"
 
 namespace {
 

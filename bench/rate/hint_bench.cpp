@@ -11,7 +11,7 @@
 
 #include "board/rules.h"
 #include "play/hint.h"
-#include "play/rating.h"
+#include "solve/rating.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "play/rating.h"
+#include "solve/rating.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "board/layout.h"
 #include "play/deal.h"
-#include "play/solver.h"
+#include "solve/solver.h"
 #include "support/files.h"
 #include "support/headless.h"
 

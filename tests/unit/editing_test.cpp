@@ -4,7 +4,7 @@
 
 #include "board/edit_history.h"
 #include "board/editing.h"
-#include "play/layout_generator.h"
+#include "solve/layout_generator.h"
 #include "support/boards.h"
 
 namespace {

@@ -7,9 +7,9 @@
 
 #include "board/layout_check.h"
 #include "board/layout_text.h"
-#include "play/layout_generator.h"
-#include "play/rating.h"
-#include "play/solver.h"
+#include "solve/layout_generator.h"
+#include "solve/rating.h"
+#include "solve/solver.h"
 #include "support/boards.h"
 
 namespace {

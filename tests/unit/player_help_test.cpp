@@ -13,8 +13,8 @@
 #include "play/hint.h"
 #include "play/history.h"
 #include "play/keyboard_cursor.h"
-#include "play/rating.h"
-#include "play/solver.h"
+#include "solve/rating.h"
+#include "solve/solver.h"
 #include "support/boards.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "play/rating.h"
-#include "play/solver.h"
+#include "solve/rating.h"
+#include "solve/solver.h"
 #include "support/boards.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "board/layout_text.h"
 #include "board/rules.h"
 #include "play/deal.h"
-#include "play/solver.h"
+#include "solve/solver.h"
 #include "support/boards.h"
 
 namespace {

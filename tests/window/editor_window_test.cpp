@@ -14,7 +14,7 @@
 #include "board/layout.h"
 #include "board/layout_check.h"
 #include "harness/editor_screen.h"
-#include "play/layout_generator.h"
+#include "solve/layout_generator.h"
 #include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "support/boards.h"

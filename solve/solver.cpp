@@ -7,7 +7,7 @@
 // takes a free piece and either takes it with one of the free pieces of its value, or
 // notes that its partner is one of those still blocked (it may not go with any of the free
 // ones). Whatever follows for certain is done without branching.
-#include "play/solver.h"
+#include "solve/solver.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // short is mended by moving a piece (or a mirrored pair) at a time, each move chosen among
 // the likeliest ones by rating them. Every random choice comes from one generator seeded by
 // the seed, so the same request gives the same shape.
-#include "play/layout_generator.h"
+#include "solve/layout_generator.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "board/editing.h"
-#include "play/solver.h"
+#include "solve/solver.h"
 
 namespace {
 

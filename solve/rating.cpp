@@ -1,4 +1,4 @@
-#include "play/rating.h"
+#include "solve/rating.h"
 
 #include <algorithm>
 #include <mutex>
@@ -7,7 +7,7 @@
 
 #include "board/rules.h"
 #include "play/deal.h"
-#include "play/solver.h"
+#include "solve/solver.h"
 
 bool first_pair_player_clears(Layout board)
 {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "board/layout.h"
-#include "play/rating.h"
+#include "solve/rating.h"
 
 // The shape `generate_layout` is asked for.
 struct ShapeRequest {
