@@ -69,12 +69,19 @@ private:
     bool short_ = false;
 };
 
-bool read_whole_file(const char *path, std::vector<unsigned char> &bytes)
+// Reads a regular file of at most `most` bytes whole; false for anything else.
+bool read_whole_file(const char *path, std::vector<unsigned char> &bytes,
+                     unsigned long long most = 1ull << 32)
 {
-    FILE *file = open_regular_file(path);
+    long long size = 0;
+    FILE *file = open_regular_file(path, &size);
+    if (file && static_cast<unsigned long long>(size) > most) {
+        std::fclose(file);
+        return false;
+    }
     if (!file)
         return false;
-    bytes.resize(static_cast<size_t>(file_facts(path).size));
+    bytes.resize(static_cast<size_t>(size));
     size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
     bool ok = got == bytes.size() && !std::ferror(file);
     std::fclose(file);
@@ -526,7 +533,7 @@ const char *font_datafile_file_problem(const char *path)
     if (static_cast<uint64_t>(facts.size) > most_bytes)
         return "it is far too large for a font";
     std::vector<unsigned char> file;
-    if (!read_whole_file(path, file))
+    if (!read_whole_file(path, file, most_bytes))
         return "missing or unreadable";
     // The library reads a file that starts with its mark of a plain file as it is, undoes
     // the packing of one that starts with its mark of a packed file, and refuses others.
