@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <thread>
 
 namespace {
 
@@ -164,13 +165,27 @@ void poll_if_needed()
 // these hooks while a DialogInput lives. A button of a dialog acts only if it sees the button down on more than one
 // of its own reads, so a quick press reads as down there for a moment of real time. A close
 // request closes the dialog as Escape does, once per request.
+//
+// The library also asks these hooks from its own input thread (while it draws the pointer). Only
+// the screen's loop samples: the input thread gets what the loop's last sample showed.
 constexpr auto dialog_press_time = std::chrono::milliseconds(40);
 InputState dialog_mouse;
 std::chrono::steady_clock::time_point dialog_press_until;
 unsigned close_requests_sent_to_dialogs = 0;
+std::atomic<std::thread::id> dialog_loop_thread;
+std::atomic<int> dialog_shown_b{0}, dialog_shown_x{0}, dialog_shown_y{0};
+
+void show_to_dialogs(const InputState &in)
+{
+    dialog_shown_x.store(in.mouse_x, std::memory_order_relaxed);
+    dialog_shown_y.store(in.mouse_y, std::memory_order_relaxed);
+    dialog_shown_b.store(in.mouse_b, std::memory_order_release);
+}
 
 int dialog_mouse_b()
 {
+    if (std::this_thread::get_id() != dialog_loop_thread.load(std::memory_order_relaxed))
+        return dialog_shown_b.load(std::memory_order_acquire);
     const unsigned requests = close_requests.load(std::memory_order_acquire);
     if (requests != close_requests_forgotten && requests != close_requests_sent_to_dialogs) {
         close_requests_sent_to_dialogs = requests;
@@ -188,11 +203,20 @@ int dialog_mouse_b()
         dialog_mouse.mouse_x = x;
         dialog_mouse.mouse_y = y;
     }
+    show_to_dialogs(dialog_mouse);
     return dialog_mouse.mouse_b;
 }
 
-int dialog_mouse_x() { return dialog_mouse.mouse_b ? dialog_mouse.mouse_x : mouse_x; }
-int dialog_mouse_y() { return dialog_mouse.mouse_b ? dialog_mouse.mouse_y : mouse_y; }
+int dialog_mouse_x()
+{
+    return dialog_shown_b.load(std::memory_order_acquire) ? dialog_shown_x.load(std::memory_order_relaxed)
+                                                          : mouse_x;
+}
+int dialog_mouse_y()
+{
+    return dialog_shown_b.load(std::memory_order_acquire) ? dialog_shown_y.load(std::memory_order_relaxed)
+                                                          : mouse_y;
+}
 
 }  // namespace
 
@@ -214,6 +238,8 @@ DialogInput::DialogInput()
     : saved_b_(gui_mouse_b), saved_x_(gui_mouse_x), saved_y_(gui_mouse_y)
 {
     dialog_mouse = discard_pending_input();
+    show_to_dialogs(dialog_mouse);
+    dialog_loop_thread.store(std::this_thread::get_id(), std::memory_order_relaxed);
     gui_mouse_b = dialog_mouse_b;
     gui_mouse_x = dialog_mouse_x;
     gui_mouse_y = dialog_mouse_y;

@@ -369,7 +369,7 @@ TEST_F(EditorWindow, QuickTapsActOnceEach)
     Desk::pause(300ms);
     shot = desk.grab();
     EXPECT_FALSE(dialog_open(shot));
-    EXPECT_TRUE(game->running()) << "the Escape that cancelled must not end the editor";
+    EXPECT_TRUE(game->running()) << "the Escape that cancelled must not end the editor\n" << game->output();
 
     // P starts a trial game on two pieces; Escape ends it and only it.
     click_cell(0, 0);
