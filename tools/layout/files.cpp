@@ -1,0 +1,50 @@
+// Reading and writing layout files for the commands, with a message for each failure.
+#include <cstdio>
+
+#include "board/files.h"
+#include "layout/tool.h"
+
+namespace layout_tool {
+
+std::string unreadable_reason(const std::string &path)
+{
+    FileFacts facts = file_facts(path.c_str());
+    if (!facts.exists)
+        return "cannot be read: no such file";
+    if (!facts.regular)
+        return "cannot be read: not a regular file (a folder, a pipe or a device)";
+    return "";
+}
+
+int read_layout(const std::string &path, Layout &shape)
+{
+    shape.clear();
+    std::string reason = unreadable_reason(path);
+    if (reason.empty() && shape.load(path.c_str()))
+        return 0;
+    if (reason.empty())
+        reason = "not a readable layout file of 504 bytes";
+    std::fprintf(stderr, "tilestack-layout: %s: %s\n", path.c_str(), reason.c_str());
+    return 1;
+}
+
+int load_layout_file(const std::string &path, Layout &shape)
+{
+    if (int status = read_layout(path, shape))
+        return status;
+    if (shape.count == 0) {
+        std::fprintf(stderr, "tilestack-layout: %s holds no pieces\n", path.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int save_layout_file(const Layout &shape, const std::string &path)
+{
+    if (shape.save(path.c_str()))
+        return 0;
+    std::fprintf(stderr, "tilestack-layout: cannot write %s\n", path.c_str());
+    return 1;
+}
+
+}  // namespace layout_tool
