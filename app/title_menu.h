@@ -4,7 +4,7 @@
 #include <allegro.h>
 
 #include "app/input.h"
-#include "board/constants.h"
+#include "render/screen_look.h"
 
 // The two items, by index.
 enum MenuChoice : int { menu_start = 0, menu_exit = 1 };

@@ -1,14 +1,9 @@
 #include "board/editing.h"
 
-bool rests_on_support(const Layout &shape, int x, int y, int z)
-{
-    return z == 0 || shape.get(x, y, z - 1) != 0;
-}
-
 bool can_place(const Layout &shape, int cell)
 {
     const CellPosition p = Layout::position(cell);
-    return shape.cell(cell) == 0 && rests_on_support(shape, p.x, p.y, p.z);
+    return shape.cell(cell) == 0 && shape.is_supported(p.x, p.y, p.z);
 }
 
 bool can_lift(const Layout &shape, int cell)
@@ -25,7 +20,7 @@ int mirror_cell(int cell)
 
 bool place_piece(Layout &shape, int x, int y, int z)
 {
-    if (shape.get(x, y, z) == 1 || !rests_on_support(shape, x, y, z))
+    if (shape.get(x, y, z) == 1 || !shape.is_supported(x, y, z))
         return false;
     shape.set(x, y, z, 1);
     return true;
@@ -33,7 +28,7 @@ bool place_piece(Layout &shape, int x, int y, int z)
 
 bool remove_piece(Layout &shape, int x, int y, int z)
 {
-    if (shape.get(x, y, z) == 0 || !rests_on_support(shape, x, y, z))
+    if (shape.get(x, y, z) == 0 || !shape.is_supported(x, y, z))
         return false;
     // Nothing may float: the whole stack above goes too.
     for (int level = z; level < Layout::layers; level++)

@@ -1,12 +1,9 @@
-// The rules of building a shape: where a piece may go, what goes with a piece taken away, and
-// the mirror across the middle of the grid. The editor's strokes and the layout generator's
-// moves both keep to them.
+// The rules of building a shape, on top of the support rule of Layout: where a piece may go,
+// what goes with a piece taken away, and the mirror across the middle of the grid. The
+// editor's strokes and the layout generator's moves both keep to them.
 #pragma once
 
 #include "board/layout.h"
-
-// The support rule: a cell on the bottom layer, or one directly on a piece.
-bool rests_on_support(const Layout &shape, int x, int y, int z);
 
 // An empty cell where a piece may be put.
 bool can_place(const Layout &shape, int cell);
@@ -17,8 +14,9 @@ bool can_lift(const Layout &shape, int cell);
 constexpr int mirror_column(int x) { return Layout::columns - 1 - x; }
 int mirror_cell(int cell);
 
-// Puts a piece (value 1) in the cell when the cell rests on support and does not hold 1
-// already; a piece of another value becomes 1 (the count stays). True when a cell changed.
+// Puts a piece (value 1) in the cell when the cell rests on support (Layout::is_supported)
+// and does not hold 1 already; a piece of another value becomes 1 (the count stays). True
+// when a cell changed.
 bool place_piece(Layout &shape, int x, int y, int z);
 
 // Takes the piece in the cell away, with every piece stacked above it up to the top layer,

@@ -1,13 +1,10 @@
 #include "board/layout.h"
 
-#include "board/editing.h"
 #include "board/files.h"
 
 #include <cstdio>
 
 Layout layout;  // static storage: starts with every cell empty and count 0
-
-bool Layout::is_supported(int x, int y, int z) const { return rests_on_support(*this, x, y, z); }
 
 bool Layout::load(const char *path)
 {

@@ -27,9 +27,9 @@ public:
     int cell(int i) const { return cells[i]; }
     int get(int x, int y, int z) const { return cell(index(x, y, z)); }
 
-    // A piece may rest only on the bottom layer or directly on another piece (the support
-    // rule of board/editing.h).
-    bool is_supported(int x, int y, int z) const;
+    // The support rule: a piece may rest only on the bottom layer or directly on another
+    // piece. The editor's strokes, the layout generator and the checks all keep to it.
+    bool is_supported(int x, int y, int z) const { return z == 0 || get(x, y, z - 1) != 0; }
 
     // Stores a value and keeps count in step with the number of occupied cells.
     void set_cell(int i, int value)

@@ -14,6 +14,9 @@
 #include "board/layout.h"
 #include "editor/editor_work.h"
 
+// The status line, in the library's font: the layer being edited and the count of pieces.
+constexpr const char *editor_status_format = "z: %8i   count: %4i";
+
 // The editor's state, stepped one pass at a time by edit_layouts. Works on the global layout.
 //
 // The modal screens it opens (the file selector, the question box and trial play) are
@@ -86,11 +89,21 @@ struct Editor {
     bool has_unsaved_changes() const;
 
 private:
+    // Widest line a message box may hold, in pixels, with room for its border on a 640 screen.
+    static constexpr int message_width = 560;
+
+    // The screen (editor.cpp): a pass of editing, the frame, the strokes and their history.
     void edit(const InputState &in);
     void show_frame();
     void draw_layers();
     void handle_stroke(const InputState &in);
+    void close_stroke();
+    void step_history(HistoryStep step);
+    // The keys (editor_keys.cpp).
     void read_layer_keys(const InputState &in);
+    void read_work_keys(const InputState &in);
+    void after_modal();
+    // The modal screens (editor_dialogs.cpp).
     int choose_file(const char *title);
     void save_dialog();
     void load_dialog();
@@ -99,10 +112,9 @@ private:
     int message_box(const char *s1, const char *s2, const char *s3, const char *b1,
                     const char *b2, int c1, int c2);
     void tell(const char *what, const char *why);
-    void after_modal();
-    void close_stroke();
-    void step_history(HistoryStep step);
-    void read_work_keys(const InputState &in);
+    void inform(const char *s1, const char *s2, const char *s3);
+    bool confirm_discard(const char *question, const char *go, int go_key);
+    // The long work off the loop (editor_jobs.cpp).
     void begin_work(EditorJob::Kind kind);
     void keep_working(const InputState &in);
     void finish_work();
@@ -110,8 +122,6 @@ private:
     bool take_shape(const SearchResult &r, const char *none_found);
     void take_generated(const SearchResult &r);
     void take_improved(const SearchResult &r);
-    void inform(const char *s1, const char *s2, const char *s3);
-    bool confirm_discard(const char *question, const char *go, int go_key);
 };
 
 // A message box as the library's alert, but with the second of two buttons chosen by Return

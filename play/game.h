@@ -10,6 +10,10 @@
 #include "play/history.h"
 #include "render/game_frame.h"
 
+// The notes under the board that come with a hint the solver could not back.
+constexpr const char *no_way_note = "This board can no longer be cleared. Ctrl+Z takes a pair back.";
+constexpr const char *unknown_note = "The hint could not look far enough to be sure of this pair.";
+
 // How a game ended: what play_game returns.
 enum PlayResult : int {
     play_left = 1,     // the layout held no piece, or Escape (or the close button) ended it

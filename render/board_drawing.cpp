@@ -3,6 +3,7 @@
 #include "app/resources.h"
 #include "board/geometry.h"
 #include "board/layout.h"
+#include "render/screen_look.h"
 #include "render/translucent.h"
 
 namespace {

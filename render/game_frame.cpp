@@ -4,6 +4,7 @@
 #include "board/layout.h"
 #include "render/board_drawing.h"
 #include "render/legacy_text.h"
+#include "render/screen_look.h"
 #include "render/translucent.h"
 
 void compose_game_frame(BITMAP *target, geometry::Point origin, int top_layer, int shading_step,

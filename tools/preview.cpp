@@ -22,10 +22,12 @@
 #include "board/layout_text.h"
 #include "board/rules.h"
 #include "play/deal.h"
+#include "play/game.h"
 #include "play/hint.h"
 #include "play/keyboard_cursor.h"
 #include "render/board_drawing.h"
 #include "render/game_frame.h"
+#include "render/screen_look.h"
 #include "render/translucent.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "board/constants.h"
+#include "editor/editor.h"
 #include "harness/xsession.h"
 
 namespace editor_screen {

@@ -22,6 +22,7 @@
 #include "harness/xsession.h"
 #include "play/deal.h"
 #include "render/legacy_text.h"
+#include "render/screen_look.h"
 #include "render/translucent.h"
 #include "support/datafiles.h"
 #include "support/files.h"

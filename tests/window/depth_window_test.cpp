@@ -16,6 +16,7 @@
 #include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
+#include "editor/editor.h"
 #include "harness/game_data.h"
 #include "harness/screenshots.h"
 #include "harness/xsession.h"

@@ -21,6 +21,7 @@
 #include "harness/screenshots.h"
 #include "harness/xsession.h"
 #include "play/deal.h"
+#include "play/game.h"
 #include "play/hint.h"
 #include "play/keyboard_cursor.h"
 #include "render/game_frame.h"

@@ -7,6 +7,7 @@
 
 #include "art/canvas.h"
 #include "board/constants.h"
+#include "render/screen_look.h"
 
 namespace art {
 
