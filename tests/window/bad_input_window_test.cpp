@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "app/resources.h"
-#include "board/constants.h"
 #include "board/layout.h"
 #include "harness/editor_screen.h"
 #include "harness/game_data.h"

@@ -126,11 +126,7 @@ int rate(const std::vector<std::string> &args)
         return status;
 
     RatingOptions options;
-    options.deals = static_cast<int>(settings.deals);
-    options.seed = static_cast<unsigned>(settings.seed);
-    options.symbols = static_cast<int>(settings.symbols);
-    options.node_limit = settings.nodes;
-    options.threads = static_cast<int>(settings.threads);
+    apply_rating_settings(settings, options);
     ProgressBar bar(options.deals);
     options.progress = [&bar](int done) { bar.update(done); };
     print_rating(a.files[0], shape.count, rate_layout(shape, options), settings);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
 #include "board/layout_check.h"
 #include "board/layout_text.h"
@@ -25,12 +26,37 @@ int read_search_options(const Arguments &a, RatingSettings &settings, SearchOpti
     settings.deals = 300;
     if (int status = read_rating_settings(a, settings))
         return status;
-    options.deals = static_cast<int>(settings.deals);
-    options.seed = static_cast<unsigned>(settings.seed);
-    options.symbols = static_cast<int>(settings.symbols);
-    options.node_limit = settings.nodes;
-    options.threads = static_cast<int>(settings.threads);
+    apply_rating_settings(settings, options);
     return 0;
+}
+
+// What generate and improve read from their arguments.
+struct SearchArguments {
+    Arguments given;
+    RatingSettings settings;
+    SearchOptions options;
+};
+
+// Reads the arguments of generate or improve: exactly `files` layout files (else the message
+// `files_problem`), the rating options and --min-clear, and the command's own options `own`,
+// which `read_own` reads (giving a message or ""). The status to exit with on a problem, or 0.
+int read_search_arguments(const char *command, const std::vector<std::string> &args,
+                          size_t files, const char *files_problem,
+                          const std::set<std::string> &own,
+                          const std::function<std::string(const Arguments &)> &read_own,
+                          SearchArguments &out)
+{
+    std::set<std::string> names = rating_option_names;
+    names.insert("--min-clear");
+    names.insert(own.begin(), own.end());
+    std::string error = split_arguments(command, args, names, out.given);
+    if (error.empty() && out.given.files.size() != files)
+        error = files_problem;
+    if (error.empty() && read_own)
+        error = read_own(out.given);
+    if (!error.empty())
+        return bad_arguments(error);
+    return read_search_options(out.given, out.settings, out.options);
 }
 
 // The rating settings of a final rating, to print it as `rate` does.
@@ -157,21 +183,15 @@ void note_final_share(const Rating &final_rating, const SearchOptions &options)
 
 int generate(const std::vector<std::string> &args)
 {
-    std::set<std::string> names = rating_option_names;
-    names.insert({"--pieces", "--layers", "--symmetry", "--min-clear"});
-    Arguments a;
     ShapeRequest request;
-    std::string error = split_arguments("generate", args, names, a);
-    if (error.empty() && a.files.size() != 1)
-        error = "generate takes one layout file to write";
-    if (error.empty())
-        error = read_request(a, request);
-    if (!error.empty())
-        return bad_arguments(error);
-    RatingSettings settings;
-    SearchOptions options;
-    if (int status = read_search_options(a, settings, options))
+    SearchArguments read;
+    if (int status = read_search_arguments(
+            "generate", args, 1, "generate takes one layout file to write",
+            {"--pieces", "--layers", "--symmetry"},
+            [&request](const Arguments &a) { return read_request(a, request); }, read))
         return status;
+    const Arguments &a = read.given;
+    const SearchOptions &options = read.options;
     if (int status = check_writable(a.files[0]))
         return status;
 
@@ -183,7 +203,7 @@ int generate(const std::vector<std::string> &args)
         return status;
     std::fputs(layout_to_text(result.shape).c_str(), stdout);
     print_rating(a.files[0], result.shape.count, result.final_rating,
-                 final_settings(settings, options));
+                 final_settings(read.settings, options));
     note_final_share(result.final_rating, options);
     return 0;
 }
@@ -211,19 +231,13 @@ int check_improvable(const std::string &path, const Layout &shape)
 
 int improve(const std::vector<std::string> &args)
 {
-    std::set<std::string> names = rating_option_names;
-    names.insert("--min-clear");
-    Arguments a;
-    std::string error = split_arguments("improve", args, names, a);
-    if (error.empty() && a.files.size() != 2)
-        error = "improve takes the layout file to read and the one to write";
-    if (!error.empty())
-        return bad_arguments(error);
-    RatingSettings settings;
-    SearchOptions options;
-    if (int status = read_search_options(a, settings, options))
+    SearchArguments read;
+    if (int status = read_search_arguments(
+            "improve", args, 2, "improve takes the layout file to read and the one to write", {},
+            nullptr, read))
         return status;
-    const std::string &in = a.files[0], &out = a.files[1];
+    const SearchOptions &options = read.options;
+    const std::string &in = read.given.files[0], &out = read.given.files[1];
     Layout input;
     if (int status = load_layout_file(in, input))
         return status;
@@ -240,7 +254,7 @@ int improve(const std::vector<std::string> &args)
     if (!(result.moved == 0 && same_file(in, out)))
         if (int status = save_layout_file(result.shape, out))
             return status;
-    RatingSettings final = final_settings(settings, options);
+    RatingSettings final = final_settings(read.settings, options);
     std::printf("before:\n");
     print_rating(in, input.count, result.before, final);
     std::printf("after:\n");

@@ -76,6 +76,17 @@ struct RatingSettings {
 // --threads.
 extern const std::set<std::string> rating_option_names;
 
+// Hands the rating settings to the options of a rating or of a search, which name them alike.
+template <typename Options>
+void apply_rating_settings(const RatingSettings &s, Options &options)
+{
+    options.deals = static_cast<int>(s.deals);
+    options.seed = static_cast<unsigned>(s.seed);
+    options.symbols = static_cast<int>(s.symbols);
+    options.node_limit = s.nodes;
+    options.threads = static_cast<int>(s.threads);
+}
+
 // Reads the rating settings; the status to exit with on a problem (after saying what it
 // is), or 0.
 int read_rating_settings(const Arguments &a, RatingSettings &s);
