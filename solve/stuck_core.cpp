@@ -1,0 +1,57 @@
+// The proof from a small stuck core: one, two or three values that cannot be cleared even
+// with every other piece taken off.
+#include "solve/search.h"
+
+#include "solve/solver.h"
+
+namespace solving {
+
+// The values of `groups` alone, every other piece taken off: can they be cleared? Taking
+// pieces away never makes another piece less free, so any way of clearing the whole board,
+// with the moves of other values left out, clears these alone; when they cannot be cleared,
+// neither can the board. Their own search counts towards the positions searched, so that
+// the node limit bounds the time this takes as well.
+bool Search::core_is_stuck(const std::vector<int> &groups)
+{
+    if (nodes_ >= node_limit_)
+        return false;
+    Layout part;
+    part.clear();
+    for (int g : groups)
+        for (int p : groups_[g])
+            part.set_cell(pieces_[p].cell, board_.cell(pieces_[p].cell));
+    Solution solution = Search(part, 2000, false).run();
+    nodes_ += 1 + solution.nodes;  // its first position, settled, counts too
+    return solution.result == SolveResult::stuck;
+}
+
+// Looks for one value, two values or three that cannot be cleared on their own: each value
+// alone, then those with a piece on or beside one of another, then three so linked. Deals
+// that cannot be cleared are most often so for such a small reason, which the search
+// proper, seeing all values at once, can take long to find.
+bool Search::stuck_core()
+{
+    const int n = static_cast<int>(groups_.size());
+    std::vector<std::vector<char>> linked(n, std::vector<char>(n, 0));
+    for (const Piece &p : pieces_)
+        for (int q : {p.above, p.left, p.right})
+            if (q >= 0 && pieces_[q].group != p.group)
+                linked[p.group][pieces_[q].group] = linked[pieces_[q].group][p.group] = 1;
+    for (int g = 0; g < n; g++)
+        if (core_is_stuck({g}))
+            return true;
+    for (int g = 0; g < n; g++)
+        for (int h = g + 1; h < n; h++)
+            if (linked[g][h] && core_is_stuck({g, h}))
+                return true;
+    for (int g = 0; g < n; g++)
+        for (int h = g + 1; h < n; h++)
+            for (int i = h + 1; i < n; i++) {
+                int links = linked[g][h] + linked[g][i] + linked[h][i];
+                if (links >= 2 && core_is_stuck({g, h, i}))
+                    return true;
+            }
+    return false;
+}
+
+}  // namespace solving
