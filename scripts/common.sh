@@ -131,8 +131,8 @@ build_in() {
 }
 
 # The build for playing, in build/ (./run): only what playing needs. A folder that ./test
-# configured with the tests serves as well and keeps its tests.
-# Its first build took 34 s on a fresh clone on the project's 2-core machines.
+# configured with the tests serves as well and keeps its tests. (The README gives the time
+# of a first build.)
 build_for_play() {
     BUILD_TARGETS=$PLAY_TARGETS FIRST_BUILD="the first time takes about half a minute" \
         build_in "$BUILD_DIR"
