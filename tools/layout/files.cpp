@@ -41,9 +41,11 @@ int load_layout_file(const std::string &path, Layout &shape)
 
 int save_layout_file(const Layout &shape, const std::string &path)
 {
-    if (shape.save(path.c_str()))
+    std::string why;
+    if (replace_file(path.c_str(), shape.cells, Layout::cell_count, &why))
         return 0;
-    std::fprintf(stderr, "tilestack-layout: cannot write %s\n", path.c_str());
+    std::fprintf(stderr, "tilestack-layout: cannot write %s: %s (any old file is as it was)\n",
+                 path.c_str(), why.c_str());
     return 1;
 }
 

@@ -105,11 +105,7 @@ int from_text(const std::vector<std::string> &args)
         std::fprintf(stderr, "tilestack-layout: %s: %s\n", args[0].c_str(), error.c_str());
         return 1;
     }
-    if (!shape.save(args[1].c_str())) {
-        std::fprintf(stderr, "tilestack-layout: cannot write %s\n", args[1].c_str());
-        return 1;
-    }
-    return 0;
+    return save_layout_file(shape, args[1]);
 }
 
 int to_text(const std::vector<std::string> &args)

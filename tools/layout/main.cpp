@@ -12,7 +12,10 @@
 //
 // Exit status: 0 when all is well, 1 when a file is unsound or cannot be read or written or
 // when generate or improve found no shape clearing its deals often enough, 2 on bad arguments.
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -42,11 +45,36 @@ const Command *const commands[] = {
     &rate_command, &generate_command, &improve_command,
 };
 
+// What the command wrote to standard output must have reached it: a full disk or a failing
+// device ends the run with a message and status 1, not a silent 0. A reader that closed the
+// pipe early (`| head`) ends it quietly, by the same signal that ends other programs there.
+int output_checked(int status)
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    if (errno == EPIPE) {
+        std::signal(SIGPIPE, SIG_DFL);
+        std::raise(SIGPIPE);
+    }
+    std::fprintf(stderr, "tilestack-layout: cannot write to standard output%s%s\n",
+                 errno != 0 ? ": " : "", errno != 0 ? std::strerror(errno) : "");
+    return 1;
+}
+
+int run(const std::vector<std::string> &args);
+
 }  // namespace
 
 int main(int argc, char *argv[])
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    return output_checked(run(std::vector<std::string>(argv + 1, argv + argc)));
+}
+
+namespace {
+
+int run(const std::vector<std::string> &args)
+{
     if (args.empty())
         return bad_arguments("no command given");
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
@@ -71,3 +99,5 @@ int main(int argc, char *argv[])
     }
     return bad_arguments("unknown command '" + args[0] + "'");
 }
+
+}  // namespace
