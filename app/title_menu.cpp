@@ -25,14 +25,15 @@ void TitleMenu::pass()
         return_latch.hold(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD));
     }
     // Down and Up put the pointer on the middle of the next item below or above, so that
-    // the menu's own rule, the item under the pointer, still decides. Above the menu Down
-    // goes to "Start"; below it Up goes to "Exit".
+    // the menu's own rule, the item under the pointer, still decides. The menu wraps, and with
+    // the pointer on neither item (above or below the menu) Down goes to "Start" and
+    // Up to "Exit": a key always lands on an item, which Return then chooses.
     const int band = geometry::floor_div(in.mouse_y - first_item_top, line_height);
     int target = band;
     if (down_latch.pressed(in.key(KEY_DOWN)))
-        target = band < menu_start ? menu_start : band < menu_exit ? band + 1 : band;
+        target = band == menu_start ? menu_exit : menu_start;
     if (up_latch.pressed(in.key(KEY_UP)))
-        target = band > menu_exit ? menu_exit : band > menu_start ? band - 1 : band;
+        target = band == menu_exit ? menu_start : menu_exit;
     if (target != band) {
         in.mouse_y = first_item_top + target * line_height + line_height / 2;
         move_pointer(in.mouse_x, in.mouse_y);

@@ -1,6 +1,8 @@
 // The title menu stepped pass by pass with scripted input, read back from the screen.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/resources.h"
 #include "app/title_menu.h"
 #include "support/headless.h"
@@ -150,11 +152,12 @@ TEST_F(TitleMenuTest, ButtonHeldWhenMenuOpensChoosesOnFirstPass)
 }
 
 // Down and Up move the pointer itself from item to item, so the item under the pointer
-// still decides; Return chooses it, once a press.
+// still decides; the menu wraps, and from off the items Down lands on "Start" and Up on
+// "Exit". Return chooses the item, once a press.
 TEST_F(TitleMenuTest, DownUpAndReturnChooseThroughThePointer)
 {
     FakeDisplay display;
-    FakeResources res(36, 16);  // items at 180 and 204, 24 apart
+    FakeResources res(36, 16);  // items at 180 and 204, 24 apart: middles 192 and 216
     auto tap = [](TitleMenu &menu, int scancode) {
         input::key_down(scancode);
         menu.pass();
@@ -162,37 +165,33 @@ TEST_F(TitleMenuTest, DownUpAndReturnChooseThroughThePointer)
         input::key_up(scancode);
         menu.pass();
     };
-    TitleMenu menu;
-    input::pointer(300, 40);
-    input::key_down(KEY_ENTER);  // held from before the menu opened: not a press
-    menu.pass();
-    input::key_up(KEY_ENTER);
-    EXPECT_EQ(menu.choice, -1);
-    tap(menu, KEY_UP);
-    EXPECT_EQ(menu.hovered, -6) << "nothing above the menu to go up to";
-    tap(menu, KEY_DOWN);
-    EXPECT_EQ(menu.hovered, menu_start);
-    EXPECT_EQ(mouse_y, 192) << "the middle of \"Start\"";
-    tap(menu, KEY_DOWN);
-    EXPECT_EQ(menu.hovered, menu_exit);
-    tap(menu, KEY_DOWN);
-    EXPECT_EQ(menu.hovered, menu_exit) << "nothing below \"Exit\"";
-    tap(menu, KEY_UP);
-    EXPECT_EQ(menu.hovered, menu_start);
-    EXPECT_EQ(menu.choice, -1);
-    input::key_down(KEY_ENTER);
-    menu.pass();
-    EXPECT_EQ(menu.choice, menu_start);
-
-    TitleMenu below;
-    input::reset();
-    input::pointer(300, 400);
-    below.pass();
-    tap(below, KEY_UP);
-    EXPECT_EQ(below.hovered, menu_exit);
-    input::key_down(KEY_ENTER);
-    below.pass();
-    EXPECT_EQ(below.choice, menu_exit);
+    const struct {
+        int pointer_y;
+        int key;
+        int lands_on;
+        const char *where;
+    } cases[] = {
+        {40, KEY_DOWN, menu_start, "above the menu"},  {40, KEY_UP, menu_exit, "above the menu"},
+        {192, KEY_DOWN, menu_exit, "on \"Start\""},   {192, KEY_UP, menu_exit, "on \"Start\""},
+        {216, KEY_DOWN, menu_start, "on \"Exit\""},   {216, KEY_UP, menu_start, "on \"Exit\""},
+        {400, KEY_DOWN, menu_start, "below the menu"}, {400, KEY_UP, menu_exit, "below the menu"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.key == KEY_DOWN ? "Down " : "Up ") + c.where);
+        input::reset();
+        TitleMenu menu;
+        input::pointer(300, c.pointer_y);
+        input::key_down(KEY_ENTER);  // held from before the menu opened: not a press
+        menu.pass();
+        input::key_up(KEY_ENTER);
+        tap(menu, c.key);
+        EXPECT_EQ(menu.hovered, c.lands_on);
+        EXPECT_EQ(mouse_y, 192 + 24 * c.lands_on) << "the middle of the item";
+        EXPECT_EQ(menu.choice, -1);
+        input::key_down(KEY_ENTER);
+        menu.pass();
+        EXPECT_EQ(menu.choice, c.lands_on);
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/resources.h"
+#include "app/title_menu.h"
 #include "board/constants.h"
 #include "board/geometry.h"
 #include "board/layout.h"
@@ -468,20 +469,26 @@ TEST_F(GameWindow, KeysUndoRedoHintAndPlayWithoutTheMouse)
     EXPECT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
 }
 
-// With the pointer above the menu, Down goes to "Start", Down again to "Exit", and Return
-// chooses it: the program ends.
+// The title menu's keys from off the items: with the pointer below the menu Down goes to
+// "Start"; with it above, Up goes to "Exit", and Return chooses it: the program ends.
 TEST_F(GameWindow, TheTitleMenuByKeys)
 {
     ASSERT_NO_FATAL_FAILURE(launch());
-    desk.move(320, 40);
-    Desk::pause(100ms);
-    for (int item : {0, 1}) {
-        desk.tap("Down");
+    const struct {
+        int pointer_y;
+        const char *key;
+        int item;
+    } moves[] = {{440, "Down", menu_start}, {40, "Up", menu_exit}};
+    for (const auto &m : moves) {
+        SCOPED_TRACE(m.key);
+        desk.move(320, m.pointer_y);
+        Desk::pause(100ms);
+        desk.tap(m.key);
         Picture menu;
-        compose_title_menu(menu.bitmap, item, title_menu_line_height());
-        px = menu_item(item).x;
-        py = menu_item(item).y;
-        ASSERT_NO_FATAL_FAILURE(expect_screen(menu.bitmap, "the pointer on the next item"));
+        compose_title_menu(menu.bitmap, m.item, title_menu_line_height());
+        px = menu_item(m.item).x;
+        py = menu_item(m.item).y;
+        ASSERT_NO_FATAL_FAILURE(expect_screen(menu.bitmap, "the pointer on the item"));
     }
     desk.tap("Return");
     const Exit e = game->wait(5s);
