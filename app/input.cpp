@@ -4,6 +4,8 @@
 #include <chrono>
 #include <thread>
 
+#include "app/idle.h"
+
 namespace {
 
 // ---- What the library's input thread records ------------------------------------------------
@@ -53,16 +55,22 @@ void on_mouse(int flags)
         if (flags & up_flags[b])
             record(buttons[b], false);
     }
+    wake_resting_loop();
 }
 END_OF_STATIC_FUNCTION(on_mouse)
 
 void on_key(int scancode)
 {
     record(keys[scancode & 0x7F], (scancode & 0x80) == 0);
+    wake_resting_loop();
 }
 END_OF_STATIC_FUNCTION(on_key)
 
-void on_close() { close_requests.fetch_add(1, std::memory_order_release); }
+void on_close()
+{
+    close_requests.fetch_add(1, std::memory_order_release);
+    wake_resting_loop();
+}
 END_OF_STATIC_FUNCTION(on_close)
 
 // ---- What the screens have taken in ---------------------------------------------------------
@@ -254,6 +262,7 @@ DialogInput::~DialogInput()
 
 InputState sample_input()
 {
+    rest_until_input();
     poll_if_needed();
     InputState in;
     sample_mouse(in);

@@ -82,7 +82,8 @@ private:
     int (*saved_y_)();
 };
 
-// The input for one pass. Takes in every press recorded since the previous sample.
+// The input for one pass. Takes in every press recorded since the previous sample. Under
+// TILESTACK_IDLE=wait it first rests until the next input event (app/idle.h).
 InputState sample_input();
 
 // Forgets every press not yet taken in, keeping what is held down now, which it returns (a

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "app/data_files.h"
+#include "app/idle.h"
 #include "app/input.h"
 #include "board/constants.h"
 #include "board/files.h"
@@ -129,6 +130,7 @@ void init_game()
     // The library makes its window in allegro_init: named from then on, so that the desktop
     // matches it to the game's menu entry and icon.
     xwin_set_window_name("tilestack", "tilestack");
+    read_idle_setting();
     if (allegro_init() != 0)
         fatal_error("Sorry! tilestack needs a graphical display (is DISPLAY set?).");
     library_up = true;

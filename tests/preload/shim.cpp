@@ -7,8 +7,8 @@
 //   TILESTACK_SHIM_FILE_SIZE_LIMIT=N  no file may grow beyond N bytes: writes past it fail, as
 //                                  on a full disk (permissions prove nothing for root)
 //   TILESTACK_SHIM_PASS_PAUSE_US=N  each input sample (one per pass of every screen) starts
-//                                  with a pause of N microseconds. The game polls without
-//                                  pause, which is right for a player, but two games under
+//                                  with a pause of N microseconds. Unless TILESTACK_IDLE=wait,
+//                                  the game polls without pause, but two games under
 //                                  test would then starve the X servers they share two cores
 //                                  with; presses are recorded as they come, so longer passes
 //                                  lose none.

@@ -1,0 +1,64 @@
+#include "app/idle.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+// The longest rest: well within one frame of a 60 Hz screen, so that whatever a loop watches
+// besides the input (the editor's work off the loop) shows as soon as it would when spinning.
+constexpr auto longest_rest = std::chrono::milliseconds(10);
+
+std::atomic<bool> waiting{false};  // the mode is wait; read by the input thread too
+std::mutex event_mutex;
+std::condition_variable event_arrived;
+unsigned events = 0;       // input events so far, under event_mutex
+unsigned events_seen = 0;  // events counted at the end of the last rest (main thread)
+
+}  // namespace
+
+IdleMode idle_mode_named(const char *value, std::string &complaint)
+{
+    complaint.clear();
+    if (value == nullptr || value[0] == '\0' || std::strcmp(value, "spin") == 0)
+        return IdleMode::spin;
+    if (std::strcmp(value, "wait") == 0)
+        return IdleMode::wait;
+    complaint = std::string("tilestack: TILESTACK_IDLE is \"") + value +
+                "\", neither \"spin\" nor \"wait\"; polling without pause (spin).";
+    return IdleMode::spin;
+}
+
+void read_idle_setting()
+{
+    std::string complaint;
+    const IdleMode mode = idle_mode_named(std::getenv("TILESTACK_IDLE"), complaint);
+    if (!complaint.empty())
+        std::fprintf(stderr, "%s\n", complaint.c_str());
+    waiting.store(mode == IdleMode::wait, std::memory_order_relaxed);
+}
+
+void rest_until_input()
+{
+    if (!waiting.load(std::memory_order_relaxed))
+        return;
+    std::unique_lock<std::mutex> lock(event_mutex);
+    event_arrived.wait_for(lock, longest_rest, [] { return events != events_seen; });
+    events_seen = events;
+}
+
+void wake_resting_loop()
+{
+    if (!waiting.load(std::memory_order_relaxed))
+        return;
+    {
+        std::lock_guard<std::mutex> lock(event_mutex);
+        events++;
+    }
+    event_arrived.notify_one();
+}
