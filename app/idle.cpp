@@ -7,12 +7,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 namespace {
 
 // The longest rest: well within one frame of a 60 Hz screen, so that whatever a loop watches
 // besides the input (the editor's work off the loop) shows as soon as it would when spinning.
 constexpr auto longest_rest = std::chrono::milliseconds(10);
+
+// After an event, the time the library's input thread is given to finish taking it in.
+constexpr auto settle_time = std::chrono::milliseconds(1);
 
 std::atomic<bool> waiting{false};  // the mode is wait; read by the input thread too
 std::mutex event_mutex;
@@ -48,8 +52,17 @@ void rest_until_input()
     if (!waiting.load(std::memory_order_relaxed))
         return;
     std::unique_lock<std::mutex> lock(event_mutex);
-    event_arrived.wait_for(lock, longest_rest, [] { return events != events_seen; });
+    const bool woken =
+        event_arrived.wait_for(lock, longest_rest, [] { return events != events_seen; });
     events_seen = events;
+    lock.unlock();
+    // The library reports an event before it has finished taking it in (a key's typed
+    // character goes into its buffer after the callback): woken at once, the loop could act
+    // on the press and clear that buffer, and the character would reach a dialog opened by
+    // the press. A moment's pause lets the input thread finish first, as it does when the
+    // loop spins.
+    if (woken)
+        std::this_thread::sleep_for(settle_time);
 }
 
 void wake_resting_loop()
