@@ -7,7 +7,7 @@
 //   TILESTACK_SHIM_FILE_SIZE_LIMIT=N  no file may grow beyond N bytes: writes past it fail, as
 //                                  on a full disk (permissions prove nothing for root)
 //   TILESTACK_SHIM_PASS_PAUSE_US=N  each input sample (one per pass of every screen) starts
-//                                  with a pause of N microseconds. Unless TILESTACK_IDLE=wait,
+//                                  with a pause of N microseconds (none for 0). Unless TILESTACK_IDLE=wait,
 //                                  the game polls without pause, but two games under
 //                                  test would then starve the X servers they share two cores
 //                                  with; presses are recorded as they come, so longer passes
@@ -79,8 +79,9 @@ extern "C" int keyboard_needs_poll()
     using NeedsPoll = int (*)();
     static NeedsPoll real = reinterpret_cast<NeedsPoll>(dlsym(RTLD_NEXT, "keyboard_needs_poll"));
     static const char *pause = std::getenv("TILESTACK_SHIM_PASS_PAUSE_US");
-    if (pause)
-        usleep(static_cast<useconds_t>(std::strtol(pause, nullptr, 10)));
+    static const long pause_us = pause ? std::strtol(pause, nullptr, 10) : 0;
+    if (pause_us > 0)  // even a pause of 0 would sleep for the timer's slack
+        usleep(static_cast<useconds_t>(pause_us));
     return real();
 }
 
