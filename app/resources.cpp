@@ -123,6 +123,16 @@ void load_font(const char *path)
                     text_height(resources.game_font));
 }
 
+// The library's dialogs (the editor's file selector and message boxes) draw black on white
+// with grey for what is greyed out. Its default grey is a palette index, nearly black at the
+// depths the game runs at: the colours are made for the depth the display opened in.
+void set_dialog_colours()
+{
+    gui_fg_color = makecol(0, 0, 0);
+    gui_mg_color = makecol(160, 160, 160);
+    gui_bg_color = makecol(255, 255, 255);
+}
+
 }  // namespace
 
 void init_game()
@@ -144,6 +154,7 @@ void init_game()
     if (!resources.buffer)
         fatal_error("tilestack: out of memory for the back buffer.");
     load_data_files();
+    set_dialog_colours();
     show_mouse(screen);
 }
 

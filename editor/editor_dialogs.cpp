@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/roomy_font.h"
+
 // The file selector on the path buffer, which starts at the current folder every time. The
 // folder is given with a trailing '/', so that a name typed after it lands in that folder
 // under exactly that name; a name without an extension gets ".lyt", the case the game reads.
@@ -18,6 +20,7 @@ int Editor::choose_file(const char *title)
         std::strcat(path, "/");
     clear_keybuf();  // keys pressed in the editor must not be typed into the selector
     DialogInput dialog;
+    RoomyFont roomy;  // so that the chosen row's name reads clearly on its bar
     return select_file(title, path, "lyt", path_size, 500, 350);
 }
 

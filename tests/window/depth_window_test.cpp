@@ -17,6 +17,7 @@
 #include "board/geometry.h"
 #include "board/layout.h"
 #include "editor/editor.h"
+#include "harness/editor_screen.h"
 #include "harness/game_data.h"
 #include "harness/screenshots.h"
 #include "harness/xsession.h"
@@ -60,6 +61,38 @@ public:
 
     BITMAP *frame;  // a picture of the screen at this depth
 };
+
+// Whether the file selector's chosen row reads `text`: somewhere on the row's bar (a colour
+// other than the list's white, across the list's width, unlike its one-line border) the text drawn in the library's font
+// shows whole, each of its pixels white exactly where a letter has one. Nothing else, such as
+// the frame the list draws around the chosen row, may cross the letters.
+bool chosen_row_reads(const Screenshot &s, const std::string &text)
+{
+    const Rgb white = {255, 255, 255};
+    int bar = -1;  // the first of two rows of the bar that nothing is drawn on
+    for (int y = 100; y < 300 && bar < 0; y++) {
+        bool across = !near(s.at(500, y), white, 10);
+        for (int x = 200; x <= 500 && across; x++)
+            across = s.at(x, y) == s.at(500, y) && s.at(x, y + 1) == s.at(500, y);
+        if (across)
+            bar = y;
+    }
+    if (bar < 0)
+        return false;
+    BITMAP *letters = create_bitmap_ex(32, text_length(font, text.c_str()), text_height(font));
+    clear_to_color(letters, 0);
+    textout_ex(letters, font, text.c_str(), 0, 0, makecol32(255, 255, 255), -1);
+    bool found = false;
+    for (int y = bar - 2; y <= bar + 2 && !found; y++)
+        for (int x = 90; x < 140 && !found; x++) {
+            found = true;
+            for (int row = 0; row < letters->h && found; row++)
+                for (int col = 0; col < letters->w && found; col++)
+                    found = (getpixel(letters, col, row) != 0) == near(s.at(x + col, y + row), white, 10);
+        }
+    destroy_bitmap(letters);
+    return found;
+}
 
 class DepthWindow : public ::testing::TestWithParam<DepthCase> {
 protected:
@@ -186,6 +219,16 @@ TEST_P(DepthWindow, EditorShowsFramesAndPieces)
                       *game);
         desk.release();
     }
+
+    // The save dialog: its list opens with "../" chosen on a bar, and the name reads clearly
+    // there.
+    desk.move(636, 476);
+    desk.tap("s");
+    ASSERT_TRUE(desk.wait_for(editor_screen::selector_open, shot)) << game->output();
+    save_screenshot(shot, "selector-" + std::to_string(depth) + ".png");  // to look at
+    EXPECT_TRUE(chosen_row_reads(shot, "../")) << "at " << depth << " bits";
+    desk.tap("Escape");
+    ASSERT_TRUE(desk.wait_for(editor_screen::nothing_open, shot)) << game->output();
     desk.tap("Escape");  // nothing to lose: leaves without a question
     Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
