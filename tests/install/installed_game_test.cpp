@@ -123,6 +123,16 @@ int icon_differences(Display *d, Window w, int &size)
     return wrong;
 }
 
+// A variable of a running process's environment, or "(unset)".
+std::string environment_value(pid_t pid, const std::string &name)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/environ");
+    for (std::string entry; std::getline(in, entry, '\0');)
+        if (entry.compare(0, name.size() + 1, name + "=") == 0)
+            return entry.substr(name.size() + 1);
+    return "(unset)";
+}
+
 class InstalledGame : public ::testing::Test {
 protected:
     InstalledGame()
@@ -139,11 +149,15 @@ protected:
     }
     std::string player_folder() const { return home.path() + "/.local/share/tilestack"; }
 
-    // Starts the game through the launcher of `install` and waits for its title screen.
-    std::unique_ptr<GameProcess> start(const Install &install, const GameData &)
+    // Starts the game through the launcher of `install` and waits for its title screen;
+    // with TILESTACK_IDLE set to `idle` when one is given.
+    std::unique_ptr<GameProcess> start(const Install &install, const GameData &,
+                                       const char *idle = nullptr)
     {
-        auto game = desk.launch(server, home.path(), {}, environment(home.path()), {}, 10s,
-                                install.launcher());
+        auto env = environment(home.path());
+        if (idle)
+            env["TILESTACK_IDLE"] = idle;
+        auto game = desk.launch(server, home.path(), {}, env, {}, 10s, install.launcher());
         Screenshot shot;
         EXPECT_TRUE(desk.wait_for(
             [](const Screenshot &s) { return s.share_like(resources.title_image) > 0.97; }, shot))
@@ -172,7 +186,11 @@ TEST_F(InstalledGame, StartsFromItsMenuEntryInAFolderOfThePlayersOwnWithItsClass
         fs::remove_all(home.path() + "/.local");
         GameData data(install->data());
         ASSERT_TRUE(data.loaded());
-        auto game = start(*install, data);
+        const bool own_idle = install == &package;
+        auto game = start(*install, data, own_idle ? "spin" : nullptr);
+
+        // The launcher lets the game rest while nothing happens, unless told otherwise.
+        EXPECT_EQ(environment_value(game->pid(), "TILESTACK_IDLE"), own_idle ? "spin" : "wait");
 
         // The window is the one the menu entry names, and shows the game's own icon.
         const std::string wm_class = desktop_value(install->entry(), "Desktop Entry",
