@@ -132,6 +132,38 @@ void Editor::show_frame()
     }
     blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     unscare_mouse();
+    show_title();
+}
+
+// The window's title follows the file, the unsaved changes and the count; it is set only when
+// its text changes.
+void Editor::show_title()
+{
+    const std::string title = editor_window_title(
+        editor_title_notes(file_name, has_unsaved_changes(), layout.count));
+    if (title == title_shown)
+        return;
+    title_shown = title;
+    set_window_title(title.c_str());
+}
+
+std::vector<std::string> editor_title_notes(const std::string &file_name, bool unsaved,
+                                            int count)
+{
+    std::vector<std::string> notes;
+    notes.push_back((unsaved ? "*" : "") + (file_name.empty() ? "new layout" : file_name));
+    notes.push_back(std::to_string(count) + (count == 1 ? " piece" : " pieces"));
+    if (count % 2 != 0)
+        notes.push_back("odd: can never be cleared");
+    return notes;
+}
+
+std::string editor_window_title(const std::vector<std::string> &notes)
+{
+    std::string title = "tilestack - editor";
+    for (const std::string &note : notes)
+        title += " - " + note;
+    return title;
 }
 
 void Editor::draw_layers()

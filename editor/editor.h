@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/input.h"
 #include "board/edit_history.h"
@@ -72,6 +73,8 @@ struct Editor {
     std::string progress_shown;              // the progress line of the last frame
     char path[path_size];                    // the name handed to and filled in by the selector
     Layout stored;                           // as last saved or loaded (empty on entry)
+    std::string file_name;                   // of the file last saved or loaded, no folder
+    std::string title_shown;                 // the window's title as last set
     Stage stage = Stage::editing;
 
     // Entry: clears the back buffer and the layout.
@@ -99,6 +102,7 @@ private:
     void handle_stroke(const InputState &in);
     void close_stroke();
     void step_history(HistoryStep step);
+    void show_title();
     // The keys (editor_keys.cpp).
     void read_layer_keys(const InputState &in);
     void read_work_keys(const InputState &in);
@@ -129,6 +133,14 @@ private:
 // work when answered by reflex. With one button it is the library's alert.
 int alert_second_default(const char *s1, const char *s2, const char *s3, const char *b1,
                          const char *b2, int c1, int c2);
+
+// What the window's title tells in the editor, one note after another: the name of the file
+// last saved or loaded ("new layout" before any), marked with '*' while there are unsaved
+// changes; the count of pieces; and, when it is odd, that the shape can never be cleared.
+std::vector<std::string> editor_title_notes(const std::string &file_name, bool unsaved,
+                                            int count);
+// The window's title for those notes: "tilestack - editor - " and the notes joined by " - ".
+std::string editor_window_title(const std::vector<std::string> &notes);
 
 // Shortens a file path for a message line of at most max_width pixels in the given font,
 // keeping its end (the file name) and marking the cut with "...".

@@ -9,6 +9,17 @@
 
 #include "render/roomy_font.h"
 
+namespace {
+
+// A path's last part: the file's own name.
+std::string name_of(const char *path)
+{
+    const char *slash = std::strrchr(path, '/');
+    return slash ? slash + 1 : path;
+}
+
+}  // namespace
+
 // The file selector on the path buffer, which starts at the current folder every time. The
 // folder is given with a trailing '/', so that a name typed after it lands in that folder
 // under exactly that name; a name without an extension gets ".lyt", the case the game reads.
@@ -30,9 +41,11 @@ void Editor::save_dialog()
     after_modal();
     if (chosen == 0)
         return;
-    if (layout.save(path))
+    if (layout.save(path)) {
         stored = layout;
-    else
+        file_name = name_of(path);
+        show_title();
+    } else
         tell("Could not save the layout as", "(no file was changed)");
 }
 
@@ -45,6 +58,7 @@ void Editor::load_dialog()
     const Layout before = layout;
     if (layout.load(path)) {
         stored = layout;
+        file_name = name_of(path);
         history.record(before, layout);  // a load is a step: undo brings the edit back
     } else
         tell("Could not load a layout from", "(missing, unreadable or shorter than 504 bytes)");

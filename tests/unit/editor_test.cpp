@@ -505,6 +505,8 @@ TEST_F(EditorTest, LoadShowsTheLayoutAndItsCountOnTheSelectedLayer)
     EXPECT_TRUE(framed(7, 4, 1));
     EXPECT_TRUE(status_reads("z:        1   count:    3", true));
     EXPECT_FALSE(editor.has_unsaved_changes());
+    EXPECT_EQ(editor.title_shown,
+              "tilestack - editor - shape.lyt - 3 pieces - odd: can never be cleared");
 }
 
 TEST_F(EditorTest, OtherValuesFromAFileAreSavedBackUnlessAStrokeEnteredThem)
@@ -597,6 +599,23 @@ TEST(FitPath, LongPathsKeepTheirEnd)
     EXPECT_GT(text_length(font, fitted.c_str()), 540);
     EXPECT_EQ(fitted.substr(0, 3), "...");
     EXPECT_EQ(fitted.substr(fitted.size() - 10), "/shape.lyt");
+}
+
+TEST(EditorTitle, NamesTheFileMarksUnsavedChangesAndWarnsOfAnOddCount)
+{
+    const struct {
+        const char *file;
+        bool unsaved;
+        int count;
+        const char *title;
+    } cases[] = {
+        {"", false, 0, "tilestack - editor - new layout - 0 pieces"},
+        {"", true, 1, "tilestack - editor - *new layout - 1 piece - odd: can never be cleared"},
+        {"a.lyt", false, 144, "tilestack - editor - a.lyt - 144 pieces"},
+        {"a.lyt", true, 15, "tilestack - editor - *a.lyt - 15 pieces - odd: can never be cleared"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(editor_window_title(editor_title_notes(c.file, c.unsaved, c.count)), c.title);
 }
 
 // ---------------------------------------------------------------------------------------------
