@@ -474,26 +474,6 @@ Window Desk::game_window()
     return shown;
 }
 
-std::string Desk::window_title()
-{
-    const Window window = game_window();
-    char *name = nullptr;
-    if (!window || !XFetchName(display_, window, &name) || !name)
-        return "";
-    std::string title = name;
-    XFree(name);
-    return title;
-}
-
-bool Desk::wait_for_title(const std::string &title, std::string &last,
-                          std::chrono::milliseconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while ((last = window_title()) != title && std::chrono::steady_clock::now() < deadline)
-        pause(std::chrono::milliseconds(30));
-    return last == title;
-}
-
 bool Desk::request_close()
 {
     const Window window = game_window();

@@ -165,12 +165,6 @@ public:
     // What the window manager sends when the window's close button is clicked: a
     // WM_DELETE_WINDOW message to the game's top-level window. False when there is none.
     bool request_close();
-    // The game window's title (its name), or "" while there is none.
-    std::string window_title();
-    // Waits until the game window's title reads `title`; the last title read is left in
-    // `last`.
-    bool wait_for_title(const std::string &title, std::string &last,
-                        std::chrono::milliseconds limit = std::chrono::seconds(5));
     // Where the pointer is now, in root coordinates.
     void pointer(int &x, int &y);
 
