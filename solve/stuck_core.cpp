@@ -2,6 +2,8 @@
 // with every other piece taken off.
 #include "solve/search.h"
 
+#include <algorithm>
+
 #include "solve/solver.h"
 
 namespace solving {
@@ -13,15 +15,17 @@ namespace solving {
 // the node limit bounds the time this takes as well.
 bool Search::core_is_stuck(const std::vector<int> &groups)
 {
-    if (nodes_ >= node_limit_)
+    // Its first position, settled, counts as one, and its search gets no more than is left.
+    const long left = node_limit_ - nodes_ - 1;
+    if (left < 0 || (cancel_ && cancel_->load(std::memory_order_relaxed)))
         return false;
     Layout part;
     part.clear();
     for (int g : groups)
         for (int p : groups_[g])
             part.set_cell(pieces_[p].cell, board_.cell(pieces_[p].cell));
-    Solution solution = Search(part, 2000, false).run();
-    nodes_ += 1 + solution.nodes;  // its first position, settled, counts too
+    Solution solution = Search(part, std::min(left, core_node_limit), -1, cancel_).run();
+    nodes_ += 1 + solution.nodes;
     return solution.result == SolveResult::stuck;
 }
 
