@@ -120,6 +120,7 @@ private:
 
     // The proof from a small stuck core (stuck_core.cpp).
     bool stuck_core();
+    bool core_of_dead_ends_is_stuck(int count);
     bool core_is_stuck(const std::vector<int> &groups);
 
     // The search that drives them (solver.cpp).

@@ -231,6 +231,12 @@ Solution Search::run()
                 break;
             }
         }
+        // From then on, every second run, the values the dead ends keep meeting.
+        if (cores_looked_at && positions_before_cores_ >= 0 && run % 2 == 0 &&
+            (core_of_dead_ends_is_stuck(3) || core_of_dead_ends_is_stuck(6))) {
+            outcome = Outcome::stuck;
+            break;
+        }
         restart_at_ = nodes_ + 50 * luby(run);
         taken_.clear();
         forget_queue();

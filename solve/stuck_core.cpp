@@ -1,5 +1,5 @@
-// The proof from a small stuck core: one, two or three values that cannot be cleared even
-// with every other piece taken off.
+// The proof from a small stuck core: a few values that cannot be cleared even with every other
+// piece taken off.
 #include "solve/search.h"
 
 #include <algorithm>
@@ -56,6 +56,34 @@ bool Search::stuck_core()
                     return true;
             }
     return false;
+}
+
+// The `count` values that took part in dead ends most often of late, with every value that
+// has a piece on or beside one of theirs: can they be cleared alone? Boards that cannot be
+// cleared for a reason bigger than three values mostly show it here: the dead ends point at
+// the values in conflict, and the pieces on and beside them are what hinders them.
+bool Search::core_of_dead_ends_is_stuck(int count)
+{
+    const int n = static_cast<int>(groups_.size());
+    if (count >= n)
+        return false;
+    std::vector<int> core(n);
+    for (int g = 0; g < n; g++)
+        core[g] = g;
+    std::partial_sort(core.begin(), core.begin() + count, core.end(),
+                      [&](int a, int b) { return activity_[a] > activity_[b]; });
+    core.resize(count);
+    std::vector<char> in(n, 0);
+    for (int g : core)
+        in[g] = 1;
+    for (int i = 0; i < count; i++)
+        for (int p : groups_[core[i]])
+            for (int q : {pieces_[p].above, pieces_[p].left, pieces_[p].right})
+                if (q >= 0 && !in[pieces_[q].group]) {
+                    in[pieces_[q].group] = 1;
+                    core.push_back(pieces_[q].group);
+                }
+    return core_is_stuck(core);
 }
 
 }  // namespace solving
