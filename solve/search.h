@@ -170,6 +170,7 @@ private:
     long positions_before_cores_;
     const std::atomic<bool> *cancel_;
     long nodes_ = 0, node_limit_, restart_at_ = 0;
+    bool prefer_tall_stacks_ = false;  // this run branches first on pieces over many others
 };
 
 }  // namespace solving
