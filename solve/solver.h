@@ -23,7 +23,8 @@ struct Solution {
 // Searches depth first which pieces of each value are taken together, remembering
 // positions already shown to lead nowhere; every step that is certain is taken without
 // branching, and the search restarts now and then, keeping what it learnt; a search that
-// runs long also looks for one, two or three values that cannot be cleared even alone. Safe
+// runs long also looks for one, two or three values that cannot be cleared even alone, and
+// from then on for the values its dead ends keep meeting with those on and beside them. Safe
 // to run on many threads at once, each on its own board. Searches at most `node_limit`
 // branching positions in all (the small values' own searches included) and then stops with
 // `unknown`; so does it once *cancel is set, from any thread. Meant for dealt boards, where a
