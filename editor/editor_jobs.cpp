@@ -65,6 +65,10 @@ void Editor::keep_working(const InputState &in)
     if (!job->finished.load(std::memory_order_acquire)) {
         if (needs_redraw || job->progress_line() != progress_shown)
             show_frame();
+        // Work on a thread of its own has the cores, the loop looks in about 60 times a second
+        // (work run by hand, as in tests, is not waited for).
+        if (worker.joinable())
+            job->wait_for(std::chrono::milliseconds(16));
         return;
     }
     finish_work();

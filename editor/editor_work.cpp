@@ -31,7 +31,17 @@ void EditorJob::run()
         result = kind == Kind::generate ? generate_layout(ShapeRequest{}, options)
                                         : improve_layout(shape, options);
     }
-    finished.store(true, std::memory_order_release);
+    {
+        std::lock_guard<std::mutex> lock(finishing);
+        finished.store(true, std::memory_order_release);
+    }
+    ended.notify_all();
+}
+
+void EditorJob::wait_for(std::chrono::milliseconds most)
+{
+    std::unique_lock<std::mutex> lock(finishing);
+    ended.wait_for(lock, most, [this] { return finished.load(std::memory_order_acquire); });
 }
 
 std::string EditorJob::progress_line() const

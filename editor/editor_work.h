@@ -4,6 +4,9 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 
 #include "board/layout.h"
@@ -30,6 +33,9 @@ struct EditorJob {
     std::atomic<int> total{0};
     std::atomic<bool> searching{false};  // generate, improve: still searching shapes
 
+    std::mutex finishing;                // with `ended`: wakes the loop when the work ends
+    std::condition_variable ended;
+
     // Written by the worker, read by the loop only once `finished` is set.
     Rating rating;
     SearchResult result;
@@ -37,6 +43,10 @@ struct EditorJob {
     // Does the work, then sets `finished`. Runs on the worker thread (or, in tests, where the
     // test calls it).
     void run();
+
+    // Waits until the work is finished or `most` has passed: the loop's pace while the work
+    // runs, so that the work has the cores to itself.
+    void wait_for(std::chrono::milliseconds most);
 
     // The progress line the editor shows while the work runs.
     std::string progress_line() const;

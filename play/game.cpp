@@ -5,7 +5,6 @@
 #include "app/resources.h"
 #include "board/layout.h"
 #include "board/rules.h"
-#include "play/hint.h"
 #include "play/keyboard_cursor.h"
 
 Game::Game(Deal d)
@@ -18,6 +17,7 @@ void Game::pass()
     const InputState in = sample_input();
     switch (stage) {
     case Stage::playing:
+        take_found_hint();
         if (needs_redraw)
             show_frame();
         else if (needs_end_test)
@@ -101,6 +101,7 @@ void Game::act_on(int hit)
 // to the nearest free piece.
 void Game::board_changed()
 {
+    hint_looker.cancel();
     marks.hinted.clear();
     marks.note = nullptr;
     if (cursor_cell != -1) {
@@ -168,10 +169,32 @@ void Game::read_help_keys(const InputState &in)
 }
 
 // Frames the first pair of a way to clear the board, or a pair that merely matches with a
-// note that says why no better one is shown.
+// note that says why no better one is shown. What the pass cannot decide quickly is looked
+// at further off the loop, with a note meanwhile; H again while it looks changes nothing.
 void Game::show_hint()
 {
+    if (hint_looker.looking())
+        return;
     const Hint hint = find_hint(layout);
+    if (hint.kind == HintKind::unknown) {
+        marks.hinted.clear();
+        marks.note = looking_note;
+        hint_looker.start(layout, start_hint);
+        return;
+    }
+    show_hint(hint);
+}
+
+// The hint looked for off the loop, once it is found.
+void Game::take_found_hint()
+{
+    Hint hint;
+    if (hint_looker.take(hint))
+        show_hint(hint);
+}
+
+void Game::show_hint(const Hint &hint)
+{
     marks.hinted.clear();
     marks.note = nullptr;
     if (hint.kind == HintKind::none)
@@ -181,10 +204,13 @@ void Game::show_hint()
         marks.note = no_way_note;
     else if (hint.kind == HintKind::unknown)
         marks.note = unknown_note;
+    if (marks != shown_marks)
+        needs_redraw = true;
 }
 
 void Game::show_free_pieces()
 {
+    hint_looker.cancel();
     marks.hinted = free_pieces(layout);
     marks.note = nullptr;
 }
@@ -212,6 +238,7 @@ void Game::finish_when_escape_is_up(const InputState &in)
     if (in.key(KEY_ESC) && !in.close_requested)
         return;
     stage = Stage::over;
+    hint_looker.cancel();
     std::vector<unsigned char>().swap(dealt.pair_list);  // the only allocation of a game
 }
 

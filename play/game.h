@@ -7,12 +7,15 @@
 #include "app/input.h"
 #include "board/geometry.h"
 #include "play/deal.h"
+#include "play/hint.h"
 #include "play/history.h"
 #include "render/game_frame.h"
 
 // The notes under the board that come with a hint the solver could not back.
 constexpr const char *no_way_note = "This board can no longer be cleared. Ctrl+Z takes a pair back.";
 constexpr const char *unknown_note = "The hint could not look far enough to be sure of this pair.";
+// While the hint looks further than a pass allows; the pair is framed once it is found.
+constexpr const char *looking_note = "The hint is looking further ...";
 
 // How a game ended: what play_game returns.
 enum PlayResult : int {
@@ -44,6 +47,8 @@ struct Game {
     BoardMarks shown_marks;      // the marks of the frame on screen
     int cursor_cell = -1;        // the keyboard cursor's piece; -1 until an arrow is pressed
     Latch hint_latch;            // H
+    HintLooker hint_looker;      // a hint that goes on looking off the loop
+    HintLooker::Runner start_hint;  // where it looks: a thread of its own unless set (tests)
     Latch free_latch;            // F
     Latch arrow_latches[4];      // Left, Right, Up, Down
     Latch act_latch;             // Return or Space: a click on the cursor's piece
@@ -67,6 +72,8 @@ private:
     void read_help_keys(const InputState &in);
     void board_changed();
     void show_hint();
+    void take_found_hint();
+    void show_hint(const Hint &hint);
     void show_free_pieces();
     void move_cursor(int arrow, const InputState &in);
     void finish_when_escape_is_up(const InputState &in);

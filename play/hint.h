@@ -2,6 +2,10 @@
 // free at all.
 #pragma once
 
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "board/layout.h"
@@ -20,17 +24,57 @@ struct Hint {
     int b = -1;
 };
 
-// The node budget a hint gives the solver. The hint runs inside a pass of the game, so it must
-// come back quickly whatever the board: at this budget the slowest hint measured by the hint
-// benchmark (positions of 1000 games on each shipped layout) took about 20 ms on the
-// project's 2-core machines, a pause a player does not notice, and the median well under a
-// millisecond. The positions that run to the budget are nearly all boards that can no longer
-// be cleared but need a long proof; a larger budget settles few more of them for its time.
-// A node count rather than a clock keeps the answer the same on every machine and every run.
-constexpr long hint_node_budget = 3000;
+// The node budget of the part of a hint that runs inside a pass of the game: small enough that
+// the game's loop never waits long for it, whatever the board (bench/README.md gives the
+// times). Most boards are decided within it; a board that is not is looked at further off the
+// loop (HintLooker). A node count rather than a clock keeps the answer the same on every
+// machine and every run.
+constexpr long hint_node_budget = 2000;
 
-// Asks the solver about `board` with at most `node_budget` search positions.
-Hint find_hint(const Layout &board, long node_budget = hint_node_budget);
+// The node budget of a hint that goes on off the loop: it ends with `unknown` only on boards
+// that need more than this; the player sees a note meanwhile and may go on playing.
+constexpr long hint_look_further_budget = 1000000;
+
+// Asks the solver about `board` with at most `node_budget` search positions; a search
+// cancelled through *cancel ends as `unknown`.
+Hint find_hint(const Layout &board, long node_budget = hint_node_budget,
+               const std::atomic<bool> *cancel = nullptr);
+
+// A hint that goes on looking off the game's loop, on its own copy of the board, one at a
+// time: starting another or cancelling drops the one before, whose search stops within a
+// position or so; the loop never waits for it.
+class HintLooker {
+public:
+    // Runs a search: on a thread of its own by default; tests run it where they like.
+    using Runner = std::function<void(std::function<void()> work)>;
+
+    HintLooker() = default;
+    HintLooker(const HintLooker &) = delete;
+    HintLooker &operator=(const HintLooker &) = delete;
+    ~HintLooker();  // cancels any search and waits for the threads to end
+
+    // Starts looking at `board` with the budget off the loop, through `runner` when it is set.
+    void start(const Layout &board, const Runner &runner = nullptr);
+    // Whether a search was started and has not been taken or cancelled.
+    bool looking() const { return current_ != nullptr; }
+    // The hint once the search has ended (true, once); false while it is still looking.
+    bool take(Hint &hint);
+    // Stops listening to the search; it ends on its own soon after.
+    void cancel();
+
+private:
+    struct Job {
+        Layout board{};
+        std::atomic<bool> cancel{false};
+        std::atomic<bool> finished{false};
+        Hint hint;  // written by the search, read once `finished` is set
+        std::thread thread;
+    };
+    void join_finished();
+
+    std::unique_ptr<Job> current_;
+    std::vector<std::unique_ptr<Job>> stopping_;  // cancelled, still ending
+};
 
 // The first two free pieces with the same symbol, in cell order; false when there are none.
 bool first_free_pair(const Layout &board, int &a, int &b);

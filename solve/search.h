@@ -11,6 +11,7 @@
 // ones). Whatever follows for certain is done without branching.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <unordered_set>
@@ -21,6 +22,12 @@
 #include "solve/solver.h"
 
 namespace solving {
+
+// A search that has not ended after this many positions looks for a small reason why the
+// board cannot be cleared.
+constexpr long positions_before_cores = 1000;
+// The positions each small core's own search may take.
+constexpr long core_node_limit = 2000;
 
 enum class Outcome { cleared, stuck, out_of_nodes };
 
@@ -52,7 +59,10 @@ inline void clear_bit(State &s, int i) { s[i >> 6] &= ~(std::uint64_t{1} << (i &
 
 class Search {
 public:
-    Search(const Layout &board, long node_limit, bool look_for_cores = true);
+    // Looks for a small stuck core once `positions_before_cores` positions have been searched
+    // (never when negative). Stops early, with `unknown`, once *cancel is set.
+    Search(const Layout &board, long node_limit, long positions_before_cores,
+           const std::atomic<bool> *cancel = nullptr);
     Solution run();
 
 private:
@@ -110,6 +120,7 @@ private:
 
     // The proof from a small stuck core (stuck_core.cpp).
     bool stuck_core();
+    bool core_of_dead_ends_is_stuck(int count);
     bool core_is_stuck(const std::vector<int> &groups);
 
     // The search that drives them (solver.cpp).
@@ -156,8 +167,10 @@ private:
     double bump_by_ = 1;
     std::uint64_t random_ = 0x2545f4914f6cdd1dull;
     const Layout &board_;
-    bool look_for_cores_;
+    long positions_before_cores_;
+    const std::atomic<bool> *cancel_;
     long nodes_ = 0, node_limit_, restart_at_ = 0;
+    bool prefer_tall_stacks_ = false;  // this run branches first on pieces over many others
 };
 
 }  // namespace solving

@@ -20,14 +20,12 @@ long luby(long i)
     }
 }
 
-// A search that has not ended after this many positions looks for a small reason why the
-// board cannot be cleared.
-constexpr long positions_before_cores = 1000;
-
 }  // namespace
 
-Search::Search(const Layout &board, long node_limit, bool look_for_cores)
-    : board_(board), look_for_cores_(look_for_cores), node_limit_(node_limit)
+Search::Search(const Layout &board, long node_limit, long positions_before_cores,
+               const std::atomic<bool> *cancel)
+    : board_(board), positions_before_cores_(positions_before_cores), cancel_(cancel),
+      node_limit_(node_limit)
 {
     int id_of[Layout::cell_count];
     std::vector<int> group_of_value(256, -1);
@@ -120,8 +118,11 @@ Outcome Search::visit(State s)
         return Outcome::cleared;
     if (dead_.count(s) != 0)
         return give_up(Outcome::stuck);
-    if (++nodes_ > node_limit_ || nodes_ > restart_at_)
+    // The limit counts this position too, so that no more than node_limit_ are searched.
+    if (nodes_ >= node_limit_ || nodes_ >= restart_at_ ||
+        (cancel_ && cancel_->load(std::memory_order_relaxed)))
         return give_up(Outcome::out_of_nodes);
+    nodes_++;
     const State key = s;
     if (!order_all_pairs(s)) {
         dead_.insert(key);
@@ -141,9 +142,12 @@ Outcome Search::visit(State s)
 
 // The free piece with a free partner whose value took part in dead ends most often of late,
 // with its choices: each free piece it may go with, and waiting for a blocked one when it
-// may go with one of those. No piece (-1) when no free piece has a free partner. (Measured:
-// following the dead ends alone settles more deals in fewer positions than first taking
-// the piece with the fewest choices.)
+// may go with one of those. No piece (-1) when no free piece has a free partner. On every
+// other run a piece also counts the pieces under it, as if each had met two more dead ends:
+// taking pieces off tall stacks first is what clears boards whose stacks stand over short
+// rows, while following the dead ends alone proves boards lost sooner; alternating settles
+// more deals than either (bench/README.md). Taking the piece with the fewest choices first
+// settles fewer than both.
 Search::Branch Search::choose_branch(const State &s)
 {
     Branch best;
@@ -154,6 +158,9 @@ Search::Branch Search::choose_branch(const State &s)
                 continue;
             // A little noise breaks ties differently on each restart.
             double act = activity_[pieces_[a].group] + 1e-3 * (next_random() % 1000);
+            if (prefer_tall_stacks_)
+                for (int under = pieces_[a].below; under >= 0; under = pieces_[under].below)
+                    act += on(s, under) ? 2 : 0;
             if (act <= best_activity)
                 continue;
             std::vector<int> &partners = partners_;
@@ -219,15 +226,24 @@ Solution Search::run()
     for (size_t p = 0; p < pieces_.size(); p++)
         set_bit(all, static_cast<int>(p));
     Outcome outcome = Outcome::out_of_nodes;
-    bool cores_looked_at = !look_for_cores_;
+    bool cores_looked_at = positions_before_cores_ < 0;
     for (long run = 1; outcome == Outcome::out_of_nodes && nodes_ < node_limit_; run++) {
-        if (!cores_looked_at && nodes_ >= positions_before_cores) {
+        if (cancel_ && cancel_->load(std::memory_order_relaxed))
+            break;
+        if (!cores_looked_at && nodes_ >= positions_before_cores_) {
             cores_looked_at = true;
             if (stuck_core()) {
                 outcome = Outcome::stuck;
                 break;
             }
         }
+        // From then on, every second run, the values the dead ends keep meeting.
+        if (cores_looked_at && positions_before_cores_ >= 0 && run % 2 == 0 &&
+            (core_of_dead_ends_is_stuck(3) || core_of_dead_ends_is_stuck(6))) {
+            outcome = Outcome::stuck;
+            break;
+        }
+        prefer_tall_stacks_ = run % 2 != 0;
         restart_at_ = nodes_ + 50 * luby(run);
         taken_.clear();
         forget_queue();
@@ -248,9 +264,9 @@ Solution Search::run()
 
 }  // namespace solving
 
-Solution solve_board(const Layout &board, long node_limit)
+Solution solve_board(const Layout &board, long node_limit, const std::atomic<bool> *cancel)
 {
-    return solving::Search(board, node_limit).run();
+    return solving::Search(board, node_limit, solving::positions_before_cores, cancel).run();
 }
 
 const char *to_string(SolveResult result)

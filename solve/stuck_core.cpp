@@ -1,6 +1,8 @@
-// The proof from a small stuck core: one, two or three values that cannot be cleared even
-// with every other piece taken off.
+// The proof from a small stuck core: a few values that cannot be cleared even with every other
+// piece taken off.
 #include "solve/search.h"
+
+#include <algorithm>
 
 #include "solve/solver.h"
 
@@ -13,15 +15,17 @@ namespace solving {
 // the node limit bounds the time this takes as well.
 bool Search::core_is_stuck(const std::vector<int> &groups)
 {
-    if (nodes_ >= node_limit_)
+    // Its first position, settled, counts as one, and its search gets no more than is left.
+    const long left = node_limit_ - nodes_ - 1;
+    if (left < 0 || (cancel_ && cancel_->load(std::memory_order_relaxed)))
         return false;
     Layout part;
     part.clear();
     for (int g : groups)
         for (int p : groups_[g])
             part.set_cell(pieces_[p].cell, board_.cell(pieces_[p].cell));
-    Solution solution = Search(part, 2000, false).run();
-    nodes_ += 1 + solution.nodes;  // its first position, settled, counts too
+    Solution solution = Search(part, std::min(left, core_node_limit), -1, cancel_).run();
+    nodes_ += 1 + solution.nodes;
     return solution.result == SolveResult::stuck;
 }
 
@@ -52,6 +56,34 @@ bool Search::stuck_core()
                     return true;
             }
     return false;
+}
+
+// The `count` values that took part in dead ends most often of late, with every value that
+// has a piece on or beside one of theirs: can they be cleared alone? Boards that cannot be
+// cleared for a reason bigger than three values mostly show it here: the dead ends point at
+// the values in conflict, and the pieces on and beside them are what hinders them.
+bool Search::core_of_dead_ends_is_stuck(int count)
+{
+    const int n = static_cast<int>(groups_.size());
+    if (count >= n)
+        return false;
+    std::vector<int> core(n);
+    for (int g = 0; g < n; g++)
+        core[g] = g;
+    std::partial_sort(core.begin(), core.begin() + count, core.end(),
+                      [&](int a, int b) { return activity_[a] > activity_[b]; });
+    core.resize(count);
+    std::vector<char> in(n, 0);
+    for (int g : core)
+        in[g] = 1;
+    for (int i = 0; i < count; i++)
+        for (int p : groups_[core[i]])
+            for (int q : {pieces_[p].above, pieces_[p].left, pieces_[p].right})
+                if (q >= 0 && !in[pieces_[q].group]) {
+                    in[pieces_[q].group] = 1;
+                    core.push_back(pieces_[q].group);
+                }
+    return core_is_stuck(core);
 }
 
 }  // namespace solving

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/resources.h"
 #include "board/geometry.h"
@@ -582,6 +584,54 @@ TEST_F(GameTest, HintFramesAPairAndAFrameIsComposedOnlyWhenItChanges)
     EXPECT_TRUE(is_pair(layout, lost.marks.hinted[0], lost.marks.hinted[1]));
     EXPECT_STREQ(lost.marks.note, no_way_note);
     EXPECT_TRUE(same_pixels(screen, expected_marked(lost, -1, lost.marks)));
+}
+
+// A board the pass cannot decide within its budget: layout 0's deal 203 after 24 pairs of the
+// first-pair player, lost, shown so after about 5000 positions. The hint looks further off
+// the loop (here when the test runs the work) with a note meanwhile; a change cancels it.
+TEST_F(GameTest, HintLooksFurtherOffTheLoopUntilFoundOrCancelled)
+{
+    Layout shape;
+    ASSERT_TRUE(shape.load(TILESTACK_GAMEDATA "/0.lyt"));
+    ASSERT_TRUE(deal_for_rating(shape, RatingOptions(), 203, layout));
+    for (int move = 0, a, b; move < 24 && first_free_pair(layout, a, b); move++)
+        take_pair(layout, a, b);
+    ASSERT_EQ(find_hint(layout).kind, HintKind::unknown) << "decided within the pass's budget";
+    int top_layer = 0;
+    for (int i = 0; i < Layout::cell_count; i++)
+        if (layout.cell(i) != 0)
+            top_layer = std::max(top_layer, Layout::position(i).z);
+    std::vector<std::function<void()>> works;
+    Game game = start(layout_to_text(layout), top_layer);
+    game.start_hint = [&](std::function<void()> work) { works.push_back(work); };
+    game.pass();
+    tap(game, KEY_H);
+    ASSERT_EQ(works.size(), 1u);
+    EXPECT_TRUE(game.marks.hinted.empty()) << "no pair framed while it looks";
+    EXPECT_STREQ(game.marks.note, looking_note);
+    EXPECT_TRUE(same_pixels(screen, expected_marked(game, -1, game.marks)));
+    tap(game, KEY_H);
+    EXPECT_EQ(works.size(), 1u) << "H again while it looks starts nothing";
+    works[0]();
+    game.pass();
+    ASSERT_EQ(game.marks.hinted.size(), 2u);
+    EXPECT_TRUE(is_pair(layout, game.marks.hinted[0], game.marks.hinted[1]));
+    EXPECT_STREQ(game.marks.note, no_way_note);
+    EXPECT_TRUE(same_pixels(screen, expected_marked(game, -1, game.marks)));
+
+    // A click picks a piece while it looks: the search is dropped and shows nothing.
+    const CellPosition picked = Layout::position(free_pieces(layout).front());
+    click(game, picked.x, picked.y, picked.z);
+    ASSERT_NE(game.selected_cell, -1);
+    tap(game, KEY_H);
+    ASSERT_EQ(works.size(), 2u);
+    click(game, picked.x, picked.y, picked.z);
+    EXPECT_EQ(game.selected_cell, -1);
+    EXPECT_EQ(game.marks.note, nullptr);
+    works[1]();
+    game.pass();
+    EXPECT_TRUE(game.marks.hinted.empty());
+    EXPECT_EQ(game.marks.note, nullptr);
 }
 
 TEST_F(GameTest, FFramesEveryFreePieceUntilTheNextChange)

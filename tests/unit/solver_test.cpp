@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "board/layout_text.h"
 #include "board/rules.h"
 #include "play/deal.h"
+#include "solve/rating.h"
+#include "solve/search.h"
 #include "solve/solver.h"
 #include "support/boards.h"
 
@@ -294,6 +298,50 @@ TEST(Solver, NodeLimitGivesUnknownWhenTheSearchMustBranch)
         EXPECT_TRUE(cut.pairs.empty());
     }
     EXPECT_EQ(branching, 5) << "too few boards needed a search";
+}
+
+// Deal k of shipped layout n, as the rating deals it.
+Layout shipped_deal(int n, int k)
+{
+    Layout shape;
+    shape.clear();
+    EXPECT_TRUE(shape.load((std::string(TILESTACK_GAMEDATA) + "/" + std::to_string(n) + ".lyt").c_str()));
+    Layout board;
+    deal_for_rating(shape, RatingOptions{}, k, board);
+    return board;
+}
+
+// Layout 0's deal 398 cannot be cleared because of a few values alone: the search proper,
+// seeing every value at once, does not show it within 5000 positions, the small-core proof
+// does at once.
+TEST(Solver, ProvesADealLostFromASmallStuckCore)
+{
+    const Layout board = shipped_deal(0, 398);
+    EXPECT_EQ(solving::Search(board, 5000, -1).run().result, SolveResult::unknown);
+    const Solution cores_first = solving::Search(board, 5000, 0).run();
+    EXPECT_EQ(cores_first.result, SolveResult::stuck);
+    EXPECT_LT(cores_first.nodes, 1000);
+    EXPECT_EQ(solve_board(board, 5000).result, SolveResult::stuck);
+}
+
+// No search goes past its limit: not the search proper, nor the small values' own searches
+// that start after 1000 positions, nor a search cancelled from the start.
+TEST(Solver, SearchesNoMorePositionsThanItsLimit)
+{
+    const std::vector<Layout> boards = {shipped_deal(0, 398), shipped_deal(0, 971),
+                                        shipped_deal(1, 737), shipped_deal(1, 3)};
+    for (size_t i = 0; i < boards.size(); i++)
+        for (long limit : {0L, 1L, 2L, 50L, 999L, 1000L, 1001L, 1002L, 1100L, 1500L, 3000L}) {
+            const Solution solution = solve_board(boards[i], limit);
+            EXPECT_LE(solution.nodes, limit) << "board " << i;
+            if (solution.result == SolveResult::unknown) {
+                EXPECT_EQ(solution.nodes, limit) << "board " << i << ": gave up early";
+            }
+        }
+    const std::atomic<bool> cancelled{true};
+    const Solution stopped = solve_board(boards[1], 20000, &cancelled);
+    EXPECT_EQ(stopped.result, SolveResult::unknown);
+    EXPECT_EQ(stopped.nodes, 0);
 }
 
 }  // namespace
