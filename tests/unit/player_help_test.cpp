@@ -6,6 +6,7 @@
 #include <set>
 #include <utility>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "board/layout_text.h"
@@ -219,6 +220,27 @@ TEST(KeyboardCursor, MovesAlongTheRowAndToTheNearestRowWithAFreePiece)
     Layout empty;
     empty.clear();
     EXPECT_EQ(nearest_free_piece(empty, top), -1);
+}
+
+// The hint's further search on its own thread, as the game runs it: a search dropped at once
+// and one taken when it ends, then one left running when the looker goes. (The thread build
+// runs this to watch what the two threads share.)
+TEST(HintLookerThread, FindsOnItsOwnThreadAndCancelsCleanly)
+{
+    const Layout board = shipped_deal(0, 5);
+    const Hint same_search = find_hint(board, hint_look_further_budget);
+    HintLooker looker;
+    looker.start(board);
+    looker.cancel();
+    EXPECT_FALSE(looker.looking());
+    looker.start(board);
+    Hint found;
+    while (!looker.take(found))
+        std::this_thread::yield();  // the search ends on its own: no clock is read
+    EXPECT_EQ(found.kind, same_search.kind);
+    EXPECT_EQ(std::make_pair(found.a, found.b), std::make_pair(same_search.a, same_search.b));
+    HintLooker left_running;
+    left_running.start(board);
 }
 
 }  // namespace
