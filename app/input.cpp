@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/display_scale.h"
 #include "app/idle.h"
 
 namespace {
@@ -139,6 +140,7 @@ SwitchReader button_readers[mouse_buttons];
 SwitchReader key_readers[KEY_MAX];
 unsigned close_requests_forgotten = 0;
 
+// Positions here are the screen's, as the library gives them; the screens get the frame's.
 void sample_mouse(InputState &in)
 {
     in.mouse_x = mouse_x;
@@ -167,10 +169,36 @@ void poll_if_needed()
         poll_mouse();
 }
 
+// The pointer in the frame's coordinates, as every screen reads it.
+InputState in_frame(InputState in)
+{
+    in.mouse_x = screen_to_frame(in.mouse_x);
+    in.mouse_y = screen_to_frame(in.mouse_y);
+    return in;
+}
+
+// discard_pending_input with the pointer where the library has it, on the screen.
+InputState discard_pending_presses()
+{
+    poll_if_needed();
+    InputState in;
+    in.mouse_x = mouse_x;
+    in.mouse_y = mouse_y;
+    for (int b = 0; b < mouse_buttons; b++)
+        if (button_readers[b].discard(buttons[b], (mouse_b >> b) & 1))
+            in.mouse_b |= 1 << b;
+    for (int k = 0; k < KEY_MAX; k++)
+        in.keys[k] = key_readers[k].discard(keys[k], key[k] != 0);
+    in.close_requested = close_requested();
+    return in;
+}
+
 // ---- The library's dialogs ------------------------------------------------------------------
 
 // The file selector and the message boxes run their own loops and read the mouse through
-// these hooks while a DialogInput lives. A button of a dialog acts only if it sees the button down on more than one
+// these hooks while a DialogInput lives. They draw on the screen itself, at their own size in
+// the middle of the window whatever its factor, so they read the pointer in the screen's
+// coordinates. A button of a dialog acts only if it sees the button down on more than one
 // of its own reads, so a quick press reads as down there for a moment of real time. A close
 // request closes the dialog as Escape does, once per request.
 //
@@ -245,7 +273,7 @@ void install_input()
 DialogInput::DialogInput()
     : saved_b_(gui_mouse_b), saved_x_(gui_mouse_x), saved_y_(gui_mouse_y)
 {
-    dialog_mouse = discard_pending_input();
+    dialog_mouse = discard_pending_presses();
     show_to_dialogs(dialog_mouse);
     dialog_loop_thread.store(std::this_thread::get_id(), std::memory_order_relaxed);
     gui_mouse_b = dialog_mouse_b;
@@ -266,6 +294,7 @@ InputState sample_input()
     poll_if_needed();
     InputState in;
     sample_mouse(in);
+    in = in_frame(in);
     for (int k = 0; k < KEY_MAX; k++) {
         bool took_press;
         in.keys[k] = key_readers[k].read(keys[k], key[k] != 0, took_press);
@@ -274,28 +303,17 @@ InputState sample_input()
     return in;
 }
 
-InputState discard_pending_input()
-{
-    poll_if_needed();
-    InputState in;
-    in.mouse_x = mouse_x;
-    in.mouse_y = mouse_y;
-    for (int b = 0; b < mouse_buttons; b++)
-        if (button_readers[b].discard(buttons[b], (mouse_b >> b) & 1))
-            in.mouse_b |= 1 << b;
-    for (int k = 0; k < KEY_MAX; k++)
-        in.keys[k] = key_readers[k].discard(keys[k], key[k] != 0);
-    in.close_requested = close_requested();
-    return in;
-}
+InputState discard_pending_input() { return in_frame(discard_pending_presses()); }
 
 void move_pointer(int x, int y)
 {
+    // The middle of the frame pixel's block on the screen, which reads back as that pixel.
+    const int sx = frame_to_screen(x), sy = frame_to_screen(y);
     if (mouse_driver)
-        position_mouse(x, y);
+        position_mouse(sx, sy);
     else {
-        mouse_x = x;
-        mouse_y = y;
+        mouse_x = sx;
+        mouse_y = sy;
     }
 }
 

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "app/data_files.h"
+#include "app/display_scale.h"
 #include "app/idle.h"
 #include "app/input.h"
 #include "board/constants.h"
@@ -38,21 +39,35 @@ void GameResources::free_resources()
     for (BITMAP *b : bitmaps)
         if (b)
             destroy_bitmap(b);
+    release_enlarged_pointer();
 }
 
-int open_first_depth(int card, int (*open_mode)(int, int, int, int, int))
+int open_first_depth(int card, ModeSetter open_mode, int width, int height)
 {
     for (int depth : display_depths) {
         set_color_depth(depth);
-        if (open_mode(card, 640, 480, 0, 0) >= 0)
+        if (open_mode(card, width, height, 0, 0) >= 0)
             return TRUE;
     }
     return 0;
 }
 
-int set_display_mode(int card)
+int open_largest_scale(int card, int factor, ModeSetter open_mode)
 {
-    return open_first_depth(card, set_gfx_mode);
+    for (int f = factor; f >= 1; f--)
+        if (open_first_depth(card, open_mode, frame_width * f, frame_height * f))
+            return f;
+    return 0;
+}
+
+int set_display_mode(int card, int factor)
+{
+    const int opened = open_largest_scale(card, factor, set_gfx_mode);
+    if (opened != 0 && opened < factor)
+        std::fprintf(stderr, "tilestack: no window %d times the size could be opened; it is "
+                     "%d times the size instead.\n", factor, opened);
+    set_display_scale(opened != 0 ? opened : 1);
+    return opened != 0 ? TRUE : 0;
 }
 
 void fatal_error(const char *format, ...)
@@ -147,14 +162,16 @@ void init_game()
     install_keyboard();
     install_mouse();
     install_input();
-    if (!set_display_mode(GFX_AUTODETECT_WINDOWED))
+    if (!set_display_mode(GFX_AUTODETECT_WINDOWED, asked_scale()))
         fatal_error("Sorry!");
 
-    resources.buffer = create_bitmap(SCREEN_W, SCREEN_H);
+    // The frames stay 640 x 480 whatever the window's size; the copy to the screen enlarges.
+    resources.buffer = create_bitmap(frame_width, frame_height);
     if (!resources.buffer)
         fatal_error("tilestack: out of memory for the back buffer.");
     load_data_files();
     set_dialog_colours();
+    enlarge_pointer();
     show_mouse(screen);
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 struct GameResources {
-    BITMAP *buffer;            // back buffer, SCREEN_W x SCREEN_H in the display's depth
+    BITMAP *buffer;            // back buffer, 640 x 480 in the display's depth
     BITMAP *piece_image;       // empty.tga: the blank face of a piece
     BITMAP *title_image;       // title.tga
     BITMAP *background_image;  // bg.tga: the play field
@@ -21,14 +21,19 @@ struct GameResources {
 
 extern GameResources resources;
 
-// Opens a 640 x 480 mode on the given card in the first colour depth that works, trying
-// 16, 32, 15 and 24 bits in that order. Non-zero (TRUE) when a mode opened, 0 otherwise.
-int set_display_mode(int card);
+// Opens a mode of 640 x 480 times `factor` on the given card in the first colour depth that
+// works, trying 16, 32, 15 and 24 bits in that order; when none works, the next smaller factor,
+// down to 1. Non-zero (TRUE) when a mode opened, 0 otherwise; display_scale() is then the
+// factor it opened at.
+int set_display_mode(int card, int factor = 1);
 
-// The depths in the order they are tried, and the search itself with the mode setter passed
-// in, so that the order can be checked without a display.
+// The depths in the order they are tried, and the searches themselves with the mode setter
+// passed in, so that the order can be checked without a display.
+using ModeSetter = int (*)(int card, int w, int h, int vw, int vh);
 constexpr int display_depths[] = {16, 32, 15, 24};
-int open_first_depth(int card, int (*open_mode)(int card, int w, int h, int vw, int vh));
+int open_first_depth(int card, ModeSetter open_mode, int width = 640, int height = 480);
+// The factor a mode opened at, from `factor` down to 1, or 0 when none did.
+int open_largest_scale(int card, int factor, ModeSetter open_mode);
 
 // Starts the library, keyboard, mouse and display and loads the data files. Any failure
 // is reported through fatal_error.

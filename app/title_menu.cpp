@@ -1,5 +1,6 @@
 #include "app/title_menu.h"
 
+#include "app/display_scale.h"
 #include "app/input.h"
 #include "app/resources.h"
 #include "board/geometry.h"
@@ -46,7 +47,7 @@ void TitleMenu::pass()
         shown = true;
         last_shown = hovered;
         scare_mouse();
-        blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        copy_to_screen(buffer);
         unscare_mouse();
     }
 

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "app/display_scale.h"
 #include "app/resources.h"
 #include "board/editing.h"
 #include "play/game.h"
@@ -28,7 +29,7 @@ Editor::Editor()
       ask(alert_second_default),
       play(play_game),
       start_work([this](std::function<void()> work) { worker = std::thread(std::move(work)); }),
-      origin(geometry::board_origin(SCREEN_W, SCREEN_H))
+      origin(geometry::board_origin(frame_width, frame_height))
 {
     clear_bitmap(resources.buffer);
     layout.clear();
@@ -130,7 +131,7 @@ void Editor::show_frame()
         LEGACY_TEXT(textprintf(buffer, font, 5, y, own_colours(font), "%s",
                                progress_shown.c_str()));
     }
-    blit(buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    copy_to_screen(buffer);
     unscare_mouse();
     show_title();
 }
@@ -186,10 +187,10 @@ void Editor::draw_layers()
         // Dim everything below the current layer: black on every even column and row leaves
         // a quarter of the pixels showing.
         if (z == current_layer - 1) {
-            for (int x = 0; x < SCREEN_W; x += 2)
-                vline(buffer, x, 0, SCREEN_H, 0);
-            for (int y = 0; y < SCREEN_H; y += 2)
-                hline(buffer, 0, y, SCREEN_W, 0);
+            for (int x = 0; x < frame_width; x += 2)
+                vline(buffer, x, 0, frame_height, 0);
+            for (int y = 0; y < frame_height; y += 2)
+                hline(buffer, 0, y, frame_width, 0);
         }
     }
 }

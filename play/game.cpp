@@ -2,13 +2,14 @@
 
 #include <utility>
 
+#include "app/display_scale.h"
 #include "app/resources.h"
 #include "board/layout.h"
 #include "board/rules.h"
 #include "play/keyboard_cursor.h"
 
 Game::Game(Deal d)
-    : dealt(std::move(d)), origin(geometry::board_origin(SCREEN_W, SCREEN_H))
+    : dealt(std::move(d)), origin(geometry::board_origin(frame_width, frame_height))
 {
 }
 
@@ -46,7 +47,7 @@ void Game::show_frame()
     shown_marks = marks;
     needs_redraw = false;
     scare_mouse();
-    blit(resources.buffer, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    copy_to_screen(resources.buffer);
     unscare_mouse();
     needs_end_test = true;
 }
@@ -244,7 +245,7 @@ void Game::finish_when_escape_is_up(const InputState &in)
 
 int piece_at(int mx, int my)
 {
-    return piece_at(layout, geometry::board_origin(SCREEN_W, SCREEN_H), mx, my);
+    return piece_at(layout, geometry::board_origin(frame_width, frame_height), mx, my);
 }
 
 int play_game()
