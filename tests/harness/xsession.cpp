@@ -395,7 +395,7 @@ bool Desk::wait_for(const std::function<bool(const Screenshot &)> &ready, Screen
 {
     auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
-        last = grab();
+        last = grab(grab_width_, grab_height_);
         if (ready(last))
             return true;
         if (std::chrono::steady_clock::now() > deadline)
@@ -436,19 +436,18 @@ std::unique_ptr<GameProcess> Desk::launch(const XServer &server, const std::stri
     move(600, 20);  // inside the window, where the library will take it from
     auto game = std::make_unique<GameProcess>(&server, folder, args, env, launcher, program);
     auto deadline = std::chrono::steady_clock::now() + limit;
-    int x = 0, y = 0;
+    int x = 0, y = 0, w = 0, h = 0;
     while (std::chrono::steady_clock::now() < deadline && game->running()) {
         pointer(x, y);
-        if (x == 320 && y == 240)
+        if (window_size(w, h, std::chrono::milliseconds(0)) && x == w / 2 && y == h / 2)
             return game;
         pause(std::chrono::milliseconds(10));
     }
     // Rarely the library never centres the pointer (its warp seems to race with the mapping of
     // the window). A game that runs with its window up is ready all the same: put the pointer
     // where the library would have.
-    int w = 0, h = 0;
     if (game->running() && window_size(w, h, std::chrono::milliseconds(0))) {
-        move(320, 240);
+        move(w / 2, h / 2);
         pause(std::chrono::milliseconds(200));
         return game;
     }

@@ -136,6 +136,12 @@ public:
     void tap_quickly(const char *keysym_name, int times = 1);
 
     Screenshot grab(int width = 640, int height = 480);
+    // The size wait_for and wait_to_show grab: the game's window, 640 x 480 unless enlarged.
+    void grab_size(int width, int height)
+    {
+        grab_width_ = width;
+        grab_height_ = height;
+    }
     // Grabs the screen until `ready` holds for a shot or `limit` passes; the last shot is
     // left in `last`. True when it held.
     bool wait_for(const std::function<bool(const Screenshot &)> &ready, Screenshot &last,
@@ -152,8 +158,8 @@ public:
 
     // Starts the game and returns once it takes input. The library centres the pointer in
     // its window a moment after start-up, which would undo any move made before; so the
-    // pointer is parked inside the window away from its centre first and the game counts as ready once the
-    // pointer has been moved to (320, 240). If that does not happen within the limit but the
+    // pointer is parked inside the window away from its centre first and the game counts as
+    // ready once the pointer has been moved to the window's centre ((320, 240) unless enlarged). If that does not happen within the limit but the
     // game runs with its window up, the pointer is put there; otherwise the test fails (and
     // gets what there is).
     std::unique_ptr<GameProcess> launch(const XServer &server, const std::string &folder,
@@ -173,6 +179,7 @@ public:
 private:
     Window game_window();  // the top-level window shown, or 0
     Display *display_;
+    int grab_width_ = 640, grab_height_ = 480;
 };
 
 // The path of the preloaded helper that pins the game's clock or refuses colour depths.
