@@ -1,6 +1,10 @@
 #include "app/display_scale.h"
 
+#include <allegro/internal/aintern.h>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +15,34 @@
 
 namespace {
 
-int current_scale = 1;                // the factor of the window now open
-BITMAP *enlarged_pointer = nullptr;   // the pointer's picture at that factor, when above 1
+// The factor of the window now open. Also read on the library's input thread, which asks the
+// dialogs' pointer hooks.
+std::atomic<int> current_scale{1};
+BITMAP *enlarged_pointer = nullptr;  // the pointer's picture at that factor, when above 1
+BITMAP *frame_pointer = nullptr;     // its own picture, drawn into enlarged dialogs' frames
+int frame_pointer_x = 0, frame_pointer_y = 0;  // the hot spot of frame_pointer
+
+// What an enlarged dialog draws into and what was last shown of it.
+struct DialogFrames {
+    BITMAP *drawn = nullptr;  // the library's dialogs draw here
+    BITMAP *shown = nullptr;  // `drawn` as last copied to the screen, without the pointer
+    BITMAP *view = nullptr;   // `drawn` with the pointer, as copied
+    int pointer_x = -1, pointer_y = -1;
+    int screen_w = 0, screen_h = 0;  // the mode's real size, put back at the end
+    std::chrono::steady_clock::time_point next_look;  // when to compare the frames again
+} dialog;
+
+// How often a dialog's frame is compared with what was shown, when the pointer did not move.
+constexpr auto dialog_look_interval = std::chrono::milliseconds(10);
+
+bool same_frames(BITMAP *a, BITMAP *b)
+{
+    const size_t row = static_cast<size_t>(a->w) * ((bitmap_color_depth(a) + 7) / 8);
+    for (int y = 0; y < a->h; y++)
+        if (std::memcmp(a->line[y], b->line[y], row) != 0)
+            return false;
+    return true;
+}
 
 // One row of the frame with each pixel repeated `factor` times.
 template <typename Pixel>
@@ -133,6 +163,11 @@ void enlarge_pointer()
     if (big == nullptr)
         return;  // the pointer stays small, which only looks odd
     stretch_blit(small, big, 0, 0, small->w, small->h, 0, 0, big->w, big->h);
+    frame_pointer = create_bitmap_ex(bitmap_color_depth(small), small->w, small->h);
+    if (frame_pointer)
+        blit(small, frame_pointer, 0, 0, 0, 0, small->w, small->h);
+    frame_pointer_x = mouse_x_focus;
+    frame_pointer_y = mouse_y_focus;
     // The hot spot goes to the middle of its block, where a pointer put on a frame position
     // by the program lies.
     const int focus_x = mouse_x_focus * f + f / 2, focus_y = mouse_y_focus * f + f / 2;
@@ -149,6 +184,89 @@ void release_enlarged_pointer()
     set_mouse_sprite(nullptr);
     destroy_bitmap(enlarged_pointer);
     enlarged_pointer = nullptr;
+    if (frame_pointer)
+        destroy_bitmap(frame_pointer);
+    frame_pointer = nullptr;
+}
+
+void begin_enlarged_dialogs()
+{
+    const int f = current_scale;
+    if (f == 1 || dialog.drawn != nullptr)
+        return;
+    BITMAP *bitmaps[3];
+    for (BITMAP *&b : bitmaps)
+        b = create_bitmap(frame_width, frame_height);
+    if (!bitmaps[0] || !bitmaps[1] || !bitmaps[2]) {
+        for (BITMAP *b : bitmaps)
+            if (b)
+                destroy_bitmap(b);
+        return;  // the dialogs are then drawn on the screen at their own size
+    }
+    dialog.drawn = bitmaps[0];
+    dialog.shown = bitmaps[1];
+    dialog.view = bitmaps[2];
+    // The frame on the screen, one pixel of each block.
+    clear_bitmap(dialog.drawn);
+    if (BITMAP *whole = create_bitmap(frame_width * f, frame_height * f)) {
+        scare_mouse();
+        blit(screen, whole, 0, 0, 0, 0, whole->w, whole->h);
+        unscare_mouse();
+        stretch_blit(whole, dialog.drawn, 0, 0, whole->w, whole->h, 0, 0, frame_width,
+                     frame_height);
+        destroy_bitmap(whole);
+    }
+    clear_bitmap(dialog.shown);
+    dialog.pointer_x = dialog.pointer_y = -1;
+    // The library sizes and centres its dialogs by the screen's size (SCREEN_W and SCREEN_H,
+    // which read the driver's record): for their run that is the frame's.
+    dialog.screen_w = gfx_driver->w;
+    dialog.screen_h = gfx_driver->h;
+    gfx_driver->w = frame_width;
+    gfx_driver->h = frame_height;
+    gui_set_screen(dialog.drawn);
+}
+
+void show_enlarged_dialog(int pointer_x, int pointer_y)
+{
+    if (dialog.drawn == nullptr)
+        return;
+    // A dialog starts by showing the library's pointer on the bitmap it draws on, at the
+    // screen's coordinates; the pointer is drawn into the frame here instead.
+    if (_mouse_screen != nullptr)
+        show_mouse(nullptr);
+    const auto now = std::chrono::steady_clock::now();
+    const bool moved = pointer_x != dialog.pointer_x || pointer_y != dialog.pointer_y;
+    if (!moved && now < dialog.next_look)
+        return;
+    dialog.next_look = now + dialog_look_interval;
+    if (!moved && same_frames(dialog.drawn, dialog.shown))
+        return;
+    blit(dialog.drawn, dialog.shown, 0, 0, 0, 0, frame_width, frame_height);
+    blit(dialog.drawn, dialog.view, 0, 0, 0, 0, frame_width, frame_height);
+    if (frame_pointer)
+        draw_sprite(dialog.view, frame_pointer, pointer_x - frame_pointer_x,
+                    pointer_y - frame_pointer_y);
+    dialog.pointer_x = pointer_x;
+    dialog.pointer_y = pointer_y;
+    copy_to_screen(dialog.view);
+}
+
+void end_enlarged_dialogs()
+{
+    if (dialog.drawn == nullptr)
+        return;
+    // What the dialogs left: a message box puts back what it covered.
+    scare_mouse();
+    copy_to_screen(dialog.drawn);
+    unscare_mouse();
+    gui_set_screen(nullptr);
+    gfx_driver->w = dialog.screen_w;
+    gfx_driver->h = dialog.screen_h;
+    for (BITMAP *b : {dialog.drawn, dialog.shown, dialog.view})
+        destroy_bitmap(b);
+    dialog = DialogFrames();
+    show_mouse(screen);
 }
 
 int screen_to_frame(int v) { return geometry::floor_div(v, current_scale); }

@@ -41,6 +41,15 @@ void copy_to_screen(BITMAP *frame);
 void enlarge_pointer();
 void release_enlarged_pointer();
 
+// The library's dialogs (file selector, message boxes) enlarged as well: between begin and end
+// they are laid out in and drawn into a 640 x 480 frame that starts as the frame on the
+// screen, and show_enlarged_dialog, called on every turn of a dialog's loop, copies that frame
+// to the screen with the pointer drawn into it whenever either changed. At factor 1 they draw
+// on the screen as they always have, and these do nothing.
+void begin_enlarged_dialogs();
+void show_enlarged_dialog(int pointer_x, int pointer_y);
+void end_enlarged_dialogs();
+
 // The pointer's position on the screen as a position in the frame (each block of the window
 // is one pixel of the frame), and a frame position as the middle of its block on the screen.
 int screen_to_frame(int v);

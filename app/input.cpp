@@ -177,30 +177,14 @@ InputState in_frame(InputState in)
     return in;
 }
 
-// discard_pending_input with the pointer where the library has it, on the screen.
-InputState discard_pending_presses()
-{
-    poll_if_needed();
-    InputState in;
-    in.mouse_x = mouse_x;
-    in.mouse_y = mouse_y;
-    for (int b = 0; b < mouse_buttons; b++)
-        if (button_readers[b].discard(buttons[b], (mouse_b >> b) & 1))
-            in.mouse_b |= 1 << b;
-    for (int k = 0; k < KEY_MAX; k++)
-        in.keys[k] = key_readers[k].discard(keys[k], key[k] != 0);
-    in.close_requested = close_requested();
-    return in;
-}
-
 // ---- The library's dialogs ------------------------------------------------------------------
 
 // The file selector and the message boxes run their own loops and read the mouse through
-// these hooks while a DialogInput lives. They draw on the screen itself, at their own size in
-// the middle of the window whatever its factor, so they read the pointer in the screen's
-// coordinates. A button of a dialog acts only if it sees the button down on more than one
-// of its own reads, so a quick press reads as down there for a moment of real time. A close
-// request closes the dialog as Escape does, once per request.
+// these hooks while a DialogInput lives. They are laid out in the 640 x 480 frame and shown
+// enlarged like every frame, so they read the pointer in the frame's coordinates. A button of
+// a dialog acts only if it sees the button down on more than one of its own reads, so a quick
+// press reads as down there for a moment of real time. A close request closes the dialog as
+// Escape does, once per request.
 //
 // The library also asks these hooks from its own input thread (while it draws the pointer). Only
 // the screen's loop samples: the input thread gets what the loop's last sample showed.
@@ -232,6 +216,7 @@ int dialog_mouse_b()
     const int x = dialog_mouse.mouse_x, y = dialog_mouse.mouse_y;
     const auto now = std::chrono::steady_clock::now();
     sample_mouse(dialog_mouse);
+    dialog_mouse = in_frame(dialog_mouse);
     if (dialog_mouse.mouse_b & ~before)
         dialog_press_until = now + dialog_press_time;
     else if (before && !dialog_mouse.mouse_b && now < dialog_press_until) {
@@ -240,18 +225,19 @@ int dialog_mouse_b()
         dialog_mouse.mouse_y = y;
     }
     show_to_dialogs(dialog_mouse);
+    show_enlarged_dialog(screen_to_frame(mouse_x), screen_to_frame(mouse_y));
     return dialog_mouse.mouse_b;
 }
 
 int dialog_mouse_x()
 {
     return dialog_shown_b.load(std::memory_order_acquire) ? dialog_shown_x.load(std::memory_order_relaxed)
-                                                          : mouse_x;
+                                                          : screen_to_frame(mouse_x);
 }
 int dialog_mouse_y()
 {
     return dialog_shown_b.load(std::memory_order_acquire) ? dialog_shown_y.load(std::memory_order_relaxed)
-                                                          : mouse_y;
+                                                          : screen_to_frame(mouse_y);
 }
 
 }  // namespace
@@ -273,8 +259,9 @@ void install_input()
 DialogInput::DialogInput()
     : saved_b_(gui_mouse_b), saved_x_(gui_mouse_x), saved_y_(gui_mouse_y)
 {
-    dialog_mouse = discard_pending_presses();
+    dialog_mouse = discard_pending_input();
     show_to_dialogs(dialog_mouse);
+    begin_enlarged_dialogs();
     dialog_loop_thread.store(std::this_thread::get_id(), std::memory_order_relaxed);
     gui_mouse_b = dialog_mouse_b;
     gui_mouse_x = dialog_mouse_x;
@@ -283,6 +270,7 @@ DialogInput::DialogInput()
 
 DialogInput::~DialogInput()
 {
+    end_enlarged_dialogs();
     gui_mouse_b = saved_b_;
     gui_mouse_x = saved_x_;
     gui_mouse_y = saved_y_;
@@ -303,7 +291,20 @@ InputState sample_input()
     return in;
 }
 
-InputState discard_pending_input() { return in_frame(discard_pending_presses()); }
+InputState discard_pending_input()
+{
+    poll_if_needed();
+    InputState in;
+    in.mouse_x = mouse_x;
+    in.mouse_y = mouse_y;
+    for (int b = 0; b < mouse_buttons; b++)
+        if (button_readers[b].discard(buttons[b], (mouse_b >> b) & 1))
+            in.mouse_b |= 1 << b;
+    for (int k = 0; k < KEY_MAX; k++)
+        in.keys[k] = key_readers[k].discard(keys[k], key[k] != 0);
+    in.close_requested = close_requested();
+    return in_frame(in);
+}
 
 void move_pointer(int x, int y)
 {

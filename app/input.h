@@ -68,7 +68,8 @@ void install_input();
 
 // While one lives, the library's own dialogs (the file selector, message boxes) read the mouse
 // through this module too, so that a quick click reaches their buttons, and a close request
-// closes them as Escape does. Presses made before it are not theirs.
+// closes them as Escape does. Presses made before it are not theirs. In a window enlarged by a
+// factor they are enlarged as well (display_scale.h).
 class DialogInput {
 public:
     DialogInput();

@@ -146,15 +146,17 @@ TEST_F(ScaleWindow, AtFactorTwoTheEditorSavesThroughTheFileSelector)
     desk.release();
     desk.move(1270, 950);  // out of the way, still in the window, which has the keyboard
 
-    // The selector, 500 x 350 in the middle of the window: typed into, its OK button clicked.
+    // The selector enlarged, 500 x 350 in the middle of the frame: typed into, its OK button
+    // clicked.
     desk.key_down("s");
     Desk::pause(200ms);
     desk.key_up("s");
-    ASSERT_TRUE(see(dialog_open)) << game->output();
+    ASSERT_TRUE(see(selector_open)) << game->output();
     save_screenshot(shot, "scaled-x2-file-selector.png");  // to look at
     desk.tap("End");
     desk.type("big.lyt");
-    desk.click((1280 - 500) / 2 + 196, (960 - 350) / 2 + 316);
+    const geometry::Point ok = enlarged({(640 - 500) / 2 + 196, (480 - 350) / 2 + 316});
+    desk.click(ok.x, ok.y);
     ASSERT_TRUE(see([&](const Screenshot &s) {
         return nothing_open(s) && std::filesystem::exists(folder.path("big.lyt"));
     })) << game->output();
