@@ -28,7 +28,7 @@ bool Layout::load(const char *path)
     return true;
 }
 
-bool Layout::save(const char *path) const
+bool Layout::save(const char *path, std::string *why) const
 {
-    return replace_file(path, cells, cell_count);
+    return replace_file(path, cells, cell_count, why);
 }

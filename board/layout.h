@@ -1,6 +1,8 @@
 // The board: a 12 x 7 x 6 grid of one-byte cells, and its 504-byte file format.
 #pragma once
 
+#include <string>
+
 // Where a cell lies in the grid.
 struct CellPosition {
     int x;  // column, 0 to 11
@@ -56,8 +58,8 @@ public:
     // Writes the cells to a layout file. The old file is replaced only once the new one is
     // completely written; on any failure it is left intact, no temporary file is left and the
     // result is false. Through a symbolic link the file it leads to is written and the link
-    // stays; the file keeps its permission bits.
-    bool save(const char *path) const;
+    // stays; the file keeps its permission bits. `why`, when given, says what failed.
+    bool save(const char *path, std::string *why = nullptr) const;
 };
 
 extern Layout layout;  // the one board, shared by the editor, dealing, play and drawing

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "render/roomy_font.h"
 
@@ -41,12 +42,18 @@ void Editor::save_dialog()
     after_modal();
     if (chosen == 0)
         return;
-    if (layout.save(path)) {
+    std::string why;
+    if (layout.save(path, &why)) {
         stored = layout;
         file_name = name_of(path);
         show_title();
-    } else
-        tell("Could not save the layout as", "(no file was changed)");
+    } else {
+        // The system's own words for what failed ("No space left on device"), which fit the box.
+        const size_t colon = why.rfind(": ");
+        const std::string reason =
+            (colon == std::string::npos ? why : why.substr(colon + 2)) + " (no file was changed)";
+        tell("Could not save the layout as", reason.c_str());
+    }
 }
 
 void Editor::load_dialog()

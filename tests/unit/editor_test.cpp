@@ -554,6 +554,8 @@ TEST_F(EditorTest, FailedSaveSaysSoNamingTheFileAndKeepsTheOldFile)
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_NE(questions[0].title.find("Could not save"), std::string::npos);
     EXPECT_NE(questions[0].text.find(dir.path("keep.lyt")), std::string::npos);
+    EXPECT_NE(questions[0].text.find("|File too large (no file was changed)"), std::string::npos)
+        << "the system's words for what failed: " << questions[0].text;
     EXPECT_EQ(questions[0].buttons, "OK|");
     EXPECT_EQ(read_file(dir.path("keep.lyt")), old);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"keep.lyt"});
@@ -564,6 +566,8 @@ TEST_F(EditorTest, FailedSaveSaysSoNamingTheFileAndKeepsTheOldFile)
     tap(KEY_S);
     ASSERT_EQ(questions.size(), 2u);
     EXPECT_NE(questions[1].text.find("no-such-folder/new.lyt"), std::string::npos);
+    EXPECT_NE(questions[1].text.find("|No such file or directory"), std::string::npos)
+        << questions[1].text;
 }
 
 TEST_F(EditorTest, FailedLoadSaysSoNamingTheFileAndKeepsTheLayout)
