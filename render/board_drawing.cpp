@@ -70,6 +70,16 @@ void draw_piece(BITMAP *target, int px, int py, int symbol)
 void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
                 int selected_cell)
 {
+    draw_board(target, ox, oy, top_layer, shading_step, selected_cell, BoardMarks());
+}
+
+void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
+                int selected_cell, const BoardMarks &marks)
+{
+    bool hinted[Layout::cell_count] = {};
+    for (int cell : marks.hinted)
+        if (cell >= 0 && cell < Layout::cell_count)
+            hinted[cell] = true;
     const geometry::Point origin{ox, oy};
     for (int z = 0; z < Layout::layers; z++) {
         // Darken everything drawn so far; lower layers collect one veil per layer above them.
@@ -87,6 +97,10 @@ void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
                 // overlap the piece.
                 if (i == selected_cell)
                     draw_selection_frame(target, corner.x, corner.y);
+                if (hinted[i])
+                    draw_hint_frame(target, corner.x, corner.y);
+                if (i == marks.cursor)
+                    draw_cursor_frame(target, corner.x, corner.y);
             }
     }
 }

@@ -3,6 +3,23 @@
 
 #include <allegro.h>
 
+#include <vector>
+
+// What a frame of a game may show besides the board and its selection: the help the player
+// asked for. Nothing marked (the default) gives the plain frame.
+struct BoardMarks {
+    std::vector<int> hinted;     // pieces framed in the hint's style: a hinted pair, or every
+                                 // free piece
+    int cursor = -1;             // the keyboard cursor's piece, or -1 while it is hidden
+    const char *note = nullptr;  // a line of text at the bottom of the screen, or none
+
+    bool operator==(const BoardMarks &o) const
+    {
+        return hinted == o.hinted && cursor == o.cursor && note == o.note;
+    }
+    bool operator!=(const BoardMarks &o) const { return !(*this == o); }
+};
+
 // One piece at (px, py): the blank face with symbol `symbol` (from 1) on it.
 void draw_piece(BITMAP *target, int px, int py, int symbol);
 
@@ -18,3 +35,9 @@ void draw_cursor_frame(BITMAP *target, int px, int py);
 // selected_cell (a cell index, or -1) gets a two-tone green frame.
 void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
                 int selected_cell);
+// The same with the hint frames and the cursor of `marks` (its note is not drawn here). Each
+// frame is drawn straight after its piece, so that whatever is drawn over the piece later
+// (its neighbours to the right and below, the layers above, their veils) covers its frame
+// too.
+void draw_board(BITMAP *target, int ox, int oy, int top_layer, int shading_step,
+                int selected_cell, const BoardMarks &marks);

@@ -18,18 +18,7 @@ void compose_game_frame(BITMAP *target, geometry::Point origin, int top_layer, i
 {
     BITMAP *background = resources.background_image;
     blit(background, target, 0, 0, 0, 0, background->w, background->h);
-    draw_board(target, origin.x, origin.y, top_layer, shading_step, selected_cell);
-    // Over the whole board, so that a marked piece stays marked where others overlap it.
-    for (int cell : marks.hinted) {
-        const CellPosition p = Layout::position(cell);
-        const geometry::Point corner = geometry::cell_corner(origin, p.x, p.y, p.z);
-        draw_hint_frame(target, corner.x, corner.y);
-    }
-    if (marks.cursor >= 0) {
-        const CellPosition p = Layout::position(marks.cursor);
-        const geometry::Point corner = geometry::cell_corner(origin, p.x, p.y, p.z);
-        draw_cursor_frame(target, corner.x, corner.y);
-    }
+    draw_board(target, origin.x, origin.y, top_layer, shading_step, selected_cell, marks);
     LEGACY_TEXT(textprintf(target, resources.game_font, 5, 5, own_colours(resources.game_font),
                            game_status_format, layout.count));
     if (marks.note) {

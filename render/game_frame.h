@@ -4,30 +4,14 @@
 
 #include <allegro.h>
 
-#include <vector>
-
 #include "board/geometry.h"
-
-// What a frame of a game may show besides the board and its selection: the help the player
-// asked for. Nothing marked (the default) gives the plain frame.
-struct BoardMarks {
-    std::vector<int> hinted;     // pieces framed in the hint's style: a hinted pair, or every
-                                 // free piece
-    int cursor = -1;             // the keyboard cursor's piece, or -1 while it is hidden
-    const char *note = nullptr;  // a line of text at the bottom of the screen, or none
-
-    bool operator==(const BoardMarks &o) const
-    {
-        return hinted == o.hinted && cursor == o.cursor && note == o.note;
-    }
-    bool operator!=(const BoardMarks &o) const { return !(*this == o); }
-};
+#include "render/board_drawing.h"
 
 // One frame of a game on the global layout: the play field, the board with its veils and the
 // selected piece framed (a cell index, or -1), and the count of pieces left.
 void compose_game_frame(BITMAP *target, geometry::Point origin, int top_layer, int shading_step,
                         int selected_cell);
-// The same with the marks laid over the board: hint frames, then the keyboard cursor, then
+// The same with the marks: hint frames and the keyboard cursor drawn with their pieces, and
 // the note at the bottom.
 void compose_game_frame(BITMAP *target, geometry::Point origin, int top_layer, int shading_step,
                         int selected_cell, const BoardMarks &marks);

@@ -135,6 +135,20 @@ TEST_F(BoardDrawingTest, PiecesPaintedLaterCoverTheFrame)
     EXPECT_EQ(at(px + 50, py + 10), face()) << "right neighbour over the frame";
     EXPECT_EQ(at(px + 1, py + 1), face()) << "upper piece over the frame";
     EXPECT_EQ(at(px + 50, py + 35), outer_frame()) << "corner covered by nothing";
+
+    // The hint's frame and the cursor's brackets are drawn with their piece in the same way.
+    for (const bool cursor : {false, true}) {
+        SCOPED_TRACE(cursor ? "cursor" : "hint");
+        BoardMarks marks;
+        (cursor ? marks.cursor : marks.hinted.emplace_back()) = Layout::index(5, 3, 0);
+        blit(resources.background_image, resources.buffer, 0, 0, 0, 0, 640, 480);
+        draw_board(resources.buffer, ox, oy, 1, 0, -1, marks);
+        const int out = cursor ? 3 : 2;  // a pixel inside the frame's band, outside the cell
+        EXPECT_EQ(at(px - out, py - out), face()) << "upper piece over the frame";
+        EXPECT_EQ(at(px + 49 + out, py + 10), face()) << "right neighbour over the frame";
+        EXPECT_NE(at(px + 49 + out, py + 34 + out), background()) << "corner covered by nothing";
+        EXPECT_NE(at(px + 49 + out, py + 34 + out), face());
+    }
 }
 
 // The veils, checked against the fill laid by hand in the same order: with top layer 5 and
