@@ -33,10 +33,22 @@ void load_random_layout()
 void play_until_exit()
 {
     check_layout_files();
-    while (title_menu() == menu_start) {
+    LastGame last_game;  // kept over quitting in lastgame.sav of the working folder
+    for (int choice; (choice = title_menu(&last_game)) != menu_exit;) {
         wait_until_buttons_up();
-        load_random_layout();
-        if (play_game() != play_left)
+        int result;
+        if (choice == menu_last_game) {
+            result = resume_game(last_game.game());
+            last_game.keep(last_game.game());
+        } else {
+            load_random_layout();
+            KeptGame kept;
+            bool played = false;
+            result = play_and_keep(kept, played);
+            if (played)
+                last_game.keep(kept);
+        }
+        if (result != play_left)
             show_game_over();
         if (close_requested())
             break;  // the window's close button ends the program, not just the game

@@ -4,13 +4,58 @@
 
 #include "app/display_scale.h"
 #include "app/resources.h"
+#include "app/window_title.h"
 #include "board/layout.h"
 #include "board/rules.h"
 #include "play/keyboard_cursor.h"
 
+namespace {
+
+// Every key of a game, for the card F2 shows.
+const std::vector<const char *> game_keys = {
+    "Click two free pieces alike: take them",
+    "Arrows: move the cursor",
+    "Return or Space: pick the cursor's piece",
+    "Ctrl+Z or Backspace: put a pair back",
+    "Ctrl+Y or Ctrl+Shift+Z: take it again",
+    "Home: every pair back, as dealt",
+    "End: every pair taken again",
+    "H: hint a pair",
+    "F: frame every free piece",
+    "F1: end the game",
+    "Escape: back to the title",
+    "F2: show or hide these keys",
+};
+
+}  // namespace
+
 Game::Game(Deal d)
-    : dealt(std::move(d)), origin(geometry::board_origin(frame_width, frame_height))
+    : dealt(std::move(d)), origin(geometry::board_origin(frame_width, frame_height)),
+      card(game_keys, resources.game_font), dealt_board(layout)
 {
+}
+
+Game::Game(const KeptGame &kept)
+    : origin(geometry::board_origin(frame_width, frame_height)),
+      card(game_keys, resources.game_font),
+      dealt_board(kept.dealt)
+{
+    dealt.top_layer = kept.top_layer;
+    dealt.shading_step = kept.shading_step;
+    const std::size_t taken = kept.done > 0 ? kept.done - 1 : 0;
+    layout = kept.board_after(taken);
+    history.restore(kept.pairs, taken);
+}
+
+KeptGame Game::kept() const
+{
+    KeptGame k;
+    k.dealt = dealt_board;
+    k.pairs = history.pairs();
+    k.done = history.taken_count();
+    k.top_layer = dealt.top_layer;
+    k.shading_step = dealt.shading_step;
+    return k;
 }
 
 void Game::pass()
@@ -18,6 +63,9 @@ void Game::pass()
     const InputState in = sample_input();
     switch (stage) {
     case Stage::playing:
+        // The card of keys, while shown, takes the whole pass; the frame it covers stays.
+        if (card.pass(in))
+            break;
         take_found_hint();
         if (needs_redraw)
             show_frame();
@@ -129,6 +177,8 @@ void Game::read_keys(const InputState &in)
         for (int i = 0; i < 4; i++)
             arrow_latches[i].hold(in.key(KEY_LEFT + i));
         act_latch.hold(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD) || in.key(KEY_SPACE));
+        home_latch.hold(in.key(KEY_HOME));
+        end_latch.hold(in.key(KEY_END));
         return;
     }
     read_help_keys(in);
@@ -146,16 +196,16 @@ void Game::read_help_keys(const InputState &in)
         arrows[i] = arrow_latches[i].pressed(in.key(KEY_LEFT + i));
     const bool act =
         act_latch.pressed(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD) || in.key(KEY_SPACE));
+    const bool home = home_latch.pressed(in.key(KEY_HOME));
+    const bool end = end_latch.pressed(in.key(KEY_END));
     if (result != 0)
         return;
 
-    if (step == HistoryStep::undo || step == HistoryStep::redo) {
-        const bool done = step == HistoryStep::undo ? history.undo(layout) : history.redo(layout);
-        if (done) {
-            selected_cell = -1;
-            board_changed();
-        }
-    }
+    step_history(step, false);
+    if (home)
+        step_history(HistoryStep::undo, true);
+    if (end)
+        step_history(HistoryStep::redo, true);
     for (int i = 0; i < 4; i++)
         if (arrows[i])
             move_cursor(i, in);
@@ -167,6 +217,23 @@ void Game::read_help_keys(const InputState &in)
         show_free_pieces();
     if (marks != shown_marks)
         needs_redraw = true;
+}
+
+// Puts back (or takes again) one pair, or with `all` every one there is.
+void Game::step_history(HistoryStep step, bool all)
+{
+    if (step == HistoryStep::none)
+        return;
+    bool done = false;
+    while (step == HistoryStep::undo ? history.undo(layout) : history.redo(layout)) {
+        done = true;
+        if (!all)
+            break;
+    }
+    if (done) {
+        selected_cell = -1;
+        board_changed();
+    }
 }
 
 // Frames the first pair of a way to clear the board, or a pair that merely matches with a
@@ -248,14 +315,42 @@ int piece_at(int mx, int my)
     return piece_at(layout, geometry::board_origin(frame_width, frame_height), mx, my);
 }
 
-int play_game()
+namespace {
+
+int run(Game &game)
 {
-    Deal dealt;
-    const int symbols = symbols_in_strip(resources.symbol_strip->w);
-    if (!deal(layout, symbols, dealt))
-        return play_left;
-    Game game(std::move(dealt));
+    show_window_title(window_title_text("game"));
     while (!game.is_over())
         game.pass();
     return game.result;
+}
+
+}  // namespace
+
+int play_game()
+{
+    bool played = false;
+    KeptGame unused;
+    return play_and_keep(unused, played);
+}
+
+int play_and_keep(KeptGame &kept, bool &played)
+{
+    Deal dealt;
+    const int symbols = symbols_in_strip(resources.symbol_strip->w);
+    played = deal(layout, symbols, dealt);
+    if (!played)
+        return play_left;
+    Game game(std::move(dealt));
+    const int result = run(game);
+    kept = game.kept();
+    return result;
+}
+
+int resume_game(KeptGame &kept)
+{
+    Game game(kept);
+    const int result = run(game);
+    kept = game.kept();
+    return result;
 }

@@ -5,10 +5,12 @@
 #pragma once
 
 #include "app/input.h"
+#include "app/key_card.h"
 #include "board/geometry.h"
 #include "play/deal.h"
 #include "play/hint.h"
 #include "play/history.h"
+#include "play/kept_game.h"
 #include "render/game_frame.h"
 
 // The notes under the board that come with a hint the solver could not back.
@@ -52,10 +54,20 @@ struct Game {
     Latch free_latch;            // F
     Latch arrow_latches[4];      // Left, Right, Up, Down
     Latch act_latch;             // Return or Space: a click on the cursor's piece
+    Latch home_latch;            // Home: every pair back
+    Latch end_latch;             // End: every pair put back taken again
+    KeyCard card;                // F2: every key of the game
+    Layout dealt_board;          // the board as dealt, kept with the game when it ends
     bool keys_seen = false;      // the first pass has marked keys held at the start as used
 
     // A game on `layout`, which must already be dealt into `dealt`.
     explicit Game(Deal dealt);
+    // A kept game again, with its last pair put back (as dealt when none was taken): `layout`
+    // is set to that board.
+    explicit Game(const KeptGame &kept);
+
+    // The game as it stands, to keep when it ends.
+    KeptGame kept() const;
 
     // One pass of the game loop: the frame or the end tests, then the mouse, then the keys.
     // Once the result is known, passes only wait for Escape to be up.
@@ -75,6 +87,7 @@ private:
     void take_found_hint();
     void show_hint(const Hint &hint);
     void show_free_pieces();
+    void step_history(HistoryStep step, bool all);
     void move_cursor(int arrow, const InputState &in);
     void finish_when_escape_is_up(const InputState &in);
 };
@@ -86,3 +99,8 @@ int piece_at(int mx, int my);
 // The window's close button ends the game at once with play_left; close_requested() then
 // tells why.
 int play_game();
+// The same for a game of the title screen: when a game was played (the layout held pieces),
+// `played` is set and `kept` holds it as it ended.
+int play_and_keep(KeptGame &kept, bool &played);
+// Plays `kept` again from its last pair put back; `kept` then holds it as it ended.
+int resume_game(KeptGame &kept);

@@ -2,6 +2,8 @@
 
 #include "board/rules.h"
 
+#include <utility>
+
 void History::taken(int a, int b, int symbol)
 {
     pairs_.resize(done_);
@@ -31,4 +33,10 @@ bool History::redo(Layout &board)
         return false;
     done_++;
     return true;
+}
+
+void History::restore(std::vector<TakenPair> pairs, std::size_t done)
+{
+    pairs_ = std::move(pairs);
+    done_ = done < pairs_.size() ? done : pairs_.size();
 }

@@ -26,6 +26,11 @@ public:
     // it is no longer a pair that may be taken.
     bool redo(Layout &board);
 
+    // Starts again from a history kept earlier: `pairs` taken in order, the first `done` of
+    // them still off the board and the rest put back.
+    void restore(std::vector<TakenPair> pairs, std::size_t done);
+    const std::vector<TakenPair> &pairs() const { return pairs_; }
+
     bool can_undo() const { return done_ > 0; }
     bool can_redo() const { return done_ < pairs_.size(); }
     std::size_t taken_count() const { return done_; }

@@ -1,0 +1,59 @@
+// Fuzz target: the reader of kept games on bytes of any kind. What must hold for every input:
+// nothing but a game that can have been played is taken; a refusal says why and leaves the
+// game it was given as it was; a game taken writes back as exactly the bytes it was read from,
+// and its boards step by step are the dealt board less the pairs taken.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "board/rules.h"
+#include "play/kept_game.h"
+
+namespace {
+
+[[noreturn]] void broken(const char *what)
+{
+    std::fprintf(stderr, "property broken: %s\n", what);
+    std::abort();
+}
+
+constexpr int symbols = 36;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    KeptGame game;
+    game.done = 77;  // a mark that a refusal must leave alone
+    std::string why;
+    if (!parse_kept_game(data, size, symbols, game, why)) {
+        if (why.empty())
+            broken("a refusal that does not say why");
+        if (game.done != 77 || !game.pairs.empty() || game.dealt.count != 0)
+            broken("a refusal changed the game it was given");
+        return 0;
+    }
+    const std::vector<unsigned char> again = kept_game_bytes(game);
+    if (again.size() != size || !std::equal(again.begin(), again.end(), data))
+        broken("a game taken does not write back as the bytes it was read from");
+    if (game.done > game.pairs.size() || game.dealt.count == 0)
+        broken("an impossible game was taken");
+    Layout board = game.dealt;
+    for (std::size_t i = 0; i < game.pairs.size(); i++) {
+        const TakenPair &p = game.pairs[i];
+        if (!is_pair(board, p.a, p.b) || board.cell(p.a) != p.symbol)
+            broken("a pair taken was not free and matching at its turn");
+        take_pair(board, p.a, p.b);
+        const Layout after = game.board_after(i + 1);
+        if (after.count != board.count ||
+            !std::equal(std::begin(after.cells), std::end(after.cells), board.cells))
+            broken("board_after differs from the pairs taken one by one");
+    }
+    for (int i = 0; i < Layout::cell_count; i++)
+        if (game.dealt.cell(i) > symbols)
+            broken("a symbol beyond the strip was taken");
+    return 0;
+}
