@@ -473,6 +473,17 @@ Window Desk::game_window()
     return shown;
 }
 
+std::string Desk::window_name()
+{
+    const Window window = game_window();
+    char *name = nullptr;
+    if (!window || !XFetchName(display_, window, &name) || !name)
+        return "";
+    const std::string text = name;
+    XFree(name);
+    return text;
+}
+
 bool Desk::request_close()
 {
     const Window window = game_window();

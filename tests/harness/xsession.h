@@ -171,6 +171,8 @@ public:
     // What the window manager sends when the window's close button is clicked: a
     // WM_DELETE_WINDOW message to the game's top-level window. False when there is none.
     bool request_close();
+    // The name (title) of the game's window; empty when there is none.
+    std::string window_name();
     // Where the pointer is now, in root coordinates.
     void pointer(int &x, int &y);
 

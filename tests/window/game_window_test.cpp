@@ -100,6 +100,8 @@ protected:
     {
         ASSERT_TRUE(pictures.loaded()) << "the game's data must load in the test";
         game = desk.launch(server, folder.path(), {}, pinned_clock_environment());
+        px = 320;  // where the launch leaves the pointer
+        py = 240;
         ASSERT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
         std::srand(pinned_clock);  // the game's random numbers, followed from here on
     }
@@ -254,6 +256,7 @@ TEST_F(GameWindow, AWholeGamePlayedToItsEnd)
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_NO_FATAL_FAILURE(start_game());
     const int dealt_count = layout.count;
+    const Layout dealt_board = layout;
     save_screenshot(shot, "dealt-board.png");  // to look at
 
     // A piece is framed when picked and let go when clicked again.
@@ -264,7 +267,9 @@ TEST_F(GameWindow, AWholeGamePlayedToItsEnd)
 
     int moves = 0;
     bool over = false;
+    Layout before_last;
     while (!over && free_pair(a, b)) {
+        before_last = layout;
         Layout after = layout;
         after.set_cell(a, 0);
         after.set_cell(b, 0);
@@ -276,6 +281,33 @@ TEST_F(GameWindow, AWholeGamePlayedToItsEnd)
     EXPECT_EQ(layout.count, dealt_count - 2 * moves);
     ::testing::Test::RecordProperty("ending", layout.count == 0 ? "cleared" : "blocked");
     EXPECT_GT(game_over_text_pixels(shot), 50);
+    EXPECT_TRUE(desk.wait_for(is_title_screen, shot)) << "then the title screen";
+    EXPECT_EQ(desk.window_name(), "tilestack - title - F2: keys - Ctrl+Z: last game");
+
+    // Ctrl+Z on the title screen: the game as it stood before its last pair, nothing picked.
+    const Layout last_board = layout;
+    const BoardMarks none;
+    layout = before_last;
+    ASSERT_NO_FATAL_FAILURE(
+        keys_until({"Control_L", "z"}, -1, none, "Ctrl+Z on the title: before the last pair"));
+    EXPECT_EQ(desk.window_name(), "tilestack - game - F2: keys");
+    // Home: the deal. F2 lays the card of keys over it, and F2 again gives its pixels back.
+    layout = dealt_board;
+    ASSERT_NO_FATAL_FAILURE(keys_until({"Home"}, -1, none, "Home: the board as dealt"));
+    Picture dealt_frame;
+    compose_frame(dealt_frame.bitmap, -1);
+    desk.tap("F2");
+    EXPECT_TRUE(desk.wait_for(
+        [&](const Screenshot &s) { return s.differences(dealt_frame.bitmap, px, py) > 20000; },
+        shot))
+        << "F2: the card of keys over the board";
+    ASSERT_NO_FATAL_FAILURE(keys_until({"F2"}, -1, none, "F2 again: the very pixels of the deal"));
+    // End: every pair again, so the game ends again over the last board.
+    layout = last_board;
+    desk.tap("End");
+    Picture over_again;
+    compose_game_over_screen(over_again.bitmap);
+    ASSERT_NO_FATAL_FAILURE(expect_screen(over_again.bitmap, "End: the last board, Game Over"));
     EXPECT_TRUE(desk.wait_for(is_title_screen, shot)) << "then the title screen";
 
     // The next game draws on from the same random sequence.
@@ -389,17 +421,36 @@ TEST_F(GameWindow, QuickClickOnExitEndsTheProgramEveryTime)
 TEST_F(GameWindow, TheCloseButtonEndsTheProgram)
 {
     ASSERT_NO_FATAL_FAILURE(launch());
+    EXPECT_EQ(desk.window_name(), "tilestack - title - F2: keys") << "no game kept yet";
     ASSERT_TRUE(desk.request_close());
     Exit e = game->wait(5s);
     EXPECT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0);
 
+    // A game of two pairs closed with the button is kept over quitting.
     ASSERT_NO_FATAL_FAILURE(launch());
     ASSERT_NO_FATAL_FAILURE(start_game(true));
+    Layout after[2];
+    for (Layout &board : after) {
+        int a, b;
+        ASSERT_TRUE(free_pair(a, b)) << ::testing::PrintToString(layout);
+        ASSERT_NO_FATAL_FAILURE(remove_pair(a, b, false));
+        board = layout;
+    }
     ASSERT_TRUE(desk.request_close());
     e = game->wait(1s);  // well within the 1.5 s a game-over screen would stand
     EXPECT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0);
+
+    // Started anew, Backspace on the title brings it back after its first pair; Ctrl+Y takes
+    // the second again.
+    ASSERT_NO_FATAL_FAILURE(launch());
+    EXPECT_EQ(desk.window_name(), "tilestack - title - F2: keys - Ctrl+Z: last game");
+    const BoardMarks none;
+    layout = after[0];
+    ASSERT_NO_FATAL_FAILURE(keys_until({"BackSpace"}, -1, none, "Backspace: after the first pair"));
+    layout = after[1];
+    ASSERT_NO_FATAL_FAILURE(keys_until({"Control_L", "y"}, -1, none, "Ctrl+Y: the second again"));
 }
 
 // The keys of the game, as real key events: Ctrl+Z gives back the very pixels of the dealt
