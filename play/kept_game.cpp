@@ -1,8 +1,6 @@
 #include "play/kept_game.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -140,45 +138,31 @@ bool parse_kept_game(const unsigned char *bytes, std::size_t size, int symbols, 
 
 KeptFile load_kept_game(const char *path, int symbols, KeptGame &out, std::string &why)
 {
-    // Not blocking: a pipe in its place must not wait for a writer.
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
+    std::FILE *file = open_regular_file(path);
+    if (!file) {
+        const FileFacts facts = file_facts(path);
+        if (!facts.exists && errno == ENOENT)
             return KeptFile::missing;
-        why = std::strerror(errno);
-        return KeptFile::refused;
-    }
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        why = "it is not a regular file";
+        why = facts.exists ? "it is not a regular file" : std::strerror(errno);
         return KeptFile::refused;
     }
     // One byte more than the largest good file tells a file that is too long.
     std::vector<unsigned char> bytes(kept_file::max_size + 1);
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            why = std::strerror(errno);
-            close(fd);
-            return KeptFile::refused;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        why = "it cannot be read";
+        return KeptFile::refused;
     }
-    close(fd);
     return parse_kept_game(bytes.data(), got, symbols, out, why) ? KeptFile::read
                                                                   : KeptFile::refused;
 }
 
-bool save_kept_game(const char *path, const KeptGame &game)
+bool save_kept_game(const char *path, const KeptGame &game, std::string *why)
 {
     const std::vector<unsigned char> bytes = kept_game_bytes(game);
-    return replace_file(path, bytes.data(), bytes.size());
+    return replace_file(path, bytes.data(), bytes.size(), why);
 }
 
 bool LastGame::known() const
@@ -216,6 +200,8 @@ void LastGame::keep(const KeptGame &game)
     game_ = game;
     kept_ = true;
     file_read_ = true;
-    if (!save_kept_game(path_.c_str(), game_))
-        std::fprintf(stderr, "tilestack: could not keep the last game in %s.\n", path_.c_str());
+    std::string why;
+    if (!save_kept_game(path_.c_str(), game_, &why))
+        std::fprintf(stderr, "tilestack: could not keep the last game in %s: %s.\n",
+                     path_.c_str(), why.c_str());
 }

@@ -52,11 +52,13 @@ enum class KeptFile {
 };
 
 // Reads the file `path` through parse_kept_game. Anything but a regular file (a folder, a
-// pipe) is refused without waiting on it, and no more than the largest good file is read.
+// pipe) is refused without waiting on it, and no more than one byte past the largest good
+// file is read.
 KeptFile load_kept_game(const char *path, int symbols, KeptGame &out, std::string &why);
 
-// Writes the kept game as the file `path` the safe way layouts are saved (replace_file).
-bool save_kept_game(const char *path, const KeptGame &game);
+// Writes the kept game as the file `path` the safe way layouts are saved (replace_file);
+// `why`, when given, says what failed.
+bool save_kept_game(const char *path, const KeptGame &game, std::string *why = nullptr);
 
 // The file the game keeps its last game in, in the working folder.
 constexpr const char *last_game_file = "lastgame.sav";
