@@ -82,13 +82,14 @@ const char *const data_files[] = {"0.lyt", "1.lyt", "2.lyt", "empty.tga", "bg.tg
 // included.
 const char *const read_keys[] = {
     "Escape", "F1", "1", "2", "3", "4", "5", "6", "s", "l", "p", "BackSpace", "h", "f",
-    "m", "r", "g", "i", "Left", "Right", "Up", "Down", "Return", "space", "z", "y"};
+    "m", "r", "g", "i", "Left", "Right", "Up", "Down", "Return", "space", "z", "y",
+    "F2", "Home", "End"};
 // Keys nothing reads. Left out: Control+Alt+End, on which the library ends the program, and
 // Caps Lock, which would stay on and turn the L that answers the editor's question into
 // another key.
 const char *const other_keys[] = {
-    "a", "q", "w", "x", "t", "n", "7", "8", "9", "0", "Tab", "F2", "F5", "F10", "F12",
-    "Home", "End", "Prior", "Next", "Delete", "Insert", "minus", "period", "slash",
+    "a", "q", "w", "x", "t", "n", "7", "8", "9", "0", "Tab", "F5", "F10", "F12",
+    "Prior", "Next", "Delete", "Insert", "minus", "period", "slash",
     "comma", "KP_Enter", "KP_5", "Shift_L", "Control_L", "Alt_L", "Menu"};
 // What a typed burst draws from: enough to name a file or a folder in the file selector.
 const char typed_chars[] = "slpzhmrgi0123456789.-/ab";
