@@ -1,16 +1,14 @@
 // The kept game: its file written and read back, every kind of bad file refused, and the
-// game brought back from it, with Home, End and the card of keys.
+// game brought back from it under the card of keys.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "app/resources.h"
-#include "board/rules.h"
 #include "play/game.h"
-#include "play/hint.h"
 #include "play/kept_game.h"
 #include "render/legacy_text.h"
 #include "support/boards.h"
@@ -19,74 +17,43 @@
 
 namespace {
 
-// Two layers: a row of 1, 2, 3, 3, 2, 1 with a 4 on layer 1 over the first 3, and the other 4
-// alone. Taking the first pair each time takes the 1s, the 2s, then the 4s.
+// A row of 1, 2, 3, 3, 2, 1 with a 4 on layer 1 over the first 3, and the other 4 alone; the
+// 1s, the 2s and the 4s taken, the 4s put back.
 const char *const ground[7] = {"............", "[1][2][3][3][2][1]......", "............",
                                "[4]...........", "............", "............", "............"};
 const char *const upper[7] = {"............", "..[4].........", "............",
                               "............", "............", "............", "............"};
+constexpr int symbols = 36;
 
-Layout dealt_board() { return board_from_text(layer_text(0, ground) + layer_text(1, upper)); }
-
-// A game on that board with three pairs taken, the last of them put back again.
 KeptGame played_game()
 {
     KeptGame game;
-    game.dealt = dealt_board();
+    game.dealt = board_from_text(layer_text(0, ground) + layer_text(1, upper));
+    game.pairs = {{12, 17, 1}, {13, 16, 2}, {36, 98, 4}};
+    game.done = 2;
     game.top_layer = 1;
     game.shading_step = shading_step_for(1);
-    Layout board = game.dealt;
-    History history;
-    int a, b;
-    for (int i = 0; i < 3 && first_free_pair(board, a, b); i++) {
-        const int symbol = board.cell(a);
-        take_pair(board, a, b);
-        history.taken(a, b, symbol);
-    }
-    history.undo(board);
-    game.pairs = history.pairs();
-    game.done = history.taken_count();
     return game;
-}
-
-constexpr int symbols = 36;
-
-void expect_same_game(const KeptGame &got, const KeptGame &want)
-{
-    EXPECT_TRUE(same_board(got.dealt, want.dealt));
-    ASSERT_EQ(got.pairs.size(), want.pairs.size());
-    for (std::size_t i = 0; i < got.pairs.size(); i++) {
-        EXPECT_EQ(got.pairs[i].a, want.pairs[i].a);
-        EXPECT_EQ(got.pairs[i].b, want.pairs[i].b);
-        EXPECT_EQ(got.pairs[i].symbol, want.pairs[i].symbol);
-    }
-    EXPECT_EQ(got.done, want.done);
-    EXPECT_EQ(got.top_layer, want.top_layer);
-    EXPECT_EQ(got.shading_step, want.shading_step);
 }
 
 TEST(KeptGame, WrittenAndReadBackWhole)
 {
     const KeptGame game = played_game();
-    ASSERT_EQ(game.pairs.size(), 3u);
-    ASSERT_EQ(game.done, 2u);
     TempDir dir;
     const std::string path = dir.path(last_game_file);
     ASSERT_TRUE(save_kept_game(path.c_str(), game));
     EXPECT_EQ(read_file(path).size(), kept_file::header_size + 3 * kept_file::pair_size);
-    KeptGame back;
-    std::string why;
-    ASSERT_EQ(load_kept_game(path.c_str(), symbols, back, why), KeptFile::read) << why;
-    expect_same_game(back, game);
-
-    // Through the run's last game: nothing there at first, then the game kept and written.
-    LastGame missing(dir.path("none.sav"));
+    LastGame missing(dir.path("none.sav")), last(path);
     EXPECT_FALSE(missing.known());
     EXPECT_FALSE(missing.bring_back(symbols));
-    LastGame last(path);
     EXPECT_TRUE(last.known());
     ASSERT_TRUE(last.bring_back(symbols));
-    expect_same_game(last.game(), game);
+    const KeptGame &back = last.game();
+    EXPECT_EQ(kept_game_bytes(back), kept_game_bytes(game));
+    EXPECT_EQ(back.done, 2u);
+    ASSERT_EQ(back.pairs.size(), 3u);
+    EXPECT_EQ(back.pairs[2].symbol, 4);
+    EXPECT_EQ(back.board_after(3).count, 2) << "the two 3s left";
 
     // A folder that cannot be written costs a line, never the game kept in memory.
     LastGame unwritable(dir.path("no-such-folder/lastgame.sav"));
@@ -97,60 +64,52 @@ TEST(KeptGame, WrittenAndReadBackWhole)
     EXPECT_TRUE(unwritable.bring_back(symbols));
 }
 
-// Every kind of file that is not a kept game: refused with one line naming the file, the
-// file left as it is.
+// Every kind of file that is not a kept game: refused with one line naming the file and
+// saying what is wrong, no longer offered, and left as it is.
 TEST(KeptGame, EveryKindOfBadFileIsRefusedAndLeftAsItIs)
 {
-    const std::vector<unsigned char> good = kept_game_bytes(played_game());
-    auto changed = [&](auto change) {
-        std::vector<unsigned char> bytes = good;
-        change(bytes);
-        return bytes;
+    using Bytes = std::vector<unsigned char>;
+    const Bytes good = kept_game_bytes(played_game());
+    auto set = [&](std::vector<std::pair<std::size_t, int>> changes) {
+        Bytes b = good;
+        for (auto [at, value] : changes)
+            b[at] = static_cast<unsigned char>(value);
+        return b;
     };
-    const std::size_t cells = 7, pairs = kept_file::header_size;
-    std::vector<unsigned char> random(700);
-    std::srand(31);
-    for (unsigned char &c : random)
-        c = static_cast<unsigned char>(std::rand());
-    struct Case {
+    const std::size_t cell = 7, pair = kept_file::header_size;  // where cell 0 and pair 1 start
+    Bytes random(700), cut = good, longer = good;
+    for (std::size_t i = 0; i < random.size(); i++)
+        random[i] = static_cast<unsigned char>(i * 2654435761u >> 13);
+    cut.pop_back();
+    longer.push_back(0);
+    const struct {
         const char *what;
-        std::vector<unsigned char> bytes;  // ignored for the folder and the pipe
-        const char *why;                   // part of the line said
-    };
-    const std::vector<Case> cases = {
+        Bytes bytes;      // for a folder or a pipe, none
+        const char *why;  // what the line says
+    } cases[] = {
         {"empty", {}, "cut short"},
-        {"cut in the header", changed([](auto &b) { b.resize(300); }), "cut short"},
-        {"cut by one byte", changed([](auto &b) { b.pop_back(); }), "cut short"},
-        {"one byte too long", changed([](auto &b) { b.push_back(0); }), "too long"},
-        {"another version", changed([](auto &b) { b[4] = 2; }), "another version"},
+        {"cut in the header", Bytes(good.begin(), good.begin() + 300), "cut short"},
+        {"cut by one byte", cut, "cut short"},
+        {"one byte too long", longer, "too long"},
+        {"another version", set({{4, 2}}), "another version"},
         {"random bytes", random, "not a kept game"},
-        {"a symbol beyond the strip", changed([&](auto &b) { b[cells + 12] = symbols + 1; }),
-         "symbol"},
-        {"a piece resting on nothing",
-         changed([&](auto &b) { b[cells + Layout::index(5, 5, 1)] = 4; }), "rests on nothing"},
-        {"shading of another board", changed([](auto &b) { b[6] = 10; }), "shading"},
-        {"a pair that was not free", changed([&](auto &b) {
-             b[pairs] = static_cast<unsigned char>(Layout::index(2, 1, 0));  // under the 4
-             b[pairs + 2] = static_cast<unsigned char>(Layout::index(3, 1, 0));
-         }),
-         "not free and matching"},
-        {"a pair that does not match", changed([&](auto &b) {
-             b[pairs + 2] = static_cast<unsigned char>(Layout::index(0, 3, 0));  // a free 4
-         }),
-         "not free and matching"},
-        {"a pair off the board", changed([&](auto &b) { b[pairs + 1] = 9; }), "off the board"},
-        {"more pairs taken than there are", changed([&](auto &b) { b[pairs - 2] = 4; }),
-         "impossible"},
+        {"a symbol beyond the strip", set({{cell + 12, symbols + 1}}), "symbol"},
+        {"a piece resting on nothing", set({{cell + Layout::index(5, 5, 1), 4}}), "on nothing"},
+        {"shading of another board", set({{6, 10}}), "shading"},
+        {"a pair not free (under the 4)", set({{pair, 14}, {pair + 2, 15}}), "not free"},
+        {"a pair that does not match", set({{pair + 2, 36}}), "not free and matching"},
+        {"a pair off the board", set({{pair + 1, 9}}), "off the board"},
+        {"more pairs taken than recorded", set({{pair - 2, 4}}), "impossible"},
         {"a folder", {}, "not a regular file"},
         {"a pipe", {}, "not a regular file"},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         TempDir dir;
-        const std::string path = dir.path(last_game_file);
-        if (std::string(c.what) == "a folder")
+        const std::string path = dir.path(last_game_file), what = c.what;
+        if (what == "a folder")
             ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
-        else if (std::string(c.what) == "a pipe")
+        else if (what == "a pipe")
             ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
         else
             write_file(path, c.bytes);
@@ -171,85 +130,47 @@ TEST(KeptGame, EveryKindOfBadFileIsRefusedAndLeftAsItIs)
     }
 }
 
-class KeptGameScreen : public ::testing::Test {
-protected:
+// The game comes back with its last pair put back (as dealt when none was taken). F2 lays
+// the card over the frame; while it is shown keys do nothing; Escape closes it, gives back
+// the very pixels, and does not also end the game.
+TEST(KeptGameScreen, BroughtBackThenTheCardOfKeysTakesEveryPassUntilClosed)
+{
     FakeDisplay display;
     FakeResources res;
+    input::reset();
+    LEGACY_TEXT(text_mode(-1));
+    KeptGame kept = played_game();
+    kept.done = 0;
+    Game as_dealt(kept);
+    EXPECT_TRUE(same_board(layout, kept.dealt)) << "no pair taken: as dealt";
 
-    void SetUp() override
-    {
-        input::reset();
-        LEGACY_TEXT(text_mode(-1));
-    }
-    void TearDown() override
-    {
-        input::reset();
-        layout.clear();
-    }
-
-    static void tap(Game &game, int scancode, bool control = false)
-    {
+    kept.done = 2;
+    Game game(kept);
+    EXPECT_TRUE(same_board(layout, kept.board_after(1)));
+    auto tap = [&](int scancode, bool control = false) {
         if (control)
             input::key_down(KEY_LCONTROL);
         input::key_down(scancode);
         game.pass();
-        input::key_up(scancode);
-        input::key_up(KEY_LCONTROL);
+        input::reset();
         for (int i = 0; i < 3; i++)
             game.pass();
-    }
-};
-
-// The game comes back with its last pair put back; Ctrl+Y takes it again, Home puts every
-// pair back, End takes them all again, and the game kept then is the one played.
-TEST_F(KeptGameScreen, BroughtBackWithItsLastPairPutBackThenHomeAndEnd)
-{
-    const KeptGame kept = played_game();
-    Game game(kept);
-    EXPECT_TRUE(same_board(layout, kept.board_after(1)));
-    game.pass();
-    EXPECT_EQ(game.selected_cell, -1);
-    tap(game, KEY_Y, true);
-    EXPECT_TRUE(same_board(layout, kept.board_after(2)));
-    tap(game, KEY_HOME);
-    EXPECT_TRUE(same_board(layout, kept.dealt));
-    tap(game, KEY_END);
-    EXPECT_TRUE(same_board(layout, kept.board_after(3)));
-    EXPECT_EQ(game.result, 0);
-    tap(game, KEY_BACKSPACE);
-    expect_same_game(game.kept(), kept);
-
-    KeptGame none = kept;
-    none.done = 0;
-    Game as_dealt(none);
-    EXPECT_TRUE(same_board(layout, kept.dealt)) << "no pair taken: as dealt";
-}
-
-// F2 lays the card over the frame; while it is shown clicks and keys do nothing; Escape
-// closes it, gives back the very pixels, and does not also end the game.
-TEST_F(KeptGameScreen, TheCardOfKeysTakesEveryPassUntilClosed)
-{
-    Game game(played_game());
-    game.pass();
+    };
     game.pass();
     BITMAP *frame = create_bitmap(640, 480);
     blit(screen, frame, 0, 0, 0, 0, 640, 480);
-    input::key_down(KEY_F2);
-    game.pass();
-    input::key_up(KEY_F2);
-    game.pass();
+    tap(KEY_F2);
     EXPECT_FALSE(same_pixels(screen, frame)) << "the card is shown";
-    const Layout before = layout;
-    tap(game, KEY_Z, true);
-    tap(game, KEY_F1);
-    EXPECT_TRUE(same_board(layout, before));
-    EXPECT_EQ(game.result, 0);
-    tap(game, KEY_ESC);
+    tap(KEY_Y, true);
+    tap(KEY_F1);
+    EXPECT_TRUE(same_board(layout, kept.board_after(1)));
+    tap(KEY_ESC);
     EXPECT_TRUE(same_pixels(screen, frame)) << "the frame as it was";
     EXPECT_EQ(game.result, 0) << "the Escape that closed the card does not end the game";
-    tap(game, KEY_ESC);
-    EXPECT_EQ(game.result, play_left);
+    tap(KEY_Y, true);
+    EXPECT_TRUE(same_board(layout, kept.board_after(2)));
     destroy_bitmap(frame);
+    layout.clear();
 }
 
 }  // namespace
