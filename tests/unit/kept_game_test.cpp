@@ -1,5 +1,4 @@
-// The kept game: its file written and read back, every kind of bad file refused, and the
-// game brought back from it under the card of keys.
+// The kept game: its file written and read back, and every kind of bad file refused.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -8,12 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "play/game.h"
+#include "play/deal.h"
 #include "play/kept_game.h"
-#include "render/legacy_text.h"
 #include "support/boards.h"
 #include "support/files.h"
-#include "support/headless.h"
 
 namespace {
 
@@ -128,49 +125,6 @@ TEST(KeptGame, EveryKindOfBadFileIsRefusedAndLeftAsItIs)
             EXPECT_EQ(read_file(path), c.bytes) << "the file is left as it was";
         }
     }
-}
-
-// The game comes back with its last pair put back (as dealt when none was taken). F2 lays
-// the card over the frame; while it is shown keys do nothing; Escape closes it, gives back
-// the very pixels, and does not also end the game.
-TEST(KeptGameScreen, BroughtBackThenTheCardOfKeysTakesEveryPassUntilClosed)
-{
-    FakeDisplay display;
-    FakeResources res;
-    input::reset();
-    LEGACY_TEXT(text_mode(-1));
-    KeptGame kept = played_game();
-    kept.done = 0;
-    Game as_dealt(kept);
-    EXPECT_TRUE(same_board(layout, kept.dealt)) << "no pair taken: as dealt";
-
-    kept.done = 2;
-    Game game(kept);
-    EXPECT_TRUE(same_board(layout, kept.board_after(1)));
-    auto tap = [&](int scancode, bool control = false) {
-        if (control)
-            input::key_down(KEY_LCONTROL);
-        input::key_down(scancode);
-        game.pass();
-        input::reset();
-        for (int i = 0; i < 3; i++)
-            game.pass();
-    };
-    game.pass();
-    BITMAP *frame = create_bitmap(640, 480);
-    blit(screen, frame, 0, 0, 0, 0, 640, 480);
-    tap(KEY_F2);
-    EXPECT_FALSE(same_pixels(screen, frame)) << "the card is shown";
-    tap(KEY_Y, true);
-    tap(KEY_F1);
-    EXPECT_TRUE(same_board(layout, kept.board_after(1)));
-    tap(KEY_ESC);
-    EXPECT_TRUE(same_pixels(screen, frame)) << "the frame as it was";
-    EXPECT_EQ(game.result, 0) << "the Escape that closed the card does not end the game";
-    tap(KEY_Y, true);
-    EXPECT_TRUE(same_board(layout, kept.board_after(2)));
-    destroy_bitmap(frame);
-    layout.clear();
 }
 
 }  // namespace

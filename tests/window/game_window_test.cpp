@@ -267,7 +267,7 @@ TEST_F(GameWindow, AWholeGamePlayedToItsEnd)
 
     int moves = 0;
     bool over = false;
-    Layout before_last;
+    Layout before_last, after_first;
     while (!over && free_pair(a, b)) {
         before_last = layout;
         Layout after = layout;
@@ -275,7 +275,8 @@ TEST_F(GameWindow, AWholeGamePlayedToItsEnd)
         after.set_cell(b, 0);
         over = after.count == 0 || no_moves_left(after);
         ASSERT_NO_FATAL_FAILURE(remove_pair(a, b, over)) << "move " << moves;
-        moves++;
+        if (moves++ == 0)
+            after_first = after;
     }
     ASSERT_TRUE(over) << "the game ended";
     EXPECT_EQ(layout.count, dealt_count - 2 * moves);
@@ -299,9 +300,11 @@ TEST_F(GameWindow, AWholeGamePlayedToItsEnd)
     desk.tap("F2");
     EXPECT_TRUE(desk.wait_for(
         [&](const Screenshot &s) { return s.differences(dealt_frame.bitmap, px, py) > 20000; },
-        shot))
-        << "F2: the card of keys over the board";
+        shot)) << "F2: the card of keys over the board";
+    desk.tap("End");  // no other key acts while the card is shown
     ASSERT_NO_FATAL_FAILURE(keys_until({"F2"}, -1, none, "F2 again: the very pixels of the deal"));
+    layout = after_first;
+    ASSERT_NO_FATAL_FAILURE(keys_until({"Control_L", "y"}, -1, none, "Ctrl+Y: the first pair"));
     // End: every pair again, so the game ends again over the last board.
     layout = last_board;
     desk.tap("End");
@@ -446,6 +449,15 @@ TEST_F(GameWindow, TheCloseButtonEndsTheProgram)
     // the second again.
     ASSERT_NO_FATAL_FAILURE(launch());
     EXPECT_EQ(desk.window_name(), "tilestack - title - F2: keys - Ctrl+Z: last game");
+    // The card of keys on the title screen: the Escape that closes it does not leave.
+    Picture title;
+    compose_title_menu(title.bitmap, -1, title_menu_line_height());
+    desk.tap("F2");
+    EXPECT_TRUE(desk.wait_for(
+        [&](const Screenshot &s) { return s.differences(title.bitmap, px, py) > 20000; }, shot))
+        << "F2: the card over the title screen";
+    desk.tap("Escape");
+    ASSERT_NO_FATAL_FAILURE(expect_screen(title.bitmap, "Escape: the title screen as it was"));
     const BoardMarks none;
     layout = after[0];
     ASSERT_NO_FATAL_FAILURE(keys_until({"BackSpace"}, -1, none, "Backspace: after the first pair"));
