@@ -63,8 +63,9 @@ void Game::pass()
     const InputState in = sample_input();
     switch (stage) {
     case Stage::playing:
-        // The card of keys, while shown, takes the whole pass; the frame it covers stays.
-        if (card.pass(in))
+        // The card of keys, while shown, takes the whole pass; the frame it covers stays. It
+        // opens only over a frame of the game, never over the screen before it.
+        if (keys_seen && card.pass(in))
             break;
         take_found_hint();
         if (needs_redraw)
