@@ -7,6 +7,7 @@
 
 #include "app/display_scale.h"
 #include "app/resources.h"
+#include "app/window_title.h"
 #include "board/editing.h"
 #include "play/game.h"
 #include "render/legacy_text.h"
@@ -29,7 +30,7 @@ Editor::Editor()
       ask(alert_second_default),
       play(play_game),
       start_work([this](std::function<void()> work) { worker = std::thread(std::move(work)); }),
-      origin(geometry::board_origin(frame_width, frame_height))
+      origin(geometry::board_origin(frame_width, frame_height)), card(editor_key_lines(), font)
 {
     clear_bitmap(resources.buffer);
     layout.clear();
@@ -61,6 +62,9 @@ void Editor::pass()
     }
     switch (stage) {
     case Stage::editing:
+        // The card of keys, while shown, takes the whole pass; it opens over a frame only.
+        if (frame_shown && card.pass(in))
+            break;
         edit(in);
         break;
     case Stage::releasing_p:
@@ -114,6 +118,7 @@ void Editor::show_frame()
          resources.background_image->h);
     draw_layers();
     needs_redraw = false;
+    frame_shown = true;
 
     scare_mouse();
     LEGACY_TEXT(textprintf(buffer, font, 5, 5, own_colours(font), editor_status_format,
@@ -137,15 +142,12 @@ void Editor::show_frame()
 }
 
 // The window's title follows the file, the unsaved changes and the count; it is set only when
-// its text changes.
+// its text changes (also after a trial game, whose title was the game's).
 void Editor::show_title()
 {
-    const std::string title = editor_window_title(
-        editor_title_notes(file_name, has_unsaved_changes(), layout.count));
-    if (title == title_shown)
-        return;
-    title_shown = title;
-    set_window_title(title.c_str());
+    title_shown =
+        editor_window_title(editor_title_notes(file_name, has_unsaved_changes(), layout.count));
+    show_window_title(title_shown);
 }
 
 std::vector<std::string> editor_title_notes(const std::string &file_name, bool unsaved,
@@ -161,10 +163,7 @@ std::vector<std::string> editor_title_notes(const std::string &file_name, bool u
 
 std::string editor_window_title(const std::vector<std::string> &notes)
 {
-    std::string title = "tilestack - editor";
-    for (const std::string &note : notes)
-        title += " - " + note;
-    return title;
+    return window_title_text("editor", notes);
 }
 
 void Editor::draw_layers()

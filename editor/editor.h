@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/input.h"
+#include "app/key_card.h"
 #include "board/edit_history.h"
 #include "board/geometry.h"
 #include "board/layout.h"
@@ -74,7 +75,9 @@ struct Editor {
     char path[path_size];                    // the name handed to and filled in by the selector
     Layout stored;                           // as last saved or loaded (empty on entry)
     std::string file_name;                   // of the file last saved or loaded, no folder
-    std::string title_shown;                 // the window's title as last set
+    std::string title_shown;                 // the window's title as last made
+    KeyCard card;                            // F2: every key of the editor
+    bool frame_shown = false;                // a frame of the editor is on the screen
     Stage stage = Stage::editing;
 
     // Entry: clears the back buffer and the layout.
@@ -139,12 +142,16 @@ int alert_second_default(const char *s1, const char *s2, const char *s3, const c
 // changes; the count of pieces; and, when it is odd, that the shape can never be cleared.
 std::vector<std::string> editor_title_notes(const std::string &file_name, bool unsaved,
                                             int count);
-// The window's title for those notes: "tilestack - editor - " and the notes joined by " - ".
+// The window's title for those notes: "tilestack - editor - F2: keys" and the notes, each
+// after " - ".
 std::string editor_window_title(const std::vector<std::string> &notes);
 
 // Shortens a file path for a message line of at most max_width pixels in the given font,
 // keeping its end (the file name) and marking the cut with "...".
 std::string fit_path(const char *path, int max_width, const FONT *f);
+
+// Every key of the editor, one line each, for the card F2 shows.
+const std::vector<const char *> &editor_key_lines();
 
 // Runs the editor on the global layout until the user leaves with Escape or the window's
 // close button.

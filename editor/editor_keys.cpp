@@ -8,6 +8,26 @@ constexpr int layer_keys[Layout::layers] = {KEY_1, KEY_2, KEY_3, KEY_4, KEY_5, K
 
 }  // namespace
 
+const std::vector<const char *> &editor_key_lines()
+{
+    static const std::vector<const char *> lines = {
+        "Press on an empty cell and drag: place pieces",
+        "Press on a piece and drag: remove pieces",
+        "1 to 6: the layer to edit",
+        "S: save the layout        L: load a layout",
+        "P: try the layout in a game",
+        "Ctrl+Z or Backspace: take back the last change",
+        "Ctrl+Y or Ctrl+Shift+Z: do it again",
+        "M: mirrored strokes on or off",
+        "R: rate the shape over 300 deals",
+        "G: a new shape made to order",
+        "I: improve the shape until 95% can be cleared",
+        "Escape: leave the editor; while R, G or I runs, cancel it",
+        "F2: show or hide these keys",
+    };
+    return lines;
+}
+
 // M, R, G and I: one action a press.
 void Editor::read_work_keys(const InputState &in)
 {

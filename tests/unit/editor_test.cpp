@@ -506,7 +506,7 @@ TEST_F(EditorTest, LoadShowsTheLayoutAndItsCountOnTheSelectedLayer)
     EXPECT_TRUE(status_reads("z:        1   count:    3", true));
     EXPECT_FALSE(editor.has_unsaved_changes());
     EXPECT_EQ(editor.title_shown,
-              "tilestack - editor - shape.lyt - 3 pieces - odd: can never be cleared");
+              "tilestack - editor - F2: keys - shape.lyt - 3 pieces - odd: can never be cleared");
 }
 
 TEST_F(EditorTest, OtherValuesFromAFileAreSavedBackUnlessAStrokeEnteredThem)
@@ -613,10 +613,12 @@ TEST(EditorTitle, NamesTheFileMarksUnsavedChangesAndWarnsOfAnOddCount)
         int count;
         const char *title;
     } cases[] = {
-        {"", false, 0, "tilestack - editor - new layout - 0 pieces"},
-        {"", true, 1, "tilestack - editor - *new layout - 1 piece - odd: can never be cleared"},
-        {"a.lyt", false, 144, "tilestack - editor - a.lyt - 144 pieces"},
-        {"a.lyt", true, 15, "tilestack - editor - *a.lyt - 15 pieces - odd: can never be cleared"},
+        {"", false, 0, "tilestack - editor - F2: keys - new layout - 0 pieces"},
+        {"", true, 1,
+         "tilestack - editor - F2: keys - *new layout - 1 piece - odd: can never be cleared"},
+        {"a.lyt", false, 144, "tilestack - editor - F2: keys - a.lyt - 144 pieces"},
+        {"a.lyt", true, 15,
+         "tilestack - editor - F2: keys - *a.lyt - 15 pieces - odd: can never be cleared"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(editor_window_title(editor_title_notes(c.file, c.unsaved, c.count)), c.title);
