@@ -1,7 +1,6 @@
 // Fuzz target: the reader of kept games on bytes of any kind. What must hold for every input:
 // nothing but a game that can have been played is taken; a refusal says why and leaves the
-// game it was given as it was; a game taken writes back as exactly the bytes it was read from,
-// and its boards step by step are the dealt board less the pairs taken.
+// game it was given as it was; a game taken writes back as exactly the bytes it was read from.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -41,17 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         broken("a game taken does not write back as the bytes it was read from");
     if (game.done > game.pairs.size() || game.dealt.count == 0)
         broken("an impossible game was taken");
+    // Every pair free and matching at its turn, every piece a symbol of the strip.
     Layout board = game.dealt;
-    for (std::size_t i = 0; i < game.pairs.size(); i++) {
-        const TakenPair &p = game.pairs[i];
-        if (!is_pair(board, p.a, p.b) || board.cell(p.a) != p.symbol)
+    for (const TakenPair &p : game.pairs)
+        if (board.cell(p.a) != p.symbol || !take_pair(board, p.a, p.b))
             broken("a pair taken was not free and matching at its turn");
-        take_pair(board, p.a, p.b);
-        const Layout after = game.board_after(i + 1);
-        if (after.count != board.count ||
-            !std::equal(std::begin(after.cells), std::end(after.cells), board.cells))
-            broken("board_after differs from the pairs taken one by one");
-    }
     for (int i = 0; i < Layout::cell_count; i++)
         if (game.dealt.cell(i) > symbols)
             broken("a symbol beyond the strip was taken");
