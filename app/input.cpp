@@ -183,14 +183,15 @@ InputState in_frame(InputState in)
 // these hooks while a DialogInput lives. They are laid out in the 640 x 480 frame and shown
 // enlarged like every frame, so they read the pointer in the frame's coordinates. A button of
 // a dialog acts only if it sees the button down on more than one of its own reads, so a quick
-// press reads as down there for a moment of real time. A close request closes the dialog as
-// Escape does, once per request.
+// press reads as down there for a moment of real time, and for two reads at least however slow
+// the dialog's loop is. A close request closes the dialog as Escape does, once per request.
 //
 // The library also asks these hooks from its own input thread (while it draws the pointer). Only
 // the screen's loop samples: the input thread gets what the loop's last sample showed.
 constexpr auto dialog_press_time = std::chrono::milliseconds(40);
 InputState dialog_mouse;
 std::chrono::steady_clock::time_point dialog_press_until;
+int dialog_press_reads = 0;  // reads that have shown the last press down
 unsigned close_requests_sent_to_dialogs = 0;
 std::atomic<std::thread::id> dialog_loop_thread;
 std::atomic<int> dialog_shown_b{0}, dialog_shown_x{0}, dialog_shown_y{0};
@@ -217,13 +218,17 @@ int dialog_mouse_b()
     const auto now = std::chrono::steady_clock::now();
     sample_mouse(dialog_mouse);
     dialog_mouse = in_frame(dialog_mouse);
-    if (dialog_mouse.mouse_b & ~before)
+    if (dialog_mouse.mouse_b & ~before) {
         dialog_press_until = now + dialog_press_time;
-    else if (before && !dialog_mouse.mouse_b && now < dialog_press_until) {
+        dialog_press_reads = 0;
+    } else if (before && !dialog_mouse.mouse_b &&
+               (now < dialog_press_until || dialog_press_reads < 2)) {
         dialog_mouse.mouse_b = before;  // a quick press, still shown down where it went down
         dialog_mouse.mouse_x = x;
         dialog_mouse.mouse_y = y;
     }
+    if (dialog_mouse.mouse_b)
+        dialog_press_reads++;
     show_to_dialogs(dialog_mouse);
     show_enlarged_dialog(screen_to_frame(mouse_x), screen_to_frame(mouse_y));
     return dialog_mouse.mouse_b;
