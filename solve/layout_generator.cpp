@@ -26,7 +26,8 @@ Layout fresh_shape(const ShapeRequest &request, double row_weight, Dice &dice, J
     stepped_counts(plan, request.pieces, request.layers, 0.45 + 0.2 * dice.unit());
     draw_outlines(plan, request.mirror, dice);
     MoveRules rules{request.layers, request.mirror};
-    return anneal_looks(stepped_pile(request, plan, dice), plan, row_weight, rules, dice);
+    return anneal_looks(stepped_pile(request, plan, dice), plan, row_weight, rules, dice,
+                        judge.cancel_flag());
 }
 
 }  // namespace

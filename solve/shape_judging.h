@@ -58,6 +58,7 @@ public:
     double sure_share(const Verdict &v) const { return 100.0 * v.cleared / options_.deals; }
     bool spent() const { return work_ >= budget_ || cancelled(); }
     bool cancelled() const { return options_.cancel && options_.cancel->load(); }
+    const std::atomic<bool> *cancel_flag() const { return options_.cancel; }
     // Counts work done outside the deals: about three steps of building or weighing shapes
     // take as long as one search position.
     void charge_shape_steps(long steps) { work_ += steps / 3; }

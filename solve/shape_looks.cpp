@@ -209,13 +209,15 @@ Layout stepped_pile(const ShapeRequest &request, const Plan &plan, Dice &dice)
 // Reshapes by annealing: random moves, kept when they look better, and now and then when
 // they look a little worse, less and less often as it cools.
 Layout anneal_looks(Layout shape, const Plan &plan, double row_weight,
-                    const MoveRules &rules, Dice &dice)
+                    const MoveRules &rules, Dice &dice, const std::atomic<bool> *cancel)
 {
     const int steps = anneal_steps;
     double penalty = shape_looks(shape, plan).penalty(row_weight);
     Layout best = shape;
     double best_penalty = penalty;
     for (int s = 0; s < steps; s++) {
+        if (cancel && s % 256 == 0 && cancel->load(std::memory_order_relaxed))
+            break;
         double heat = 3.0 * std::pow(0.02, static_cast<double>(s) / steps);
         Layout next = shape;
         if (!random_move(next, rules, dice))

@@ -3,6 +3,8 @@
 // to them (a stepped pile, then annealing). Part of the layout generator.
 #pragma once
 
+#include <atomic>
+
 #include "solve/layout_generator.h"
 #include "solve/shape_moves.h"
 
@@ -58,8 +60,10 @@ Layout stepped_pile(const ShapeRequest &request, const Plan &plan, Dice &dice);
 constexpr int anneal_steps = 20000;
 
 // Reshapes by annealing: random moves, kept when they look better, and now and then when
-// they look a little worse, less and less often as it cools.
+// they look a little worse, less and less often as it cools. Stops early, with the best shape
+// so far, once `cancel` is set.
 Layout anneal_looks(Layout shape, const Plan &plan, double row_weight,
-                    const MoveRules &rules, Dice &dice);
+                    const MoveRules &rules, Dice &dice,
+                    const std::atomic<bool> *cancel = nullptr);
 
 }  // namespace shape_search
