@@ -10,21 +10,13 @@
 #include <string>
 
 #include "app/display_scale.h"
+#include "bench/veil_bench.h"
 
 namespace {
 
-BITMAP *frame_picture(int depth)
-{
-    BITMAP *b = create_bitmap_ex(depth, frame_width, frame_height);
-    for (int y = 0; y < frame_height; y++)
-        for (int x = 0; x < frame_width; x++)
-            putpixel(b, x, y, makecol_depth(depth, x * 255 / frame_width, y * 255 / frame_height, 90));
-    return b;
-}
-
 void frame_copy(benchmark::State &state, int factor, int depth, bool library)
 {
-    BITMAP *frame = frame_picture(depth);
+    BITMAP *frame = smooth_frame_picture(depth);
     BITMAP *window = create_bitmap_ex(depth, frame_width * factor, frame_height * factor);
     for (auto _ : state) {
         if (library)

@@ -24,15 +24,7 @@ namespace {
 constexpr int width = 640, height = 480;
 constexpr int veil_factor = 100;  // a typical shading factor: a blend, not the solid case
 
-// A 640 x 480 bitmap of the given depth with a smooth picture on it.
-BITMAP *picture(int depth)
-{
-    BITMAP *b = create_bitmap_ex(depth, width, height);
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++)
-            putpixel(b, x, y, makecol_depth(depth, x * 255 / width, y * 255 / height, 128));
-    return b;
-}
+BITMAP *picture(int depth) { return smooth_frame_picture(depth); }
 
 int dark_blue(int depth) { return makecol_depth(depth, 0, 0, 128); }
 
@@ -226,4 +218,13 @@ void register_veil_benchmarks()
                 ("board_frame/" + std::to_string(layers) + "_layers/" + std::to_string(depth))
                     .c_str(),
                 board_frame, depth, layers);
+}
+
+BITMAP *smooth_frame_picture(int depth)
+{
+    BITMAP *b = create_bitmap_ex(depth, width, height);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            putpixel(b, x, y, makecol_depth(depth, x * 255 / width, y * 255 / height, 128));
+    return b;
 }
