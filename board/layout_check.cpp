@@ -57,3 +57,11 @@ int layers_used(const Layout &shape)
             used |= 1 << Layout::position(i).z;
     return used;
 }
+
+int highest_layer(const Layout &shape)
+{
+    for (int i = Layout::cell_count - 1; i >= 0; i--)
+        if (shape.cell(i) != 0)
+            return Layout::position(i).z;
+    return -1;
+}

@@ -13,3 +13,6 @@ std::vector<std::string> layout_problems(const Layout &shape);
 
 // The layers that hold at least one piece, as a bit set (bit z for layer z).
 int layers_used(const Layout &shape);
+
+// The highest layer holding a piece, or -1 when the shape holds none.
+int highest_layer(const Layout &shape);

@@ -146,7 +146,7 @@ void Editor::show_frame()
 void Editor::show_title()
 {
     title_shown =
-        editor_window_title(editor_title_notes(file_name, has_unsaved_changes(), layout.count));
+        window_title_text("editor", editor_title_notes(file_name, has_unsaved_changes(), layout.count));
     show_window_title(title_shown);
 }
 
@@ -159,11 +159,6 @@ std::vector<std::string> editor_title_notes(const std::string &file_name, bool u
     if (count % 2 != 0)
         notes.push_back("odd: can never be cleared");
     return notes;
-}
-
-std::string editor_window_title(const std::vector<std::string> &notes)
-{
-    return window_title_text("editor", notes);
 }
 
 void Editor::draw_layers()

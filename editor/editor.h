@@ -142,9 +142,6 @@ int alert_second_default(const char *s1, const char *s2, const char *s3, const c
 // changes; the count of pieces; and, when it is odd, that the shape can never be cleared.
 std::vector<std::string> editor_title_notes(const std::string &file_name, bool unsaved,
                                             int count);
-// The window's title for those notes: "tilestack - editor - F2: keys" and the notes, each
-// after " - ".
-std::string editor_window_title(const std::vector<std::string> &notes);
 
 // Shortens a file path for a message line of at most max_width pixels in the given font,
 // keeping its end (the file name) and marking the cut with "...".

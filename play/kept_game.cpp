@@ -1,12 +1,11 @@
 #include "play/kept_game.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "board/files.h"
+#include "board/layout_check.h"
 #include "board/rules.h"
 #include "play/deal.h"
 
@@ -29,15 +28,6 @@ void put16(std::vector<unsigned char> &out, std::size_t v)
 }
 
 std::size_t get16(const unsigned char *at) { return at[0] | static_cast<std::size_t>(at[1]) << 8; }
-
-// The highest layer holding a piece, or -1 for an empty board.
-int highest_layer(const Layout &board)
-{
-    for (int i = Layout::cell_count - 1; i >= 0; i--)
-        if (board.cell(i) != 0)
-            return Layout::position(i).z;
-    return -1;
-}
 
 // Why the dealt board cannot be one the game dealt, or nullptr when it can.
 const char *board_fault(const Layout &board, int symbols)
@@ -169,10 +159,7 @@ bool LastGame::known() const
 {
     if (kept_)
         return true;
-    if (file_read_)
-        return false;
-    struct stat info;
-    return stat(path_.c_str(), &info) == 0;
+    return !file_read_ && file_facts(path_.c_str()).exists;
 }
 
 bool LastGame::bring_back(int symbols)

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "board/layout_check.h"
 #include "solve/shape_looks.h"
 
 namespace shape_search {
@@ -54,15 +55,7 @@ std::vector<Layout> likeliest_moves(const Layout &shape, const MoveRules &rules,
         likeliest.push_back(moves[k].second);
     return likeliest;
 }
-// How many layers a shape reaches from the bottom: its top layer holding a piece, plus one.
-int layers_reached(const Layout &shape)
-{
-    int used = 0;
-    for (int i = 0; i < Layout::cell_count; i++)
-        if (shape.cell(i) != 0)
-            used = z_of(i) + 1;
-    return used;
-}
+
 }  // namespace
 
 bool mend(Layout shape, Verdict verdict, const MoveRules &rules, Judge &judge, Tracker &tracker)
@@ -109,7 +102,8 @@ SearchResult improve_layout(const Layout &input, const SearchOptions &options)
     Verdict v;
     bool reached = tracker.try_shape(input, options.deals, v);
     Rating before = reached ? tracker.finish().final_rating : judge.final_rating(input);
-    MoveRules rules{layers_reached(input), is_mirrored(input)};
+    // The layers the input reaches from the bottom, which mending keeps to.
+    MoveRules rules{highest_layer(input) + 1, is_mirrored(input)};
     // Mending again from the nearest shape tries the moves not rated yet.
     for (int rated = 0; !reached && !judge.spent() && tracker.shapes_rated() > rated;) {
         rated = tracker.shapes_rated();

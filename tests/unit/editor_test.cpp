@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/resources.h"
+#include "app/window_title.h"
 #include "board/geometry.h"
 #include "board/layout_text.h"
 #include "editor/editor.h"
@@ -621,7 +622,8 @@ TEST(EditorTitle, NamesTheFileMarksUnsavedChangesAndWarnsOfAnOddCount)
          "tilestack - editor - F2: keys - *a.lyt - 15 pieces - odd: can never be cleared"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(editor_window_title(editor_title_notes(c.file, c.unsaved, c.count)), c.title);
+        EXPECT_EQ(window_title_text("editor", editor_title_notes(c.file, c.unsaved, c.count)),
+                  c.title);
 }
 
 // ---------------------------------------------------------------------------------------------
