@@ -1,7 +1,5 @@
 #include "app/display_scale.h"
 
-#include <allegro/internal/aintern.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -22,15 +20,22 @@ BITMAP *enlarged_pointer = nullptr;  // the pointer's picture at that factor, wh
 BITMAP *frame_pointer = nullptr;     // its own picture, drawn into enlarged dialogs' frames
 int frame_pointer_x = 0, frame_pointer_y = 0;  // the hot spot of frame_pointer
 
-// What an enlarged dialog draws into and what was last shown of it.
+// What an enlarged dialog draws into and what was last shown of it. The library centres its
+// dialogs on the screen, so they draw into a bitmap of the screen's size, in whose middle lies
+// the 640 x 480 frame that is shown enlarged; the pointer hooks answer in that bitmap's
+// coordinates.
 struct DialogFrames {
     BITMAP *drawn = nullptr;  // the library's dialogs draw here
-    BITMAP *shown = nullptr;  // `drawn` as last copied to the screen, without the pointer
-    BITMAP *view = nullptr;   // `drawn` with the pointer, as copied
+    BITMAP *frame = nullptr;  // the frame: `drawn`'s middle
+    BITMAP *shown = nullptr;  // the frame as last copied to the screen, without the pointer
+    BITMAP *view = nullptr;   // the frame with the pointer, as copied
     int pointer_x = -1, pointer_y = -1;
-    int screen_w = 0, screen_h = 0;  // the mode's real size, put back at the end
     std::chrono::steady_clock::time_point next_look;  // when to compare the frames again
 } dialog;
+
+// The frame's place in `dialog.drawn`, -1 when the dialogs draw on the screen. Also read on the
+// library's input thread, which asks the dialogs' pointer hooks.
+std::atomic<int> dialog_frame_x{-1}, dialog_frame_y{-1};
 
 // How often a dialog's frame is compared with what was shown, when the pointer did not move.
 constexpr auto dialog_look_interval = std::chrono::milliseconds(10);
@@ -192,38 +197,32 @@ void release_enlarged_pointer()
 void begin_enlarged_dialogs()
 {
     const int f = current_scale;
-    if (f == 1 || dialog.drawn != nullptr)
+    if (f == 1 || dialog.drawn != nullptr || SCREEN_W < frame_width || SCREEN_H < frame_height)
         return;
-    BITMAP *bitmaps[3];
-    for (BITMAP *&b : bitmaps)
-        b = create_bitmap(frame_width, frame_height);
-    if (!bitmaps[0] || !bitmaps[1] || !bitmaps[2]) {
-        for (BITMAP *b : bitmaps)
+    const int x = (SCREEN_W - frame_width) / 2, y = (SCREEN_H - frame_height) / 2;
+    dialog.drawn = create_bitmap(SCREEN_W, SCREEN_H);
+    if (dialog.drawn)
+        dialog.frame = create_sub_bitmap(dialog.drawn, x, y, frame_width, frame_height);
+    dialog.shown = create_bitmap(frame_width, frame_height);
+    dialog.view = create_bitmap(frame_width, frame_height);
+    if (!dialog.drawn || !dialog.frame || !dialog.shown || !dialog.view) {
+        for (BITMAP *b : {dialog.frame, dialog.drawn, dialog.shown, dialog.view})
             if (b)
                 destroy_bitmap(b);
+        dialog = DialogFrames();
         return;  // the dialogs are then drawn on the screen at their own size
     }
-    dialog.drawn = bitmaps[0];
-    dialog.shown = bitmaps[1];
-    dialog.view = bitmaps[2];
     // The frame on the screen, one pixel of each block.
-    clear_bitmap(dialog.drawn);
-    if (BITMAP *whole = create_bitmap(frame_width * f, frame_height * f)) {
-        scare_mouse();
-        blit(screen, whole, 0, 0, 0, 0, whole->w, whole->h);
-        unscare_mouse();
-        stretch_blit(whole, dialog.drawn, 0, 0, whole->w, whole->h, 0, 0, frame_width,
-                     frame_height);
-        destroy_bitmap(whole);
-    }
+    scare_mouse();
+    blit(screen, dialog.drawn, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    unscare_mouse();
+    stretch_blit(dialog.drawn, dialog.shown, 0, 0, frame_width * f, frame_height * f, 0, 0,
+                 frame_width, frame_height);
+    blit(dialog.shown, dialog.frame, 0, 0, 0, 0, frame_width, frame_height);
     clear_bitmap(dialog.shown);
     dialog.pointer_x = dialog.pointer_y = -1;
-    // The library sizes and centres its dialogs by the screen's size (SCREEN_W and SCREEN_H,
-    // which read the driver's record): for their run that is the frame's.
-    dialog.screen_w = gfx_driver->w;
-    dialog.screen_h = gfx_driver->h;
-    gfx_driver->w = frame_width;
-    gfx_driver->h = frame_height;
+    dialog_frame_x = x;
+    dialog_frame_y = y;
     gui_set_screen(dialog.drawn);
 }
 
@@ -233,17 +232,16 @@ void show_enlarged_dialog(int pointer_x, int pointer_y)
         return;
     // A dialog starts by showing the library's pointer on the bitmap it draws on, at the
     // screen's coordinates; the pointer is drawn into the frame here instead.
-    if (_mouse_screen != nullptr)
-        show_mouse(nullptr);
+    show_mouse(nullptr);
     const auto now = std::chrono::steady_clock::now();
     const bool moved = pointer_x != dialog.pointer_x || pointer_y != dialog.pointer_y;
     if (!moved && now < dialog.next_look)
         return;
     dialog.next_look = now + dialog_look_interval;
-    if (!moved && same_frames(dialog.drawn, dialog.shown))
+    if (!moved && same_frames(dialog.frame, dialog.shown))
         return;
-    blit(dialog.drawn, dialog.shown, 0, 0, 0, 0, frame_width, frame_height);
-    blit(dialog.drawn, dialog.view, 0, 0, 0, 0, frame_width, frame_height);
+    blit(dialog.frame, dialog.shown, 0, 0, 0, 0, frame_width, frame_height);
+    blit(dialog.frame, dialog.view, 0, 0, 0, 0, frame_width, frame_height);
     if (frame_pointer)
         draw_sprite(dialog.view, frame_pointer, pointer_x - frame_pointer_x,
                     pointer_y - frame_pointer_y);
@@ -258,15 +256,26 @@ void end_enlarged_dialogs()
         return;
     // What the dialogs left: a message box puts back what it covered.
     scare_mouse();
-    copy_to_screen(dialog.drawn);
+    copy_to_screen(dialog.frame);
     unscare_mouse();
     gui_set_screen(nullptr);
-    gfx_driver->w = dialog.screen_w;
-    gfx_driver->h = dialog.screen_h;
-    for (BITMAP *b : {dialog.drawn, dialog.shown, dialog.view})
+    dialog_frame_x = dialog_frame_y = -1;
+    for (BITMAP *b : {dialog.frame, dialog.drawn, dialog.shown, dialog.view})
         destroy_bitmap(b);
     dialog = DialogFrames();
     show_mouse(screen);
+}
+
+int screen_to_dialog_x(int v)
+{
+    const int x = dialog_frame_x;
+    return x < 0 ? v : screen_to_frame(v) + x;
+}
+
+int screen_to_dialog_y(int v)
+{
+    const int y = dialog_frame_y;
+    return y < 0 ? v : screen_to_frame(v) + y;
 }
 
 int screen_to_frame(int v) { return geometry::floor_div(v, current_scale); }

@@ -42,13 +42,19 @@ void enlarge_pointer();
 void release_enlarged_pointer();
 
 // The library's dialogs (file selector, message boxes) enlarged as well: between begin and end
-// they are laid out in and drawn into a 640 x 480 frame that starts as the frame on the
-// screen, and show_enlarged_dialog, called on every turn of a dialog's loop, copies that frame
-// to the screen with the pointer drawn into it whenever either changed. At factor 1 they draw
-// on the screen as they always have, and these do nothing.
+// they draw into a bitmap of the screen's size, centred on it as the library centres them,
+// whose middle 640 x 480 is a frame that starts as the frame on the screen; show_enlarged_dialog,
+// called on every turn of a dialog's loop, copies that frame to the screen with the pointer
+// drawn into it whenever either changed. At factor 1 (or when memory runs short) they draw on
+// the screen as they always have, and these do nothing.
 void begin_enlarged_dialogs();
 void show_enlarged_dialog(int pointer_x, int pointer_y);
 void end_enlarged_dialogs();
+
+// The pointer's position on the screen as the dialogs see it between begin and end: where it
+// lies in the bitmap they draw into. Outside them, and at factor 1, the screen's own.
+int screen_to_dialog_x(int v);
+int screen_to_dialog_y(int v);
 
 // The pointer's position on the screen as a position in the frame (each block of the window
 // is one pixel of the frame), and a frame position as the middle of its block on the screen.

@@ -180,8 +180,9 @@ InputState in_frame(InputState in)
 // ---- The library's dialogs ------------------------------------------------------------------
 
 // The file selector and the message boxes run their own loops and read the mouse through
-// these hooks while a DialogInput lives. They are laid out in the 640 x 480 frame and shown
-// enlarged like every frame, so they read the pointer in the frame's coordinates. A button of
+// these hooks while a DialogInput lives. In an enlarged window they draw into a frame that is
+// shown enlarged like every frame, so they read the pointer where it lies in what they draw
+// into (display_scale.h). A button of
 // a dialog acts only if it sees the button down on more than one of its own reads, so a quick
 // press reads as down there for a moment of real time, and for two reads at least however slow
 // the dialog's loop is. A close request closes the dialog as Escape does, once per request.
@@ -217,7 +218,8 @@ int dialog_mouse_b()
     const int x = dialog_mouse.mouse_x, y = dialog_mouse.mouse_y;
     const auto now = std::chrono::steady_clock::now();
     sample_mouse(dialog_mouse);
-    dialog_mouse = in_frame(dialog_mouse);
+    dialog_mouse.mouse_x = screen_to_dialog_x(dialog_mouse.mouse_x);
+    dialog_mouse.mouse_y = screen_to_dialog_y(dialog_mouse.mouse_y);
     if (dialog_mouse.mouse_b & ~before) {
         dialog_press_until = now + dialog_press_time;
         dialog_press_reads = 0;
@@ -237,12 +239,12 @@ int dialog_mouse_b()
 int dialog_mouse_x()
 {
     return dialog_shown_b.load(std::memory_order_acquire) ? dialog_shown_x.load(std::memory_order_relaxed)
-                                                          : screen_to_frame(mouse_x);
+                                                          : screen_to_dialog_x(mouse_x);
 }
 int dialog_mouse_y()
 {
     return dialog_shown_b.load(std::memory_order_acquire) ? dialog_shown_y.load(std::memory_order_relaxed)
-                                                          : screen_to_frame(mouse_y);
+                                                          : screen_to_dialog_y(mouse_y);
 }
 
 }  // namespace
@@ -264,9 +266,11 @@ void install_input()
 DialogInput::DialogInput()
     : saved_b_(gui_mouse_b), saved_x_(gui_mouse_x), saved_y_(gui_mouse_y)
 {
-    dialog_mouse = discard_pending_input();
-    show_to_dialogs(dialog_mouse);
     begin_enlarged_dialogs();
+    dialog_mouse = discard_pending_input();
+    dialog_mouse.mouse_x = screen_to_dialog_x(mouse_x);
+    dialog_mouse.mouse_y = screen_to_dialog_y(mouse_y);
+    show_to_dialogs(dialog_mouse);
     dialog_loop_thread.store(std::this_thread::get_id(), std::memory_order_relaxed);
     gui_mouse_b = dialog_mouse_b;
     gui_mouse_x = dialog_mouse_x;

@@ -1,62 +1,84 @@
 #include "render/roomy_font.h"
 
-#include <allegro/internal/aintern.h>
-
-#include <cstdlib>
-#include <cstring>
+#include <vector>
 
 namespace {
 
-// A glyph is a bitmap of one bit a pixel, each row padded to whole bytes.
-FONT_GLYPH *padded_glyph(const FONT_GLYPH *g)
+// The grabber's colours in an 8-bit picture of a font: 255 frames each glyph's box, 0 is the
+// box's empty ground, anything else is ink.
+constexpr int box_frame = 255, ink = 1;
+
+// The width of character c in `f`.
+int width_of(const FONT *f, int c)
 {
-    const int stride = (g->w + 7) / 8;
-    auto *copy = static_cast<FONT_GLYPH *>(
-        std::calloc(1, sizeof(FONT_GLYPH) + static_cast<size_t>(stride) * (g->h + 2)));
-    if (!copy)
+    char text[8];
+    usetc(text + usetc(text, c), 0);
+    return text_length(f, text);
+}
+
+// One range of `f` (first to last, both included) as the grabber reads a font: a row of boxes,
+// one per character, each one row higher than the font above and below its glyph, with a
+// frame line between boxes and around the row. nullptr when a glyph has no width (the grabber
+// cannot tell an empty box from the row's end) or memory runs out.
+FONT *roomy_range(FONT *f, int first, int last)
+{
+    const int h = text_height(f);
+    std::vector<int> widths;
+    int row_width = 1;
+    for (int c = first; c <= last; c++) {
+        widths.push_back(width_of(f, c));
+        if (widths.back() <= 0)
+            return nullptr;
+        row_width += widths.back() + 1;
+    }
+    BITMAP *picture = create_bitmap_ex(8, row_width, h + 4);
+    if (!picture)
         return nullptr;
-    copy->w = g->w;
-    copy->h = static_cast<short>(g->h + 2);
-    std::memcpy(copy->dat + stride, g->dat, static_cast<size_t>(stride) * g->h);
-    return copy;
+    clear_to_color(picture, box_frame);
+    int x = 1;
+    for (int c = first; c <= last; c++) {
+        const int w = widths[c - first];
+        rectfill(picture, x, 1, x + w - 1, h + 2, 0);
+        char text[8];
+        usetc(text + usetc(text, c), 0);
+        textout_ex(picture, f, text, x, 2, ink, -1);
+        x += w + 1;
+    }
+    FONT *range = grab_font_from_bitmap(picture);
+    destroy_bitmap(picture);
+    // The grabber numbers the glyphs from the space up.
+    if (range && transpose_font(range, first - ' ') != 0) {
+        destroy_font(range);
+        return nullptr;
+    }
+    return range;
 }
 
 }  // namespace
 
 FONT *roomy_font(const FONT *f)
 {
-    if (!f || f->vtable != font_vtable_mono)
+    FONT *source = const_cast<FONT *>(f);  // read only: the library's calls take no const
+    if (!source || !is_mono_font(source))
         return nullptr;
-    auto *copy = static_cast<FONT *>(std::calloc(1, sizeof(FONT)));
-    if (!copy)
-        return nullptr;
-    copy->height = f->height + 2;
-    copy->vtable = font_vtable_mono;
-    FONT_MONO_DATA *last = nullptr;
-    for (auto *range = static_cast<const FONT_MONO_DATA *>(f->data); range; range = range->next) {
-        const int n = range->end - range->begin;
-        auto *r = static_cast<FONT_MONO_DATA *>(std::calloc(1, sizeof(FONT_MONO_DATA)));
-        FONT_GLYPH **glyphs = static_cast<FONT_GLYPH **>(std::calloc(n > 0 ? n : 1, sizeof *glyphs));
-        if (!r || !glyphs) {
-            std::free(r);
-            std::free(glyphs);
-            destroy_font(copy);
+    FONT *copy = nullptr;
+    for (int i = 0; i < get_font_ranges(source); i++) {
+        FONT *range = roomy_range(source, get_font_range_begin(source, i),
+                                  get_font_range_end(source, i));
+        if (!range) {
+            if (copy)
+                destroy_font(copy);
             return nullptr;
         }
-        // Linked in first, so that destroy_font frees whatever was made if memory runs out.
-        r->begin = range->begin;
-        r->end = range->end;
-        r->glyphs = glyphs;
-        if (last)
-            last->next = r;
-        else
-            copy->data = r;
-        last = r;
-        for (int i = 0; i < n; i++)
-            if (!(glyphs[i] = padded_glyph(range->glyphs[i]))) {
-                destroy_font(copy);
-                return nullptr;
-            }
+        if (!copy) {
+            copy = range;
+            continue;
+        }
+        FONT *joined = merge_fonts(copy, range);
+        destroy_font(copy);
+        destroy_font(range);
+        if (!(copy = joined))
+            return nullptr;
     }
     return copy;
 }

@@ -5,8 +5,8 @@
 
 #include <allegro.h>
 
-// The copy, to be freed with destroy_font; nullptr when `f` is not a one-colour font or memory
-// runs out.
+// The copy, made through the library's font grabber and to be freed with destroy_font; nullptr
+// when `f` is not a one-colour font, has a glyph of no width, or memory runs out.
 FONT *roomy_font(const FONT *f);
 
 // While one lives, the library's global font is the roomy copy of the one it was (unchanged

@@ -1,5 +1,5 @@
 // The window enlarged by a whole factor: the factor asked for and fitted to the desktop, the
-// modes tried, and the frame copied as blocks.
+// modes tried, the frame copied as blocks, and the library's dialogs enlarged with it.
 #include <gtest/gtest.h>
 
 #include <allegro.h>
@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "app/display_scale.h"
+#include "app/input.h"
 #include "app/resources.h"
+#include "support/headless.h"
 
 namespace {
 
@@ -80,6 +82,46 @@ TEST(Enlarging, EveryPixelBecomesABlockInEveryDepth)
             destroy_bitmap(frame);
             destroy_bitmap(target);
         }
+}
+
+// A dialog draws a mark where its pointer hooks say the pointer is; the screen must show the
+// mark under the real pointer, whether the pointer rests or a button is down, at every factor.
+// The pointer sits on the last pixel of its block, so that a position mapped with the factor
+// twice, or not at all, or rounded the wrong way, puts the mark elsewhere.
+TEST(EnlargedDialogs, AMarkDrawnAtThePointerTheHooksGiveShowsUnderThePointer)
+{
+    for (int f : {1, 2, 3}) {
+        FakeDisplay display(16, frame_width * f, frame_height * f);
+        set_display_scale(f);
+        const int ground = makecol(0, 0, 80), mark = makecol(255, 255, 0);
+        clear_to_color(screen, ground);
+        const int sx = 137 * f + f - 1, sy = 211 * f + f - 1;
+        input::reset();
+        input::pointer(sx, sy);
+        int held_x = -1, held_y = -1;
+        {
+            DialogInput dialog;
+            BITMAP *drawn = gui_get_screen();
+            EXPECT_EQ(drawn == screen, f == 1) << "factor " << f;
+            const int x = gui_mouse_x(), y = gui_mouse_y();
+            putpixel(drawn, x, y, mark);
+            input::buttons(1);
+            EXPECT_EQ(gui_mouse_b(), 1) << "factor " << f;  // the dialog's turn: shown
+            held_x = gui_mouse_x() - x;
+            held_y = gui_mouse_y() - y;
+            input::buttons(0);
+        }
+        EXPECT_EQ(held_x * 1000 + held_y, 0) << "factor " << f << ": held, the pointer moved";
+        EXPECT_EQ(gui_get_screen(), screen);
+        // The mark's block on the screen, and nothing beside it.
+        int wrong = 0;
+        for (int y = 200 * f; y < 220 * f; y++)
+            for (int x = 130 * f; x < 145 * f; x++)
+                wrong += (getpixel(screen, x, y) == mark) != (x / f == 137 && y / f == 211);
+        EXPECT_EQ(wrong, 0) << "factor " << f;
+    }
+    set_display_scale(1);
+    input::reset();
 }
 
 }  // namespace

@@ -24,8 +24,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 const geometry::Point origin = geometry::board_origin(640, 480);
 
 // The middle of the block that shows frame pixel p at factor 2.
@@ -56,23 +54,33 @@ protected:
     }
 
     // Waits until the screen shows `frame` with each pixel as a 2 x 2 block, but for the box
-    // the enlarged pointer at p may cover.
-    void expect_enlarged(BITMAP *frame, geometry::Point p, const std::string &what)
+    // the enlarged pointer at p may cover; with `pointer`, also until the pointer is drawn
+    // there, which the library does on its own thread, a moment after the frame shows.
+    void expect_enlarged(BITMAP *frame, geometry::Point p, const std::string &what,
+                         bool pointer = false)
     {
         if (HasFailure())
             return;  // the screens that follow cannot show either
-        int differ = 0;
+        int differ = 0, pointer_pixels = 0;
         const bool shown = desk.wait_for(
             [&](const Screenshot &s) {
-                differ = 0;
+                differ = pointer_pixels = 0;
                 for (int y = 0; y < 960; y++)
-                    for (int x = 0; x < 1280; x++)
-                        differ += !(x >= p.x - 6 && x < p.x + 40 && y >= p.y - 6 && y < p.y + 52) &&
-                                  !near(s.at(x, y), rgb_at(frame, x / 2, y / 2), 8);
-                return differ == 0;
+                    for (int x = 0; x < 1280; x++) {
+                        const bool off = !near(s.at(x, y), rgb_at(frame, x / 2, y / 2), 8);
+                        if (x >= p.x - 6 && x < p.x + 40 && y >= p.y - 6 && y < p.y + 52)
+                            pointer_pixels += off && x >= p.x && x < p.x + 10 && y >= p.y &&
+                                              y < p.y + 20;
+                        else
+                            differ += off;
+                    }
+                return differ == 0 && (!pointer || pointer_pixels > 20);
             },
             shot);
-        EXPECT_TRUE(shown) << what << ": " << differ << " pixels differ";
+        EXPECT_TRUE(shown) << what << ": " << differ << " pixels differ"
+                           << (pointer ? ", " + std::to_string(pointer_pixels) +
+                                             " drawn by the pointer at its place"
+                                       : "");
     }
 };
 
@@ -95,12 +103,7 @@ TEST_F(ScaleWindow, AtFactorTwoTheTitleABoardAndATakenPairAreTheFramesEnlarged)
     desk.tap("Up");
     const geometry::Point start = enlarged({320, 180 + line_height / 2});
     compose_title_menu(frame, 0, line_height);
-    expect_enlarged(frame, start, "Start chosen by Up");
-    int pointer_pixels = 0;  // the pointer drawn there, and nowhere else (above)
-    for (int y = start.y; y < start.y + 20; y++)
-        for (int x = start.x; x < start.x + 10; x++)
-            pointer_pixels += !near(shot.at(x, y), rgb_at(frame, x / 2, y / 2), 8);
-    EXPECT_GT(pointer_pixels, 20);
+    expect_enlarged(frame, start, "Start chosen by Up, the pointer on it", true);
 
     // A press where the game has the pointer now (X's own pointer did not move).
     desk.press();
@@ -127,7 +130,6 @@ TEST_F(ScaleWindow, AtFactorTwoTheTitleABoardAndATakenPairAreTheFramesEnlarged)
         desk.press();
         expect_enlarged(frame, p, cell == b ? "the pair taken" : "the first piece framed");
         desk.release();
-        Desk::pause(150ms);
     }
     destroy_bitmap(frame);
     layout.clear();
@@ -151,11 +153,10 @@ TEST_F(ScaleWindow, AtFactorTwoTheEditorSavesThroughTheFileSelector)
     desk.release();
     desk.move(1270, 950);  // out of the way, still in the window, which has the keyboard
 
-    // The selector enlarged, 500 x 350 in the middle of the frame: typed into, its OK button
-    // clicked.
-    desk.key_down("s");
-    Desk::pause(200ms);
-    desk.key_up("s");
+    // The selector enlarged, 500 x 350 in the middle of the frame (at its own size in the
+    // middle of the window it would cover a quarter of that): opened by a quick tap, typed
+    // into, its OK button clicked as quickly.
+    desk.tap("s");
     ASSERT_TRUE(see(selector_open)) << game->output();
     save_screenshot(shot, "scaled-x2-file-selector.png");  // to look at
     desk.tap("End");
