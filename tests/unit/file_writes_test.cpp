@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "board/files.h"
+#include "platform/files.h"
 #include "board/layout.h"
 #include "play/kept_game.h"
 #include "support/files.h"
