@@ -402,14 +402,6 @@ const char *objects_problem(Reader &in, int depth, bool font_first)
 
 namespace {
 
-// Far beyond any picture file the game could use, so that a larger one is refused unread:
-// the game draws no picture larger than its 640 x 480 frame, and a strip with a symbol for
-// each of the 252 pairs of a full board is 6804 x 27. Allowed: 8192 x 1024 pixels of 4
-// bytes, each in a run of its own (a byte more), after the 18-byte header, the longest name
-// (255 bytes) and the largest colour map the game reads (256 entries of 4 bytes).
-constexpr uint64_t most_picture_pixels = 8192ull * 1024;
-constexpr uint64_t most_picture_bytes = 18 + 255 + 256 * 4 + most_picture_pixels * (4 + 1);
-
 // The 18-byte header of a TGA picture.
 struct TgaHeader {
     unsigned id_length, palette_type, image_type, palette_colours, palette_entry_bits;
