@@ -106,25 +106,9 @@ std::vector<NonFile> make_non_files(const TempDir &dir)
 
 std::string kind_at(const std::string &path)
 {
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0)
-        return "nothing";
-    if (S_ISLNK(info.st_mode)) {
-        char leads_to[4096] = {};
-        if (readlink(path.c_str(), leads_to, sizeof leads_to - 1) <= 0)
-            return "a link that cannot be read";
-        const std::string target = leads_to[0] == '/' ? leads_to
-                                   : path.substr(0, path.rfind('/') + 1) + leads_to;
-        return "link to " + kind_at(target);
-    }
-    if (S_ISFIFO(info.st_mode))
-        return "pipe";
-    if (S_ISSOCK(info.st_mode))
-        return "socket";
-    if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
-        return "device " + std::to_string(major(info.st_rdev)) + "," +
-               std::to_string(minor(info.st_rdev));
-    if (S_ISDIR(info.st_mode))
-        return "folder";
-    return "file";
+    struct stat own {}, through {};
+    lstat(path.c_str(), &own);
+    stat(path.c_str(), &through);
+    return std::to_string(own.st_mode) + " " + std::to_string(through.st_mode) + " " +
+           std::to_string(through.st_rdev);
 }

@@ -40,6 +40,6 @@ struct NonFile {
 // /dev/full, but of its own) and a link to it.
 std::vector<NonFile> make_non_files(const TempDir &dir);
 
-// What is at the path, without following a link: "pipe", "socket", "device 1,7", "folder",
-// "file" or "link to " what the link leads to; "nothing" when nothing is there.
+// What is at the path, as seen without and through a link (its kind, mode and device), to
+// tell that it is still what it was; "0 0 0" for nothing.
 std::string kind_at(const std::string &path);

@@ -572,13 +572,14 @@ TEST_F(EditorTest, FailedSaveSaysSoNamingTheFileAndKeepsTheOldFile)
         << questions[1].text;
 
     ASSERT_EQ(mkfifo(dir.path("pipe").c_str(), 0644), 0);
+    const std::string pipe = kind_at(dir.path("pipe"));
     chosen_path = dir.path("pipe");
     tap(KEY_S);
     ASSERT_EQ(questions.size(), 3u);
     EXPECT_NE(questions[2].text.find("|it is not a regular file (no file was changed)"),
               std::string::npos)
         << questions[2].text;
-    EXPECT_EQ(kind_at(dir.path("pipe")), "pipe");
+    EXPECT_EQ(kind_at(dir.path("pipe")), pipe);
 }
 
 TEST_F(EditorTest, FailedLoadSaysSoNamingTheFileAndKeepsTheLayout)
