@@ -1,6 +1,6 @@
 #include "app/data_files.h"
 
-#include "board/files.h"
+#include "platform/files.h"
 
 #include <allegro.h>
 
@@ -69,23 +69,24 @@ private:
     bool short_ = false;
 };
 
-// Reads a regular file of at most `most` bytes whole; false for anything else.
-bool read_whole_file(const char *path, std::vector<unsigned char> &bytes,
-                     unsigned long long most = 1ull << 32)
+// Reads a regular file whole: nullptr, or why not. A file of more than `most` bytes is
+// refused with `too_large` before anything is read.
+const char *read_whole_file(const char *path, std::vector<unsigned char> &bytes, uint64_t most,
+                            const char *too_large)
 {
     long long size = 0;
     FILE *file = open_regular_file(path, &size);
-    if (file && static_cast<unsigned long long>(size) > most) {
-        std::fclose(file);
-        return false;
-    }
     if (!file)
-        return false;
+        return "missing or unreadable";
+    if (static_cast<uint64_t>(size) > most) {
+        std::fclose(file);
+        return too_large;
+    }
     bytes.resize(static_cast<size_t>(size));
     size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
     bool ok = got == bytes.size() && !std::ferror(file);
     std::fclose(file);
-    return ok;
+    return ok ? nullptr : "missing or unreadable";
 }
 
 constexpr int32_t id(char a, char b, char c, char d)
@@ -510,8 +511,9 @@ const char *tga_problem(const unsigned char *bytes, size_t size)
 const char *tga_file_problem(const char *path)
 {
     std::vector<unsigned char> bytes;
-    if (!read_whole_file(path, bytes))
-        return "missing or unreadable";
+    if (const char *why =
+            read_whole_file(path, bytes, most_picture_bytes, "it is far too large for a picture"))
+        return why;
     return tga_problem(bytes.data(), bytes.size());
 }
 
@@ -530,11 +532,9 @@ const char *font_datafile_file_problem(const char *path)
         return "missing or unreadable";
     if (facts.size == 0)
         return "the file is empty";
-    if (static_cast<uint64_t>(facts.size) > most_bytes)
-        return "it is far too large for a font";
     std::vector<unsigned char> file;
-    if (!read_whole_file(path, file, most_bytes))
-        return "missing or unreadable";
+    if (const char *why = read_whole_file(path, file, most_bytes, "it is far too large for a font"))
+        return why;
     // The library reads a file that starts with its mark of a plain file as it is, undoes
     // the packing of one that starts with its mark of a packed file, and refuses others.
     if (file.size() < 4 || file[0] != 's' || file[1] != 'l' || file[2] != 'h' ||

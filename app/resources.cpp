@@ -1,21 +1,18 @@
 #include "app/resources.h"
 
-#include <xalleg.h>
-
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "app/data_files.h"
 #include "app/display_scale.h"
 #include "app/idle.h"
 #include "app/input.h"
 #include "board/constants.h"
-#include "board/files.h"
 #include "board/layout.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "platform/window.h"
 #include "render/legacy_text.h"
 
 GameResources resources;  // everything loaded at start-up, for the whole run
@@ -87,19 +84,8 @@ void fatal_error(const char *format, ...)
         // The library shows the message in a dialog where it has a program for one, and
         // otherwise writes it to standard output: that copy would say the same twice, so
         // standard output is set aside while the library has the message.
-        std::fflush(stdout);
-        const int kept_stdout = dup(STDOUT_FILENO);
-        const int nowhere = open("/dev/null", O_WRONLY);
-        if (kept_stdout >= 0 && nowhere >= 0)
-            dup2(nowhere, STDOUT_FILENO);
+        StandardOutputSetAside aside;
         allegro_message("%s\n", message);
-        std::fflush(stdout);
-        if (kept_stdout >= 0 && nowhere >= 0)
-            dup2(kept_stdout, STDOUT_FILENO);
-        if (nowhere >= 0)
-            close(nowhere);
-        if (kept_stdout >= 0)
-            close(kept_stdout);
     }
     resources.free_resources();
     // The references above are dangling now; nothing may draw after this point.
@@ -154,7 +140,7 @@ void init_game()
 {
     // The library makes its window in allegro_init: named from then on, so that the desktop
     // matches it to the game's menu entry and icon.
-    xwin_set_window_name("tilestack", "tilestack");
+    set_window_name("tilestack", "tilestack");
     read_idle_setting();
     if (allegro_init() != 0)
         fatal_error("Sorry! tilestack needs a graphical display (is DISPLAY set?).");

@@ -1,6 +1,6 @@
 #include "board/layout.h"
 
-#include "board/files.h"
+#include "platform/files.h"
 
 #include <cstdio>
 

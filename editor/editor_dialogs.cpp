@@ -2,12 +2,11 @@
 // and questions, and trial play.
 #include "editor/editor.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "platform/system.h"
 #include "render/roomy_font.h"
 
 namespace {
@@ -26,10 +25,14 @@ std::string name_of(const char *path)
 // under exactly that name; a name without an extension gets ".lyt", the case the game reads.
 int Editor::choose_file(const char *title)
 {
-    if (getcwd(path, path_size - 1) == nullptr || std::strlen(path) + 2 > path_size)
+    const std::string here = current_folder();
+    if (here.empty() || here.size() + 2 > path_size)
         std::strcpy(path, ".");
-    else if (path[std::strlen(path) - 1] != '/')
-        std::strcat(path, "/");
+    else {
+        std::strcpy(path, here.c_str());
+        if (here.back() != '/')
+            std::strcat(path, "/");
+    }
     clear_keybuf();  // keys pressed in the editor must not be typed into the selector
     DialogInput dialog;
     RoomyFont roomy;  // so that the chosen row's name reads clearly on its bar
@@ -67,8 +70,11 @@ void Editor::load_dialog()
         stored = layout;
         file_name = name_of(path);
         history.record(before, layout);  // a load is a step: undo brings the edit back
-    } else
-        tell("Could not load a layout from", "(missing, unreadable or shorter than 504 bytes)");
+    } else {
+        const std::string why = "(missing, unreadable or shorter than " +
+                                std::to_string(Layout::cell_count) + " bytes)";
+        tell("Could not load a layout from", why.c_str());
+    }
     needs_redraw = true;
 }
 

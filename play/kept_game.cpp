@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "board/files.h"
 #include "board/layout_check.h"
 #include "board/rules.h"
+#include "platform/files.h"
 #include "play/deal.h"
 
 Layout KeptGame::board_after(std::size_t taken) const
@@ -133,7 +133,7 @@ KeptFile load_kept_game(const char *path, int symbols, KeptGame &out, std::strin
         const FileFacts facts = file_facts(path);
         if (!facts.exists && errno == ENOENT)
             return KeptFile::missing;
-        why = facts.exists ? "it is not a regular file" : std::strerror(errno);
+        why = facts.exists ? not_a_regular_file : std::strerror(errno);
         return KeptFile::refused;
     }
     // One byte more than the largest good file tells a file that is too long.

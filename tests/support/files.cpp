@@ -8,7 +8,13 @@
 #include <iterator>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include <filesystem>
 
@@ -70,4 +76,39 @@ void with_file_size_limit(long bytes, const std::function<void()> &fn)
     fn();
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, old_handler);
+}
+
+std::vector<NonFile> make_non_files(const TempDir &dir)
+{
+    std::vector<NonFile> made;
+    if (mkfifo(dir.path("pipe").c_str(), 0644) == 0)
+        made.push_back({"a pipe", dir.path("pipe")});
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socket_path = dir.path("socket");
+    if (listener >= 0 && socket_path.size() < sizeof address.sun_path) {
+        std::strcpy(address.sun_path, socket_path.c_str());
+        if (bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
+            made.push_back({"a socket", socket_path});
+    }
+    if (listener >= 0)
+        close(listener);  // the socket's name stays in the folder
+    if (symlink("pipe", dir.path("link-to-pipe").c_str()) == 0)
+        made.push_back({"a link to a pipe", dir.path("link-to-pipe")});
+    if (geteuid() == 0 && mknod(dir.path("device").c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+        made.push_back({"a device", dir.path("device")});
+        if (symlink("device", dir.path("link-to-device").c_str()) == 0)
+            made.push_back({"a link to a device", dir.path("link-to-device")});
+    }
+    return made;
+}
+
+std::string kind_at(const std::string &path)
+{
+    struct stat own {}, through {};
+    lstat(path.c_str(), &own);
+    stat(path.c_str(), &through);
+    return std::to_string(own.st_mode) + " " + std::to_string(through.st_mode) + " " +
+           std::to_string(through.st_rdev);
 }

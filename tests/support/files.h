@@ -28,3 +28,18 @@ void copy_file(const std::string &from, const std::string &to);
 // Runs fn while no file of this process may grow beyond `bytes`: writes past the limit fail
 // (as on a full disk) instead of ending the process. Permissions prove nothing for root.
 void with_file_size_limit(long bytes, const std::function<void()> &fn);
+
+// Something at a path that is not a regular file, made by make_non_files.
+struct NonFile {
+    std::string what;  // "a pipe", "a link to a device" and so on
+    std::string path;
+};
+
+// Makes in the folder each kind of thing a file could be written over that is not a regular
+// file: a pipe, a socket, a link to a pipe, and, for root alone, a character device (like
+// /dev/full, but of its own) and a link to it.
+std::vector<NonFile> make_non_files(const TempDir &dir);
+
+// What is at the path, as seen without and through a link (its kind, mode and device), to
+// tell that it is still what it was; "0 0 0" for nothing.
+std::string kind_at(const std::string &path);

@@ -1,6 +1,6 @@
 // What tilestack-layout does when its output cannot be written: a full disk or device is an
 // error with a message, a reader that closed the pipe ends it quietly, and a layout file that
-// cannot be written leaves the old one as it was.
+// cannot be written leaves the old one (or what is there in its place) as it was.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -115,6 +115,34 @@ TEST(LayoutToolWrites, AFullDiskKeepsTheOldFileWhole)
         << run.output;
     EXPECT_EQ(read_file(out), old);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"out.lyt", "two.txt"}));
+}
+
+// A device, a pipe or a socket where the layout file would go, or a link to one: every command
+// that writes refuses it (generate and improve before searching), says so, and leaves it.
+TEST(LayoutToolWrites, WhatIsNotARegularFileIsRefusedAndLeftAsItIs)
+{
+    TempDir dir;
+    const std::string in = saved(dir, "in.lyt", four_pieces());
+    const std::string text = dir.path("in.txt");
+    write_text(text, tool("to-text " + shell_word(in)).output);
+    const std::vector<NonFile> targets = make_non_files(dir);
+    ASSERT_GE(targets.size(), 3u);
+    const std::string search = " --deals 2 --symbols 36 --nodes 100 --min-clear 0";
+    for (const NonFile &target : targets) {
+        const std::string before = kind_at(target.path);
+        const std::string out = shell_word(target.path);
+        for (const std::string &command :
+             {"from-text " + shell_word(text) + " " + out,
+              "generate " + out + " --pieces 4 --layers 1" + search,
+              "improve " + shell_word(in) + " " + out + search}) {
+            SCOPED_TRACE(command.substr(0, command.find(' ')) + " over " + target.what);
+            const ToolRun run = tool(command);
+            EXPECT_EQ(run.status, 1) << run.output;
+            EXPECT_EQ(run.output, "tilestack-layout: cannot write " + target.path +
+                                      ": it is not a regular file (any old file is as it was)\n");
+            EXPECT_EQ(kind_at(target.path), before);
+        }
+    }
 }
 
 }  // namespace

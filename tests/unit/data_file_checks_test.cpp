@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "app/data_files.h"
@@ -138,6 +139,15 @@ TEST(PictureCheck, FilesThatCannotBeReadSaySo)
     EXPECT_STREQ(tga_file_problem(dir.path().c_str()), "missing or unreadable");
     write_file(dir.path("empty.tga"), {});
     EXPECT_STREQ(tga_file_problem(dir.path("empty.tga").c_str()), "the file is empty");
+
+    // Files of zeros with no blocks behind them: the largest allowed is read (and is no
+    // picture); one byte more is refused before anything is read.
+    const std::string large = dir.path("large.tga");
+    write_file(large, {});
+    ASSERT_EQ(truncate(large.c_str(), static_cast<off_t>(most_picture_bytes)), 0);
+    EXPECT_STREQ(tga_file_problem(large.c_str()), "it is not a TGA picture");
+    ASSERT_EQ(truncate(large.c_str(), static_cast<off_t>(most_picture_bytes + 1)), 0);
+    EXPECT_STREQ(tga_file_problem(large.c_str()), "it is far too large for a picture");
 }
 
 TEST(FontFileCheck, AFontFirstPassesAndTheLibraryReadsIt)

@@ -1,6 +1,8 @@
 // The editor's save and load through the file selector, and the window's title.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "unit/editor_fixture.h"
 
 namespace {
@@ -145,6 +147,16 @@ TEST_F(EditorTest, FailedSaveSaysSoNamingTheFileAndKeepsTheOldFile)
     EXPECT_NE(questions[1].text.find("no-such-folder/new.lyt"), std::string::npos);
     EXPECT_NE(questions[1].text.find("|No such file or directory"), std::string::npos)
         << questions[1].text;
+
+    ASSERT_EQ(mkfifo(dir.path("pipe").c_str(), 0644), 0);
+    const std::string pipe = kind_at(dir.path("pipe"));
+    chosen_path = dir.path("pipe");
+    tap(KEY_S);
+    ASSERT_EQ(questions.size(), 3u);
+    EXPECT_NE(questions[2].text.find("|it is not a regular file (no file was changed)"),
+              std::string::npos)
+        << questions[2].text;
+    EXPECT_EQ(kind_at(dir.path("pipe")), pipe);
 }
 
 TEST_F(EditorTest, FailedLoadSaysSoNamingTheFileAndKeepsTheLayout)

@@ -1,6 +1,7 @@
 // Every file the program writes (a layout saved by the editor, the kept last game) on a full
-// disk and in a folder that cannot be written: the old file stays whole, no temporary file is
-// left, and what failed is said. (The layout tool's writes are run as a program in its tests.)
+// disk, in a folder that cannot be written and over what is not a regular file: the old file
+// (or whatever is there) stays as it was, no temporary file is left, and what failed is said.
+// (The layout tool's writes are run as a program in its tests.)
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -10,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "board/files.h"
+#include "platform/files.h"
 #include "board/layout.h"
 #include "play/kept_game.h"
 #include "support/files.h"
@@ -33,17 +34,22 @@ KeptGame two_pieces_kept()
     return kept;
 }
 
-TEST(FileWrites, AFullDiskOrAFolderThatCannotBeWrittenKeepsTheOldFileAndSaysWhy)
+// The layout and the kept game, each written the way the program writes it.
+std::vector<Writer> writers()
 {
     Layout shape;
     shape.clear();
     shape.set(5, 3, 0, 1);
     const KeptGame kept = two_pieces_kept();
-    const std::vector<Writer> writers = {
-        {"layout", [&](const std::string &p, std::string *why) { return shape.save(p.c_str(), why); }},
+    return {
+        {"layout", [shape](const std::string &p, std::string *why) { return shape.save(p.c_str(), why); }},
         {"kept game",
-         [&](const std::string &p, std::string *why) { return save_kept_game(p.c_str(), kept, why); }},
+         [kept](const std::string &p, std::string *why) { return save_kept_game(p.c_str(), kept, why); }},
     };
+}
+
+TEST(FileWrites, AFullDiskOrAFolderThatCannotBeWrittenKeepsTheOldFileAndSaysWhy)
+{
     // Root may write in any folder whatever its mode; the kernel's own folders refuse even root.
     TempDir dir;
     const std::string locked = geteuid() == 0 ? "/sys/kernel" : dir.path("locked");
@@ -51,7 +57,7 @@ TEST(FileWrites, AFullDiskOrAFolderThatCannotBeWrittenKeepsTheOldFileAndSaysWhy)
         mkdir(locked.c_str(), 0755);
         chmod(locked.c_str(), 0555);
     }
-    for (const Writer &w : writers) {
+    for (const Writer &w : writers()) {
         SCOPED_TRACE(w.what);
         const std::string old_path = dir.path("old");
         const std::vector<unsigned char> old(600, 'x');
@@ -73,6 +79,26 @@ TEST(FileWrites, AFullDiskOrAFolderThatCannotBeWrittenKeepsTheOldFileAndSaysWhy)
     }
     if (geteuid() != 0)
         chmod(locked.c_str(), 0755);
+}
+
+// A rename would put a device, a pipe or a socket out of the way instead of writing to it:
+// whatever is there, through links too, is refused and stays.
+TEST(FileWrites, WhatIsNotARegularFileIsRefusedAndLeftAsItIs)
+{
+    TempDir dir;
+    const std::vector<NonFile> targets = make_non_files(dir);
+    ASSERT_GE(targets.size(), 3u);
+    const std::vector<std::string> entries = dir.entries();
+    for (const Writer &w : writers())
+        for (const NonFile &target : targets) {
+            SCOPED_TRACE(std::string(w.what) + " over " + target.what);
+            const std::string before = kind_at(target.path);
+            std::string why;
+            EXPECT_FALSE(w.write(target.path, &why));
+            EXPECT_EQ(why, "it is not a regular file");
+            EXPECT_EQ(kind_at(target.path), before);
+            EXPECT_EQ(dir.entries(), entries) << "no temporary file left";
+        }
 }
 
 }  // namespace

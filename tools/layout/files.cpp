@@ -1,8 +1,8 @@
 // Reading and writing layout files for the commands, with a message for each failure.
 #include <cstdio>
 
-#include "board/files.h"
 #include "layout/tool.h"
+#include "platform/files.h"
 
 namespace layout_tool {
 
@@ -16,27 +16,20 @@ std::string unreadable_reason(const std::string &path)
     return "";
 }
 
-int read_layout(const std::string &path, Layout &shape)
+int load_layout_file(const std::string &path, Layout &shape, Pieces pieces)
 {
     shape.clear();
     std::string reason = unreadable_reason(path);
-    if (reason.empty() && shape.load(path.c_str()))
-        return 0;
-    if (reason.empty())
-        reason = "not a readable layout file of 504 bytes";
-    std::fprintf(stderr, "tilestack-layout: %s: %s\n", path.c_str(), reason.c_str());
-    return 1;
-}
-
-int load_layout_file(const std::string &path, Layout &shape)
-{
-    if (int status = read_layout(path, shape))
-        return status;
-    if (shape.count == 0) {
+    if (reason.empty() && shape.load(path.c_str())) {
+        if (pieces == Pieces::any || shape.count > 0)
+            return 0;
         std::fprintf(stderr, "tilestack-layout: %s holds no pieces\n", path.c_str());
         return 1;
     }
-    return 0;
+    if (reason.empty())
+        reason = "not a readable layout file of " + std::to_string(Layout::cell_count) + " bytes";
+    std::fprintf(stderr, "tilestack-layout: %s: %s\n", path.c_str(), reason.c_str());
+    return 1;
 }
 
 int save_layout_file(const Layout &shape, const std::string &path)
@@ -44,6 +37,11 @@ int save_layout_file(const Layout &shape, const std::string &path)
     std::string why;
     if (replace_file(path.c_str(), shape.cells, Layout::cell_count, &why))
         return 0;
+    return cannot_write(path, why);
+}
+
+int cannot_write(const std::string &path, const std::string &why)
+{
     std::fprintf(stderr, "tilestack-layout: cannot write %s: %s (any old file is as it was)\n",
                  path.c_str(), why.c_str());
     return 1;

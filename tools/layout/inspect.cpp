@@ -4,10 +4,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "board/files.h"
 #include "board/layout_check.h"
 #include "board/layout_text.h"
 #include "layout/tool.h"
+#include "platform/files.h"
 
 namespace layout_tool {
 
@@ -22,7 +22,7 @@ struct LayoutFile {
 };
 
 // Reads through the game's own checked load; a file of another size is only measured.
-LayoutFile read_layout_file(const std::string &path)
+LayoutFile layout_file_on_disk(const std::string &path)
 {
     LayoutFile file;
     file.shape.clear();
@@ -43,7 +43,8 @@ std::vector<std::string> file_problems(const LayoutFile &file)
     std::vector<std::string> problems;
     if (file.size != Layout::cell_count)
         problems.push_back("wrong size: " + std::to_string(file.size) +
-                           " bytes (a layout file has exactly 504)");
+                           " bytes (a layout file has exactly " +
+                           std::to_string(Layout::cell_count) + ")");
     if (file.size < Layout::cell_count)
         return problems;  // the game would not load it; the rest says nothing
     for (const std::string &p : layout_problems(file.shape))
@@ -63,7 +64,7 @@ std::string layer_list(int used)
 int show(const std::vector<std::string> &args)
 {
     const std::string &path = args[0];
-    LayoutFile file = read_layout_file(path);
+    LayoutFile file = layout_file_on_disk(path);
     std::vector<std::string> problems = file_problems(file);
     if (file.unreadable.empty() && file.size >= Layout::cell_count) {
         std::fputs(layout_to_text(file.shape).c_str(), stdout);
@@ -81,7 +82,7 @@ int check(const std::vector<std::string> &args)
 {
     int status = 0;
     for (const std::string &path : args) {
-        std::vector<std::string> problems = file_problems(read_layout_file(path));
+        std::vector<std::string> problems = file_problems(layout_file_on_disk(path));
         for (const std::string &p : problems)
             std::printf("%s: %s\n", path.c_str(), p.c_str());
         if (!problems.empty())
@@ -111,7 +112,7 @@ int from_text(const std::vector<std::string> &args)
 int to_text(const std::vector<std::string> &args)
 {
     Layout shape;
-    if (int status = read_layout(args[0], shape))
+    if (int status = load_layout_file(args[0], shape, Pieces::any))
         return status;
     std::fputs(layout_to_text(shape).c_str(), stdout);
     return 0;

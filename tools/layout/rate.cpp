@@ -1,14 +1,13 @@
 // The rate command, and the rating settings and output that generate and improve share with
 // it.
-#include <unistd.h>
-
 #include <climits>
 #include <cstdio>
 #include <fstream>
 
 #include "board/constants.h"
-#include "board/files.h"
 #include "layout/tool.h"
+#include "platform/files.h"
+#include "platform/system.h"
 
 namespace layout_tool {
 
@@ -32,7 +31,7 @@ int strip_symbols(const std::string &path)
 // A progress bar on standard error, redrawn in place; only where that is a terminal.
 class ProgressBar {
 public:
-    explicit ProgressBar(int total) : total_(total), shown_(isatty(2) && total > 0) {}
+    explicit ProgressBar(int total) : total_(total), shown_(stderr_is_terminal() && total > 0) {}
     void update(int done)
     {
         if (!shown_)
@@ -122,7 +121,7 @@ int rate(const std::vector<std::string> &args)
     if (int status = read_rating_settings(a, settings))
         return status;
     Layout shape;
-    if (int status = load_layout_file(a.files[0], shape))
+    if (int status = load_layout_file(a.files[0], shape, Pieces::needed))
         return status;
 
     RatingOptions options;

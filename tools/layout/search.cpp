@@ -1,7 +1,4 @@
 // The commands that search for shapes: generate makes a new one, improve mends one.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -10,6 +7,8 @@
 #include "board/layout_check.h"
 #include "board/layout_text.h"
 #include "layout/tool.h"
+#include "platform/files.h"
+#include "platform/system.h"
 #include "solve/layout_generator.h"
 
 namespace layout_tool {
@@ -92,7 +91,7 @@ std::string read_request(const Arguments &a, ShapeRequest &request)
 class SearchProgressLine {
 public:
     SearchProgressLine()
-        : shown_(isatty(2)), start_(std::chrono::steady_clock::now()), cpu_start_(std::clock())
+        : shown_(stderr_is_terminal()), start_(std::chrono::steady_clock::now()), cpu_start_(std::clock())
     {
     }
     void update(const SearchProgress &p)
@@ -156,16 +155,15 @@ int check_writable(const std::string &path)
 {
     size_t slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    struct stat info;
-    bool ok = stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-              access(folder.c_str(), W_OK | X_OK) == 0;
-    if (ok && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        ok = false;
-    if (ok)
-        return 0;
-    std::fprintf(stderr, "tilestack-layout: cannot write %s (no such folder, no permission, "
-                 "or a folder of that name)\n", path.c_str());
-    return 1;
+    const FileFacts there = file_facts(path.c_str());
+    if (!may_create_files_in(folder.c_str()) || there.folder) {
+        std::fprintf(stderr, "tilestack-layout: cannot write %s (no such folder, no permission, "
+                     "or a folder of that name)\n", path.c_str());
+        return 1;
+    }
+    if (there.exists && !there.regular)
+        return cannot_write(path, not_a_regular_file);  // as the write itself would refuse it
+    return 0;
 }
 
 // Says so when the final rating falls short of the share that the search deals reached: the
@@ -208,16 +206,6 @@ int generate(const std::vector<std::string> &args)
     return 0;
 }
 
-// True when both paths name one file (the same path, or links to one file).
-bool same_file(const std::string &a, const std::string &b)
-{
-    struct stat sa, sb;
-    if (a == b)
-        return true;
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 // A layout improve can work on: pieces of value 1, each resting on something, an even count.
 int check_improvable(const std::string &path, const Layout &shape)
 {
@@ -239,7 +227,7 @@ int improve(const std::vector<std::string> &args)
     const SearchOptions &options = read.options;
     const std::string &in = read.given.files[0], &out = read.given.files[1];
     Layout input;
-    if (int status = load_layout_file(in, input))
+    if (int status = load_layout_file(in, input, Pieces::needed))
         return status;
     if (int status = check_improvable(in, input))
         return status;
@@ -251,7 +239,7 @@ int improve(const std::vector<std::string> &args)
     if (!result.reached)
         return fell_short(result, options);
     // Written over the input only when asked to, and only when a piece moved.
-    if (!(result.moved == 0 && same_file(in, out)))
+    if (!(result.moved == 0 && same_file(in.c_str(), out.c_str())))
         if (int status = save_layout_file(result.shape, out))
             return status;
     RatingSettings final = final_settings(read.settings, options);

@@ -52,16 +52,19 @@ bool parse_percent(const std::string &text, double &value);
 // so a pipe or a device is refused at once instead of waited on.
 std::string unreadable_reason(const std::string &path);
 
-// Loads a layout file as the game does; the status to exit with (after saying why it cannot
-// be read) or 0.
-int read_layout(const std::string &path, Layout &shape);
+// Whether a command takes a layout file with no pieces in it.
+enum class Pieces { any, needed };
 
-// Loads the layout file a command reads, with pieces; the status to exit with on a problem,
-// or 0.
-int load_layout_file(const std::string &path, Layout &shape);
+// Loads a layout file as the game does, refusing one with no pieces when they are needed;
+// the status to exit with (after saying why it cannot be used) or 0.
+int load_layout_file(const std::string &path, Layout &shape, Pieces pieces);
 
 // Writes a layout file; the status to exit with (after saying it cannot be written) or 0.
 int save_layout_file(const Layout &shape, const std::string &path);
+
+// Says that `path` cannot be written and why (the old file, if any, is as it was); the status
+// to exit with.
+int cannot_write(const std::string &path, const std::string &why);
 
 // How deals are rated, as --deals, --seed, --nodes and --symbols or --strip give it.
 struct RatingSettings {

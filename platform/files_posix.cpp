@@ -1,4 +1,5 @@
-#include "board/files.h"
+// The files of platform/files.h on a POSIX system.
+#include "platform/files.h"
 
 #include <cerrno>
 #include <cstring>
@@ -15,6 +16,7 @@ FileFacts file_facts(const char *path)
         return facts;
     facts.exists = true;
     facts.regular = S_ISREG(info.st_mode);
+    facts.folder = S_ISDIR(info.st_mode);
     if (facts.regular)
         facts.size = static_cast<long long>(info.st_size);
     return facts;
@@ -28,9 +30,11 @@ std::FILE *open_regular_file(const char *path, long long *size)
     struct stat info;
     std::FILE *file = nullptr;
     // A regular file never blocks, so taking O_NONBLOCK off again changes nothing for the read.
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
-        file = fdopen(fd, "rb");
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        const int flags = fcntl(fd, F_GETFL);
+        if (flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0)
+            file = fdopen(fd, "rb");
+    }
     if (!file) {
         close(fd);
         return nullptr;
@@ -106,6 +110,17 @@ bool fail(std::string *why, const std::string &what)
     return false;
 }
 
+// Makes a rename in the folder last through a crash. A folder that cannot be opened or synced
+// (one this user may write to but not read) costs only that: the file itself is written.
+void sync_folder(const std::string &folder)
+{
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
 }  // namespace
 
 bool replace_file(const char *path, const unsigned char *bytes, std::size_t size,
@@ -118,6 +133,9 @@ bool replace_file(const char *path, const unsigned char *bytes, std::size_t size
     const bool replacing = stat(target.c_str(), &old) == 0;
     if (replacing && S_ISDIR(old.st_mode))
         return fail(why, "it is a folder");
+    // A device, a pipe or a socket would be put out of the way by the rename, not written.
+    if (replacing && !S_ISREG(old.st_mode))
+        return fail(why, not_a_regular_file);
 
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
@@ -150,9 +168,26 @@ bool replace_file(const char *path, const unsigned char *bytes, std::size_t size
         errno = saved_errno;
     if (failed.empty() && std::rename(temporary.c_str(), target.c_str()) != 0)
         failed = "cannot put it in place of the old file";
-    if (failed.empty())
+    if (failed.empty()) {
+        sync_folder(folder);
         return true;
+    }
     failed += std::string(": ") + std::strerror(errno);
     unlink(temporary.c_str());
     return fail(why, failed);
+}
+
+bool may_create_files_in(const char *folder)
+{
+    struct stat info;
+    return stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && access(folder, W_OK | X_OK) == 0;
+}
+
+bool same_file(const char *a, const char *b)
+{
+    struct stat sa, sb;
+    if (std::strcmp(a, b) == 0)
+        return true;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
