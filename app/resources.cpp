@@ -16,6 +16,7 @@
 #include "board/constants.h"
 #include "board/files.h"
 #include "board/layout.h"
+#include "play/background_job.h"
 #include "render/legacy_text.h"
 
 GameResources resources;  // everything loaded at start-up, for the whole run
@@ -101,6 +102,8 @@ void fatal_error(const char *format, ...)
         if (kept_stdout >= 0)
             close(kept_stdout);
     }
+    // Work off the loop ends first: exit runs the static destructors, never under a thread.
+    BackgroundJob::stop_every_job();
     resources.free_resources();
     // The references above are dangling now; nothing may draw after this point.
     std::exit(1);
@@ -156,6 +159,7 @@ void init_game()
     // matches it to the game's menu entry and icon.
     xwin_set_window_name("tilestack", "tilestack");
     read_idle_setting();
+    set_job_end_hook(wake_resting_loop);  // a loop resting between events sees work end at once
     if (allegro_init() != 0)
         fatal_error("Sorry! tilestack needs a graphical display (is DISPLAY set?).");
     library_up = true;
