@@ -67,7 +67,7 @@ struct Editor {
     bool stroke_open = false;                // a stroke has begun and not yet been recorded
     int shapes_generated = 0;                // searches G ran to their end: seeds the next
     std::shared_ptr<EditorJob> job;          // the long work running, if any
-    BackgroundJob worker;                    // runs it off the loop; cancels it when the editor goes
+    BackgroundJob worker;                    // runs it off the loop; stops it with the editor
     bool leave_after_work = false;           // the close button was used while it ran
     std::string progress_shown;              // the progress line of the last frame
     char path[path_size];                    // the name handed to and filled in by the selector

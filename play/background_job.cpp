@@ -110,8 +110,8 @@ void BackgroundJob::wait_for(std::chrono::milliseconds most)
         return;
     Control &control = *current_;
     std::unique_lock<std::mutex> lock(control.mutex_);
-    control.ended_.wait_for(lock, most,
-                            [&control] { return control.finished_.load(std::memory_order_acquire); });
+    control.ended_.wait_for(
+        lock, most, [&control] { return control.finished_.load(std::memory_order_acquire); });
 }
 
 // The jobs are started and dropped on the loop's thread, which is the one that calls this.
