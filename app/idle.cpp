@@ -11,10 +11,6 @@
 
 namespace {
 
-// The longest rest: well within one frame of a 60 Hz screen, so that whatever a loop watches
-// besides the input (the editor's work off the loop) shows as soon as it would when spinning.
-constexpr auto longest_rest = std::chrono::milliseconds(10);
-
 // After an event, the time the library's input thread is given to finish taking it in.
 constexpr auto settle_time = std::chrono::milliseconds(1);
 
@@ -53,7 +49,7 @@ void rest_until_input()
         return;
     std::unique_lock<std::mutex> lock(event_mutex);
     const bool woken =
-        event_arrived.wait_for(lock, longest_rest, [] { return events != events_seen; });
+        event_arrived.wait_for(lock, longest_idle_rest, [] { return events != events_seen; });
     events_seen = events;
     lock.unlock();
     // The library reports an event before it has finished taking it in (a key's typed

@@ -5,6 +5,7 @@
 // the same either way: only the time between passes changes.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 enum class IdleMode { spin, wait };
@@ -17,10 +18,15 @@ IdleMode idle_mode_named(const char *value, std::string &complaint);
 // the input callbacks are hooked.
 void read_idle_setting();
 
-// Under wait: returns when an input event arrives or after a few milliseconds, whichever
+// The longest rest: well within one frame of a 60 Hz screen, so that whatever a loop watches
+// besides the input shows as soon as it would when spinning.
+constexpr std::chrono::milliseconds longest_idle_rest{10};
+
+// Under wait: returns when an input event arrives or after longest_idle_rest, whichever
 // comes first (an event that came since the last call returns at once). Under spin it returns
 // at once. Each screen's input sample calls it, so every loop rests the same way.
 void rest_until_input();
 
-// Called by the input callbacks, on the library's input thread: something arrived.
+// Called by the input callbacks, on the library's input thread, and when work off the loop
+// ends, on its thread: something arrived.
 void wake_resting_loop();

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "platform/window.h"
+#include "play/background_job.h"
 #include "render/legacy_text.h"
 
 GameResources resources;  // everything loaded at start-up, for the whole run
@@ -87,6 +88,8 @@ void fatal_error(const char *format, ...)
         StandardOutputSetAside aside;
         allegro_message("%s\n", message);
     }
+    // Work off the loop ends first: exit runs the static destructors, never under a thread.
+    BackgroundJob::stop_every_job();
     resources.free_resources();
     // The references above are dangling now; nothing may draw after this point.
     std::exit(1);
@@ -142,6 +145,7 @@ void init_game()
     // matches it to the game's menu entry and icon.
     set_window_name("tilestack", "tilestack");
     read_idle_setting();
+    set_job_end_hook(wake_resting_loop);  // a loop resting between events sees work end at once
     if (allegro_init() != 0)
         fatal_error("Sorry! tilestack needs a graphical display (is DISPLAY set?).");
     library_up = true;

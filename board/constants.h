@@ -20,6 +20,10 @@ constexpr int symbol_size = 27;
 // How many symbols a strip picture of the given width holds.
 constexpr int symbols_in_strip(int strip_width) { return strip_width / symbol_size; }
 
+// How many the strip the game ships holds (the data tool draws them): what dealing assumes
+// where no strip is at hand.
+constexpr int shipped_symbol_count = 36;
+
 // The game picks each game's shape from the files "0.lyt" to "2.lyt".
 constexpr int layout_file_count = 3;
 constexpr const char *layout_file_format = "%i.lyt";

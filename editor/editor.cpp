@@ -29,21 +29,12 @@ Editor::Editor()
     : select_file(file_select_ex),
       ask(alert_second_default),
       play(play_game),
-      start_work([this](std::function<void()> work) { worker = std::thread(std::move(work)); }),
       origin(geometry::board_origin(frame_width, frame_height)), card(editor_key_lines(), font)
 {
     clear_bitmap(resources.buffer);
     layout.clear();
     stored.clear();
     path[0] = '\0';
-}
-
-Editor::~Editor()
-{
-    if (job)
-        job->cancel = true;
-    if (worker.joinable())
-        worker.join();
 }
 
 bool Editor::has_unsaved_changes() const { return !same_cells(layout, stored); }
@@ -131,7 +122,7 @@ void Editor::show_frame()
                                "Mirror on: strokes also act on column 11 - x (M: off)"));
         y += line_spacing;
     }
-    progress_shown = job ? job->progress_line() : "";
+    progress_shown = job ? job->progress_line(worker.progress(), worker.cancelled()) : "";
     if (!progress_shown.empty()) {
         LEGACY_TEXT(textprintf(buffer, font, 5, y, own_colours(font), "%s",
                                progress_shown.c_str()));

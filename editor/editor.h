@@ -6,7 +6,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/input.h"
@@ -39,14 +38,13 @@ struct Editor {
     using Question = std::function<int(const char *s1, const char *s2, const char *s3,
                                        const char *b1, const char *b2, int c1, int c2)>;
     using TrialGame = std::function<int()>;
-    using WorkRunner = std::function<void(std::function<void()> work)>;
 
     static constexpr int path_size = 1024;
 
     FileSelector select_file;  // file_select_ex
     Question ask;              // alert: 1 for the first button, 2 for the second
     TrialGame play;            // play_game
-    WorkRunner start_work;     // runs the work on the worker thread
+    BackgroundJob::Runner start_work;  // runs the work on the worker's thread unless set
 
     geometry::Point origin;                  // where the corner of cell (0, 0, 0) lies
     int current_layer = 0;                   // the layer being edited, shown on top
@@ -68,8 +66,8 @@ struct Editor {
     Layout stroke_before{};                  // the layout when the current stroke began
     bool stroke_open = false;                // a stroke has begun and not yet been recorded
     int shapes_generated = 0;                // searches G ran to their end: seeds the next
-    std::unique_ptr<EditorJob> job;          // the long work running, if any
-    std::thread worker;                      // where it runs (by default)
+    std::shared_ptr<EditorJob> job;          // the long work running, if any
+    BackgroundJob worker;                    // runs it off the loop; stops it with the editor
     bool leave_after_work = false;           // the close button was used while it ran
     std::string progress_shown;              // the progress line of the last frame
     char path[path_size];                    // the name handed to and filled in by the selector
@@ -82,8 +80,6 @@ struct Editor {
 
     // Entry: clears the back buffer and the layout.
     Editor();
-    // Cancels work still running and waits for it.
-    ~Editor();
     Editor(const Editor &) = delete;
     Editor &operator=(const Editor &) = delete;
 

@@ -39,7 +39,7 @@ void Editor::begin_work(EditorJob::Kind kind)
             return;
     }
     close_stroke();
-    job = std::make_unique<EditorJob>();
+    job = std::make_shared<EditorJob>();
     job->kind = kind;
     job->shape = layout;  // the worker's own copy
     job->symbols = symbols_in_strip(resources.symbol_strip->w);
@@ -48,8 +48,9 @@ void Editor::begin_work(EditorJob::Kind kind)
     leave_after_work = false;
     stage = Stage::working;
     needs_redraw = true;
-    EditorJob *running = job.get();
-    start_work([running] { running->run(); });
+    std::shared_ptr<EditorJob> running = job;
+    worker.start([running](BackgroundJob::Control &control) { running->run(control); },
+                 start_work);
 }
 
 // While work runs: its progress line, Escape to cancel, the close button to cancel and then
@@ -57,18 +58,17 @@ void Editor::begin_work(EditorJob::Kind kind)
 void Editor::keep_working(const InputState &in)
 {
     if (in.close_requested) {
-        job->cancel = true;
+        worker.cancel();
         leave_after_work = true;
     }
     if (escape_key.pressed(in.key(KEY_ESC)))
-        job->cancel = true;
-    if (!job->finished.load(std::memory_order_acquire)) {
-        if (needs_redraw || job->progress_line() != progress_shown)
+        worker.cancel();
+    if (!worker.take_finished()) {
+        if (needs_redraw ||
+            job->progress_line(worker.progress(), worker.cancelled()) != progress_shown)
             show_frame();
-        // Work on a thread of its own has the cores, the loop looks in about 60 times a second
-        // (work run by hand, as in tests, is not waited for).
-        if (worker.joinable())
-            job->wait_for(std::chrono::milliseconds(16));
+        // Work on a thread of its own has the cores, the loop looks in about 60 times a second.
+        worker.wait_for(std::chrono::milliseconds(16));
         return;
     }
     finish_work();
@@ -77,16 +77,14 @@ void Editor::keep_working(const InputState &in)
 // The work is done: its result goes into the editor, unless it was cancelled.
 void Editor::finish_work()
 {
-    if (worker.joinable())
-        worker.join();
-    std::unique_ptr<EditorJob> done = std::move(job);
+    std::shared_ptr<EditorJob> done = std::move(job);
     needs_redraw = true;
     after_modal();
     if (leave_after_work) {
         leave_or_stay();
         return;
     }
-    if (done->cancel)
+    if (worker.cancelled())
         return;
     switch (done->kind) {
     case EditorJob::Kind::rate:

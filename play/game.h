@@ -12,10 +12,8 @@
 #include "play/history.h"
 #include "play/kept_game.h"
 #include "render/game_frame.h"
+#include "render/screen_look.h"
 
-// The notes under the board that come with a hint the solver could not back.
-constexpr const char *no_way_note = "This board can no longer be cleared. Ctrl+Z takes a pair back.";
-constexpr const char *unknown_note = "The hint could not look far enough to be sure of this pair.";
 // While the hint looks further than a pass allows; the pair is framed once it is found.
 constexpr const char *looking_note = "The hint is looking further ...";
 
@@ -50,7 +48,7 @@ struct Game {
     int cursor_cell = -1;        // the keyboard cursor's piece; -1 until an arrow is pressed
     Latch hint_latch;            // H
     HintLooker hint_looker;      // a hint that goes on looking off the loop
-    HintLooker::Runner start_hint;  // where it looks: a thread of its own unless set (tests)
+    BackgroundJob::Runner start_hint;  // where it looks: a thread of its own unless set (tests)
     Latch free_latch;            // F
     Latch arrow_latches[4];      // Left, Right, Up, Down
     Latch act_latch;             // Return or Space: a click on the cursor's piece

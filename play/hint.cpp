@@ -46,62 +46,20 @@ Hint find_hint(const Layout &board, long node_budget, const std::atomic<bool> *c
     return hint;
 }
 
-HintLooker::~HintLooker()
+void HintLooker::start(const Layout &board, const BackgroundJob::Runner &runner)
 {
-    cancel();
-    for (std::unique_ptr<Job> &job : stopping_)
-        if (job->thread.joinable())
-            job->thread.join();
-}
-
-void HintLooker::start(const Layout &board, const Runner &runner)
-{
-    cancel();
-    current_ = std::make_unique<Job>();
-    Job *job = current_.get();
-    job->board = board;
-    auto work = [job] {
-        job->hint = find_hint(job->board, hint_look_further_budget, &job->cancel);
-        job->finished.store(true, std::memory_order_release);
-    };
-    if (runner)
-        runner(work);
-    else
-        job->thread = std::thread(work);
+    found_ = std::make_shared<Hint>();
+    job_.start(
+        [board, found = found_](BackgroundJob::Control &control) {
+            *found = find_hint(board, hint_look_further_budget, control.cancel_flag());
+        },
+        runner);
 }
 
 bool HintLooker::take(Hint &hint)
 {
-    join_finished();
-    if (!current_ || !current_->finished.load(std::memory_order_acquire))
+    if (!job_.take_finished())
         return false;
-    if (current_->thread.joinable())
-        current_->thread.join();
-    hint = current_->hint;
-    current_.reset();
+    hint = *found_;
     return true;
-}
-
-void HintLooker::cancel()
-{
-    if (current_) {
-        current_->cancel = true;
-        stopping_.push_back(std::move(current_));
-    }
-    join_finished();
-}
-
-// Joins the cancelled searches that have ended (a join then only reaps the thread) and
-// forgets them; the others are left to end.
-void HintLooker::join_finished()
-{
-    for (size_t i = 0; i < stopping_.size();) {
-        if (stopping_[i]->finished.load(std::memory_order_acquire)) {
-            if (stopping_[i]->thread.joinable())
-                stopping_[i]->thread.join();
-            stopping_.erase(stopping_.begin() + static_cast<long>(i));
-        } else {
-            i++;
-        }
-    }
 }

@@ -3,12 +3,11 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "board/layout.h"
+#include "play/background_job.h"
 
 // What the solver could say about the board when the hint was asked for.
 enum class HintKind {
@@ -45,35 +44,18 @@ Hint find_hint(const Layout &board, long node_budget = hint_node_budget,
 // position or so; the loop never waits for it.
 class HintLooker {
 public:
-    // Runs a search: on a thread of its own by default; tests run it where they like.
-    using Runner = std::function<void(std::function<void()> work)>;
-
-    HintLooker() = default;
-    HintLooker(const HintLooker &) = delete;
-    HintLooker &operator=(const HintLooker &) = delete;
-    ~HintLooker();  // cancels any search and waits for the threads to end
-
     // Starts looking at `board` with the budget off the loop, through `runner` when it is set.
-    void start(const Layout &board, const Runner &runner = nullptr);
+    void start(const Layout &board, const BackgroundJob::Runner &runner = nullptr);
     // Whether a search was started and has not been taken or cancelled.
-    bool looking() const { return current_ != nullptr; }
+    bool looking() const { return job_.running(); }
     // The hint once the search has ended (true, once); false while it is still looking.
     bool take(Hint &hint);
     // Stops listening to the search; it ends on its own soon after.
-    void cancel();
+    void cancel() { job_.drop(); }
 
 private:
-    struct Job {
-        Layout board{};
-        std::atomic<bool> cancel{false};
-        std::atomic<bool> finished{false};
-        Hint hint;  // written by the search, read once `finished` is set
-        std::thread thread;
-    };
-    void join_finished();
-
-    std::unique_ptr<Job> current_;
-    std::vector<std::unique_ptr<Job>> stopping_;  // cancelled, still ending
+    BackgroundJob job_;
+    std::shared_ptr<Hint> found_;  // written by the search, read once it has ended
 };
 
 // The first two free pieces with the same symbol, in cell order; false when there are none.

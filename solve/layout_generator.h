@@ -33,7 +33,7 @@ struct SearchOptions {
     int deals = 300;          // deals rated for each shape tried
     int final_deals = 1000;   // deals of the final rating of the shape chosen
     unsigned seed = 1;        // deal k is dealt right after srand(seed + k); also seeds the search
-    int symbols = 36;
+    int symbols = shipped_symbol_count;
     long node_limit = 20000;  // search positions per deal, as for rate_layout
     long budget = 0;          // work before giving up, in search positions; 0: 8000 a deal
     std::function<void(const SearchProgress &)> progress;

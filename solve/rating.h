@@ -4,6 +4,7 @@
 #include <atomic>
 #include <functional>
 
+#include "board/constants.h"
 #include "board/layout.h"
 
 // Plays a dealt board as a player who always takes the first pair available: the free piece
@@ -22,7 +23,7 @@ struct Rating {
 struct RatingOptions {
     int deals = 1000;
     unsigned seed = 1;        // deal k is dealt right after srand(seed + k)
-    int symbols = 36;         // symbols in the game's strip
+    int symbols = shipped_symbol_count;  // symbols in the game's strip
     long node_limit = 20000;  // search positions per deal before it counts as unknown
     // Called after each deal with the number done so far, for progress reports: from one
     // thread at a time, with a count that only grows.

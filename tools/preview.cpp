@@ -22,7 +22,6 @@
 #include "board/layout_text.h"
 #include "board/rules.h"
 #include "play/deal.h"
-#include "play/game.h"
 #include "play/hint.h"
 #include "play/keyboard_cursor.h"
 #include "render/board_drawing.h"

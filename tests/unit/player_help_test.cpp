@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <future>
 #include <set>
 #include <utility>
 #include <string>
@@ -30,6 +32,17 @@ Layout shipped_deal(int n, int k)
     Layout board;
     EXPECT_TRUE(deal_for_rating(shape, RatingOptions(), k, board));
     return board;
+}
+
+// Two stacks that cover each other's partner (1 on 2, 2 on 1) and a free pair of 3s: a pair
+// can be taken, but the board can never be cleared.
+Layout lost_board()
+{
+    const char *bottom[7] = {"..[2]...[1].....", "............", "............",
+                             "[3]..........[3]", "............", "............", "............"};
+    const char *top[7] = {"..[1]...[2].....", "............", "............", "............",
+                          "............", "............", "............"};
+    return board_from_text(layer_text(0, bottom) + layer_text(1, top));
 }
 
 bool same_cells(const Layout &a, const Layout &b)
@@ -122,13 +135,7 @@ TEST(Hint, OnClearableDealsFramesTheFirstPairOfAWayToClear)
 
 TEST(Hint, SaysSoWhenTheBoardIsLostOrTheBudgetTooSmall)
 {
-    // Two stacks that cover each other's partner (1 on 2, 2 on 1) and a free pair of 3s:
-    // a pair can be taken, but the board can never be cleared.
-    const char *bottom[7] = {"..[2]...[1].....", "............", "............",
-                             "[3]..........[3]", "............", "............", "............"};
-    const char *top[7] = {"..[1]...[2].....", "............", "............", "............",
-                          "............", "............", "............"};
-    const Layout lost = board_from_text(layer_text(0, bottom) + layer_text(1, top));
+    const Layout lost = lost_board();
     ASSERT_FALSE(no_moves_left(lost));
     Hint hint = find_hint(lost);
     EXPECT_EQ(hint.kind, HintKind::no_way);
@@ -222,19 +229,71 @@ TEST(KeyboardCursor, MovesAlongTheRowAndToTheNearestRowWithAFreePiece)
     EXPECT_EQ(nearest_free_piece(empty, top), -1);
 }
 
-// The hint's further search on its own thread, as the game runs it: a search dropped at once
-// and one taken when it ends, then one left running when the looker goes. (The thread build
-// runs this to watch what the two threads share.)
+// The looker as the game's pass drives it, its searches run by hand: a pair found before the
+// board changed goes as surely as one still looked for, and a search started before another
+// never answers for the later one.
+TEST(HintLooker, AFoundPairNeverOutlivesABoardChange)
+{
+    const Layout lost = lost_board();
+    const char *pairs[7] = {"[1].[1].[2].[2].....", "............", "............", "............",
+                            "............", "............", "............"};
+    const Layout clearable = board_from_text(layer_text(0, pairs));
+    std::vector<std::function<void()>> works;
+    const BackgroundJob::Runner by_hand = [&](std::function<void()> work) {
+        works.push_back(work);
+    };
+    HintLooker looker;
+    Hint found;
+    looker.start(lost, by_hand);
+    works.back()();
+    looker.cancel();
+    EXPECT_FALSE(looker.looking());
+    EXPECT_FALSE(looker.take(found)) << "a pair found before the board changed";
+    looker.start(lost, by_hand);
+    looker.cancel();
+    works.back()();
+    EXPECT_FALSE(looker.take(found)) << "a search cancelled before its end";
+
+    looker.start(lost, by_hand);
+    looker.start(clearable, by_hand);
+    works[works.size() - 2]();
+    EXPECT_TRUE(looker.looking());
+    EXPECT_FALSE(looker.take(found)) << "the earlier search's end";
+    works.back()();
+    ASSERT_TRUE(looker.take(found));
+    const Hint same_search = find_hint(clearable, hint_look_further_budget);
+    EXPECT_EQ(found.kind, HintKind::way);
+    EXPECT_EQ(std::make_pair(found.a, found.b), std::make_pair(same_search.a, same_search.b));
+    EXPECT_FALSE(looker.take(found)) << "taken once";
+    EXPECT_FALSE(looker.looking());
+}
+
+// The hint's further search on its own thread, as the game runs it, each step waiting for
+// what it needs rather than racing the search: one held until the board changes is dropped,
+// one taken when it ends gives the pair the same search gives, and one left running goes with
+// its looker. (The thread build runs this to watch what
+// the threads share.)
 TEST(HintLookerThread, FindsOnItsOwnThreadAndCancelsCleanly)
 {
     const Layout board = shipped_deal(0, 5);
     const Hint same_search = find_hint(board, hint_look_further_budget);
     HintLooker looker;
-    looker.start(board);
+    Hint found;
+    std::promise<void> gate;
+    std::thread held;
+    looker.start(board, [&](std::function<void()> work) {
+        held = std::thread([work, opened = gate.get_future()] {
+            opened.wait();
+            work();
+        });
+    });
     looker.cancel();
     EXPECT_FALSE(looker.looking());
+    gate.set_value();
+    held.join();
+    EXPECT_FALSE(looker.take(found)) << "a search cancelled before its end";
+
     looker.start(board);
-    Hint found;
     while (!looker.take(found))
         std::this_thread::yield();  // the search ends on its own: no clock is read
     EXPECT_EQ(found.kind, same_search.kind);

@@ -51,9 +51,8 @@ private:
     bool shown_;
 };
 
-// The symbol strip the game reads from its folder, and how many symbols it holds.
+// The symbol strip the game reads from its folder.
 const char *const shipped_strip = "geek.tga";
-constexpr int shipped_symbols = 36;
 
 }  // namespace
 
@@ -79,9 +78,9 @@ int read_rating_settings(const Arguments &a, RatingSettings &s)
         return 0;
     if (strip == a.options.end() && !file_facts(path.c_str()).exists) {
         // Rating a layout of one's own, away from the game's files: the strip the game ships.
-        s.symbols = shipped_symbols;
+        s.symbols = shipped_symbol_count;
         std::fprintf(stderr, "tilestack-layout: no %s here; counting the %d symbols of the strip "
-                     "the game ships\n", shipped_strip, shipped_symbols);
+                     "the game ships\n", shipped_strip, shipped_symbol_count);
         return 0;
     }
     std::fprintf(stderr,
