@@ -4,8 +4,10 @@
 
 WINDOWS_DIR=${TILESTACK_WINDOWS_DIR:-$TOP/build-windows}
 WINDOWS_TOOLCHAIN=$TOP/packaging/windows/mingw-w64-x86_64.cmake
-# The library's own fix for input under Wine, applied to its source.
-WINDOWS_LIBRARY_PATCH=$TOP/packaging/windows/allegro-dinput-devices.patch
+# Changes to the library's source, applied in this order: its own later fix for input under
+# Wine, then quick clicks.
+WINDOWS_LIBRARY_PATCHES=("$TOP/packaging/windows/allegro-dinput-devices.patch"
+    "$TOP/packaging/windows/allegro-quick-clicks.patch")
 # Where the cross-built library is installed: include/, lib/liballeg.a.
 WINDOWS_LIBRARY_DIR=$WINDOWS_DIR/allegro
 
@@ -94,7 +96,7 @@ WINDOWS_LIBRARY_OPTIONS=(-DCMAKE_BUILD_TYPE=Release -DSHARED=OFF
 # options. A build whose stamp says the same is kept.
 library_recipe() {
     dpkg-query -W -f='${source:Package} ${source:Version}\n' liballegro4-dev
-    sha256sum "$WINDOWS_LIBRARY_PATCH" "$WINDOWS_TOOLCHAIN" | cut -d' ' -f1
+    sha256sum "${WINDOWS_LIBRARY_PATCHES[@]}" "$WINDOWS_TOOLCHAIN" | cut -d' ' -f1
     echo "${WINDOWS_LIBRARY_OPTIONS[*]}"
 }
 
@@ -115,8 +117,11 @@ build_windows_library() {
     local src
     src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'allegro*' | head -n 1)
     [ -n "$src" ] || { echo "error: no source folder in $tarball" >&2; exit 1; }
-    run_logged "$work/patch.log" "patching the library" \
-        patch -d "$src" -p1 --forward -i "$WINDOWS_LIBRARY_PATCH"
+    local change
+    for change in "${WINDOWS_LIBRARY_PATCHES[@]}"; do
+        run_logged "$work/patch.log" "patching the library with $(basename "$change")" \
+            patch -d "$src" -p1 --forward -i "$change"
+    done
     run_logged "$work/configure.log" "configuring the library" \
         cmake -S "$src" -B "$WINDOWS_DIR/allegro-build" \
         -DCMAKE_TOOLCHAIN_FILE="$WINDOWS_TOOLCHAIN" \
