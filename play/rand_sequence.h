@@ -2,18 +2,21 @@
 // threads at once without touching (or racing on) the process's random state.
 #pragma once
 
-#include <stdlib.h>
+#include <cstdint>
 
-// Gives exactly the numbers rand() gives after srand(seed), in the same order.
+// Gives exactly the numbers glibc's rand() gives after srand(seed), in the same order, on any
+// system: the additive generator glibc's rand() uses, written out here, so that a seed deals
+// the same board wherever the program runs.
 class RandSequence {
 public:
     explicit RandSequence(unsigned seed);
-    RandSequence(const RandSequence &) = delete;  // the library's state points into state_
-    RandSequence &operator=(const RandSequence &) = delete;
 
     int next();
 
 private:
-    char state_[128] = {};  // the size of the state srand() and rand() use
-    random_data data_{};
+    static constexpr int degree = 31;     // the words of the generator's state
+    static constexpr int separation = 3;  // how far ahead the front word runs
+    std::int32_t table_[degree] = {};
+    int front_ = separation;
+    int rear_ = 0;
 };
