@@ -104,7 +104,8 @@ protected:
     std::map<std::string, std::string> environment() const
     {
         auto env = pinned_clock_environment();
-        env["TILESTACK_SHIM_REFUSE_DEPTHS"] = GetParam().refused;
+        // Set even when nothing is refused, so that the shim says which depth opened.
+        env["TILESTACK_SHIM_REFUSE_DEPTHS"] = *GetParam().refused ? GetParam().refused : "none";
         return env;
     }
 
@@ -151,7 +152,6 @@ TEST_P(DepthWindow, GameShowsTheBoardAndTheGameOverScreen)
     const geometry::Point start = {320, 180 + line_height / 2};
     desk.move(start.x, start.y);
     desk.press();
-    Desk::pause(100ms);
     desk.release();
     std::srand(pinned_clock);
     const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
@@ -172,7 +172,10 @@ TEST_P(DepthWindow, GameShowsTheBoardAndTheGameOverScreen)
                           near(shot.at(600, 60), board.at(600, 60), 0);
     EXPECT_EQ(unveiled, depth == 24) << "the veil draws nothing at 24 bits, and only there";
 
-    Desk::pause(1700ms);  // the game-over screen stands for 1.5 s
+    // The game-over screen stands for 1.5 s, then the title screen.
+    ASSERT_TRUE(desk.wait_for(
+        [](const Screenshot &s) { return shows_title_picture(s, resources.title_image); }, shot))
+        << game->output();
     desk.tap("Escape");
     Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();

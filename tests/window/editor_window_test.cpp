@@ -75,12 +75,11 @@ protected:
     // of the window the keys would go elsewhere: with no window manager the focus follows
     // the pointer.)
     void park_pointer() { desk.move(636, 476); }
-    // A key press long enough for the polling loops to see on a busy machine; the library's
-    // own dialogs read buffered key presses and may be typed at with taps.
+    // A key pressed and let go as a hand does, in two batches of the library's input thread
+    // (the editor records every press; the library's own dialogs read buffered key presses).
     void hold_key(const char *name)
     {
         desk.key_down(name);
-        Desk::pause(200ms);
         desk.key_up(name);
     }
     // Holds the button down over a cell until the status line reads `after`, so that a busy
@@ -130,8 +129,7 @@ protected:
         })) << game->output();
         EXPECT_FALSE(face_at(shot, 1, 3, 0));
         EXPECT_FALSE(face_at(shot, 6, 5, 0));
-        Desk::pause(200ms);
-        shot = desk.grab();
+        ASSERT_TRUE(desk.wait_until_still(shot));
     }
     // A key with Control held, as a press long enough for the editor's loop.
     void hold_ctrl_key(const char *name, bool shift = false)
@@ -148,9 +146,20 @@ protected:
     Screenshot settled()
     {
         park_pointer();
-        Desk::pause(300ms);
-        return desk.grab();
+        Screenshot still;
+        EXPECT_TRUE(desk.wait_until_still(still));
+        return still;
     }
+    // Waits until the screen is `expected` to the pixel (after an undo, a cancel: the editor
+    // as it was).
+    void expect_same_screen(const Screenshot &expected, const std::string &what)
+    {
+        park_pointer();
+        EXPECT_TRUE(see([&](const Screenshot &s) { return differing_pixels(s, expected) == 0; }))
+            << what << ": " << differing_pixels(shot, expected) << " pixels differ";
+    }
+    // Time in which the game must not end or open anything: nothing to wait for.
+    static void let_time_pass() { Desk::pause(300ms); }
     // Saves through the selector by typing `name` after the folder it starts with, and
     // waits for the file `expect` to appear.
     void save_as_typed(const std::string &name, const std::string &expect)
@@ -174,6 +183,12 @@ protected:
         desk.tap("Return");
     }
 };
+
+// The smoke set (the editor in the optimised build too) and the tests of code that runs
+// threads (the thread build): see tests/CMakeLists.txt.
+using EditorWindowSmoke = EditorWindow;
+using EditorWindowThreads = EditorWindow;
+using EditorWindowSmokeThreads = EditorWindow;
 
 TEST_F(EditorWindow, StrokesAndLayersBuildAStackThatSavesThroughTheSelector)
 {
@@ -205,11 +220,9 @@ TEST_F(EditorWindow, StrokesAndLayersBuildAStackThatSavesThroughTheSelector)
         press_cell(3, 2, z, status(z, 5 + z));
         EXPECT_TRUE(face_at(shot, 3, 2, z));
     }
-    desk.click(middle_of(8, 5, 2).x, middle_of(8, 5, 2).y);  // nothing below: no piece
-    park_pointer();
-    Desk::pause(200ms);
-    shot = desk.grab();
-    EXPECT_TRUE(status_reads(shot, status(2, 7)));
+    // Nothing below: no piece (the saved file below has none there).
+    desk.click(middle_of(8, 5, 2).x, middle_of(8, 5, 2).y);
+    shot = settled();
     save_screenshot(shot, "editor-stack.png");
 
     hold_key("s");
@@ -241,10 +254,8 @@ TEST_F(EditorWindow, LoadedLayoutIsShownWithItsCountAndCancellingChangesNothing)
     hold_key("l");
     ASSERT_TRUE(see(dialog_open));
     hold_key("Escape");
-    ASSERT_TRUE(see([](const Screenshot &s) { return !dialog_open(s); }));
-    Desk::pause(300ms);
-    shot = desk.grab();
-    EXPECT_EQ(differing_pixels(shot, before), 0);
+    expect_same_screen(before, "the selector cancelled");
+    let_time_pass();
     EXPECT_TRUE(game->running()) << "the Escape that cancelled must not end the editor";
 
     // Unchanged since the load: Escape leaves at once.
@@ -268,9 +279,8 @@ TEST_F(EditorWindow, TrialGameLeftWithEscapeLeavesTheLayoutAsItWas)
     hold_key("Escape");
     ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) > 5000; }))
         << "back in the editor";
-    Desk::pause(200ms);
-    shot = desk.grab();
-    EXPECT_EQ(differing_pixels(shot, before), 0) << "the layout is shown exactly as before";
+    expect_same_screen(before, "the layout is shown exactly as before");
+    let_time_pass();
     EXPECT_TRUE(game->running()) << "the Escape that ended the game must not end the editor";
 
     hold_key("Escape");
@@ -312,7 +322,7 @@ TEST_F(EditorWindow, EscapeWithUnsavedChangesAsksAndStaysUnlessToldToLeave)
         ASSERT_TRUE(see(dialog_open));
         hold_key(answer);
         ASSERT_TRUE(see([](const Screenshot &s) { return !dialog_open(s); }));
-        Desk::pause(400ms);
+        let_time_pass();
         shot = desk.grab();
         EXPECT_FALSE(dialog_open(shot)) << "no second question, no save dialog";
         EXPECT_TRUE(status_reads(shot, status(0, 1)));
@@ -335,17 +345,17 @@ TEST_F(EditorWindow, EscapeWithoutChangesLeavesOnceReleasedWithoutAQuestion)
     press_cell(4, 4, 0, status(0, 0));  // placed and taken away again: nothing to lose
     park_pointer();
     desk.key_down("Escape");
-    Desk::pause(300ms);
+    let_time_pass();
     EXPECT_TRUE(game->running()) << "leaves only once Escape is up";
     desk.key_up("Escape");
-    Exit e = game->wait(3s);
+    Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0);
 }
 
 // Clicks and key presses as quick as a touchpad tap: down and up back to back, taken in by
 // the library in one batch, still act once each.
-TEST_F(EditorWindow, QuickTapsActOnceEach)
+TEST_F(EditorWindowSmokeThreads, QuickTapsActOnceEach)
 {
     start();
     const auto click_cell = [&](int x, int y) {
@@ -366,15 +376,14 @@ TEST_F(EditorWindow, QuickTapsActOnceEach)
     ASSERT_TRUE(see(dialog_open)) << game->output();
     desk.tap("Escape");
     ASSERT_TRUE(see([](const Screenshot &s) { return !dialog_open(s); }));
-    Desk::pause(300ms);
-    shot = desk.grab();
-    EXPECT_FALSE(dialog_open(shot));
-    EXPECT_TRUE(game->running()) << "the Escape that cancelled must not end the editor\n" << game->output();
 
-    // P starts a trial game on two pieces; Escape ends it and only it.
+    // P starts a trial game on two pieces; Escape ends it and only it. The two pieces placed
+    // also show that the Escape that cancelled neither ended the editor nor opened anything.
     click_cell(0, 0);
     click_cell(11, 6);
-    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 2)); }));
+    ASSERT_TRUE(see([](const Screenshot &s) {
+        return status_reads(s, status(0, 2)) && !dialog_open(s);
+    })) << game->output();
     desk.tap("p");
     ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) == 0; }))
         << "the trial game did not start\n" << game->output();
@@ -382,8 +391,9 @@ TEST_F(EditorWindow, QuickTapsActOnceEach)
     ASSERT_TRUE(see([](const Screenshot &s) {
         return frame_pixels(s) > 5000 && status_reads(s, status(0, 2));
     })) << "back in the editor";
-    Desk::pause(200ms);
+    let_time_pass();
     EXPECT_TRUE(game->running());
+    EXPECT_TRUE(nothing_open(desk.grab())) << "the Escape that ended the game asks nothing";
 
     // Escape asks about the unsaved pieces; L leaves.
     desk.tap("Escape");
@@ -407,13 +417,12 @@ TEST_F(EditorWindow, TheCloseButtonLeavesAsEscapeDoes)
     ASSERT_TRUE(see([](const Screenshot &s) {
         return !dialog_open(s) && status_reads(s, status(0, 1));
     }));
-    Desk::pause(300ms);
-    shot = desk.grab();
-    EXPECT_FALSE(dialog_open(shot)) << "the request is forgotten once answered";
-    EXPECT_TRUE(game->running());
 
-    // Nothing unsaved: the close button closes the open selector, then the editor.
+    // Nothing unsaved: the close button closes the open selector, then the editor. The piece
+    // taken away shows that the request was forgotten once answered: no second question
+    // stood in the way.
     press_cell(4, 4, 0, status(0, 0));
+    EXPECT_FALSE(dialog_open(shot)) << "the request is forgotten once answered";
     park_pointer();
     desk.tap("l");
     ASSERT_TRUE(see(dialog_open)) << game->output();
@@ -437,12 +446,10 @@ TEST_F(EditorWindow, AStrokeUndoneAndRedoneGivesBackThePixelsBeforeAndAfterIt)
     hold_ctrl_key("z");
     ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 1)); }));
     hold_key("BackSpace");
-    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 0)); }));
-    EXPECT_EQ(differing_pixels(settled(), before), 0);
+    expect_same_screen(before, "undone twice");
     hold_ctrl_key("y");
     hold_ctrl_key("z", true);
-    ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 2)); }));
-    EXPECT_EQ(differing_pixels(settled(), after), 0);
+    expect_same_screen(after, "redone twice");
 
     // Undone to the empty layout of the start: nothing unsaved, Escape leaves at once.
     hold_key("BackSpace");
@@ -497,10 +504,10 @@ TEST_F(EditorWindow, RatingShowsItsMessageAndReturnAnswersTheQuestionWithStay)
     ASSERT_TRUE(see([](const Screenshot &s) {
         return nothing_open(s) && status_reads(s, status(0, 2));
     }));
-    Desk::pause(300ms);
-    EXPECT_TRUE(game->running());
+    // The editor still runs: Escape asks again.
     hold_key("Escape");
-    ASSERT_TRUE(see(message_open));
+    ASSERT_TRUE(see(message_open)) << game->output();
+    EXPECT_TRUE(game->running());
     hold_key("l");
     const Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
@@ -508,7 +515,7 @@ TEST_F(EditorWindow, RatingShowsItsMessageAndReturnAnswersTheQuestionWithStay)
 
 // The first shape G makes in a session is the one `tilestack-layout generate --seed 1` makes,
 // and the layout tool's rate of the file saved finds it as clearable as promised.
-TEST_F(EditorWindow, GenerateThenSaveGivesAMirroredShapeThatRatesAsPromised)
+TEST_F(EditorWindowSmoke, GenerateThenSaveGivesAMirroredShapeThatRatesAsPromised)
 {
     if (TILESTACK_SANITIZED)
         GTEST_SKIP() << "the full search takes minutes under the sanitizers; the normal build's "
@@ -546,7 +553,7 @@ TEST_F(EditorWindow, GenerateThenSaveGivesAMirroredShapeThatRatesAsPromised)
     EXPECT_TRUE(e.exited) << game->output();
 }
 
-TEST_F(EditorWindow, WorkRunsOffTheLoopAndEscapeOrTheCloseButtonCancelsIt)
+TEST_F(EditorWindowThreads, WorkRunsOffTheLoopAndEscapeOrTheCloseButtonCancelsIt)
 {
     start();
     const Screenshot before = settled();
@@ -566,11 +573,11 @@ TEST_F(EditorWindow, WorkRunsOffTheLoopAndEscapeOrTheCloseButtonCancelsIt)
     ASSERT_TRUE(see([&](const Screenshot &s) { return differing_pixels(s, before) == 0; },
                     std::chrono::seconds(40)))
         << "cancelled: the layout as it was, no progress line";
-    Desk::pause(300ms);
-    EXPECT_TRUE(game->running()) << "the Escape that cancelled leaves nothing";
 
+    // The work starts again: the Escape that cancelled left nothing else.
     hold_key("g");
-    ASSERT_TRUE(see(progress_shown));
+    ASSERT_TRUE(see(progress_shown)) << game->output();
+    EXPECT_TRUE(game->running());
     ASSERT_TRUE(desk.request_close());
     const Exit e = game->wait(std::chrono::seconds(30));
     EXPECT_TRUE(e.exited) << game->output();

@@ -108,24 +108,29 @@ protected:
         return false;
     }
 
+    // The screen once whatever was on its way (a frame, the pointer moved) has arrived.
+    Screenshot still()
+    {
+        Screenshot s;
+        EXPECT_TRUE(desk.wait_until_still(s, slow)) << game->output();
+        return s;
+    }
+
     // Presses at p and holds the button until the screen changes, then lets go.
     bool press_until_changed(geometry::Point p, const std::string &what)
     {
         desk.move(p.x, p.y);
-        Desk::pause(200ms);
-        const Screenshot before = desk.grab();
+        const Screenshot before = still();
         desk.press();
         bool ok = see([&](const Screenshot &s) { return changed(before, s, p); }, what);
         desk.release();
-        Desk::pause(300ms);
         return ok;
     }
 
-    // Holds a key long enough for the slowed game to see it.
+    // A key pressed and let go; the game records the press, however slowly it runs.
     void hold_key(const char *name)
     {
         desk.key_down(name);
-        Desk::pause(600ms);
         desk.key_up(name);
     }
 };
@@ -147,8 +152,7 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
     auto start_game = [&] {
         desk.move(320, 180 + line_height / 2);
         desk.press();
-        Desk::pause(1s);  // the menu must see the press; the game starts on the release
-        desk.release();
+        desk.release();  // the game starts on the release
         const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
         EXPECT_TRUE(layout.load(name.c_str()));
         Deal dealt;
@@ -158,7 +162,7 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
 
     // A few pairs, then Escape.
     ASSERT_TRUE(start_game());
-    Desk::pause(1s);  // the first frame may still be on its way
+    still();  // the first frame whole
     for (int move = 0; move < 3; move++) {
         int a, b;
         ASSERT_TRUE(clickable_pair(layout, origin, a, b)) << ::testing::PrintToString(layout);
@@ -172,8 +176,7 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
 
     // A second game, ended with F1 and its game-over screen.
     ASSERT_TRUE(start_game());
-    Desk::pause(1s);
-    const Screenshot board = desk.grab();
+    const Screenshot board = still();
     desk.key_down("F1");
     see([&](const Screenshot &s) { return changed(board, s, {320, 180 + line_height / 2}); },
         "the game-over screen");
@@ -183,7 +186,6 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
     // Exit.
     desk.move(320, 180 + line_height * 3 / 2);
     desk.press();
-    Desk::pause(1s);
     desk.release();
     expect_clean_exit();
     layout.clear();
@@ -226,8 +228,9 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
     ASSERT_TRUE(choose("s", folder.path("saved.lyt")));
     std::vector<unsigned char> expected(Layout::cell_count, 0);
     expected[Layout::index(2, 2, 0)] = expected[Layout::index(3, 2, 0)] = 1;
-    for (int i = 0; i < 600 && read_file(folder.path("saved.lyt")).size() != 504; i++)
-        Desk::pause(100ms);
+    EXPECT_TRUE(wait_for_file(
+        folder.path("saved.lyt"), [](const std::vector<unsigned char> &b) { return b.size() == 504; },
+        slow));
     EXPECT_EQ(read_file(folder.path("saved.lyt")), expected);
 
     const Screenshot before_load = desk.grab();
