@@ -167,6 +167,14 @@ double Screenshot::share_like(BITMAP *picture, int step) const
     return all ? static_cast<double>(same) / all : 0;
 }
 
+int Screenshot::differing(const Screenshot &other) const
+{
+    int n = 0;
+    for (size_t i = 0; i < pixels_.size() && i < other.pixels_.size(); i++)
+        n += pixels_[i] != other.pixels_[i];
+    return n;
+}
+
 bool Screenshot::save_png(const std::string &path) const
 {
     std::vector<unsigned char> bytes;
@@ -352,6 +360,12 @@ void Desk::key_up(const char *keysym_name)
 
 void Desk::tap(const char *keysym_name) { tap_quickly(keysym_name); }
 
+void Desk::press_key(const char *keysym_name)
+{
+    key_down(keysym_name);
+    key_up(keysym_name);
+}
+
 void Desk::type(const std::string &text)
 {
     for (char c : text) {
@@ -441,10 +455,7 @@ bool Desk::wait_until_still(Screenshot &last, std::chrono::milliseconds limit)
     Screenshot before = grab(grab_width_, grab_height_);
     return wait_for(
         [&](const Screenshot &s) {
-            bool same = true;
-            for (int y = 0; y < s.height() && same; y++)
-                for (int x = 0; x < s.width() && same; x++)
-                    same = s.at(x, y) == before.at(x, y);
+            const bool same = s.differing(before) == 0;
             before = s;
             return same;
         },

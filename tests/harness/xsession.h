@@ -56,6 +56,8 @@ public:
     // Share of the pixels, every `step`-th in each direction, that are within 8 in every
     // component of the same pixel of a picture of the screen.
     double share_like(BITMAP *picture, int step = 4) const;
+    // Pixels that differ at all from another shot of the same size.
+    int differing(const Screenshot &other) const;
     // Writes a PNG file; false on failure.
     bool save_png(const std::string &path) const;
 
@@ -135,6 +137,8 @@ public:
     void key_down(const char *keysym_name);
     void key_up(const char *keysym_name);
     void tap(const char *keysym_name);  // down and up back to back
+    // Down and up as a hand presses a key, in two batches of the library's input thread.
+    void press_key(const char *keysym_name);
     void type(const std::string &text);  // printable ASCII, one tap per character
     // Taps of one key, down and up back to back.
     void tap_quickly(const char *keysym_name, int times = 1);

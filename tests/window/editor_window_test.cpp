@@ -40,15 +40,6 @@ bool face_at(const Screenshot &s, int x, int y, int z)
     return near(s.at(c.x + 21, c.y + 15), face, 10);
 }
 
-int differing_pixels(const Screenshot &a, const Screenshot &b)
-{
-    int n = 0;
-    for (int y = 0; y < a.height(); y++)
-        for (int x = 0; x < a.width(); x++)
-            n += a.at(x, y) != b.at(x, y);
-    return n;
-}
-
 class EditorWindow : public ::testing::Test {
 protected:
     XServer server;
@@ -75,13 +66,6 @@ protected:
     // of the window the keys would go elsewhere: with no window manager the focus follows
     // the pointer.)
     void park_pointer() { desk.move(636, 476); }
-    // A key pressed and let go as a hand does, in two batches of the library's input thread
-    // (the editor records every press; the library's own dialogs read buffered key presses).
-    void hold_key(const char *name)
-    {
-        desk.key_down(name);
-        desk.key_up(name);
-    }
     // Holds the button down over a cell until the status line reads `after`, so that a busy
     // machine cannot lose the press, then lets go.
     void press_cell(int x, int y, int z, const std::string &after)
@@ -119,9 +103,9 @@ protected:
         write_file(folder.path("shape.lyt"), bytes);
 
         ASSERT_NO_FATAL_FAILURE(start());
-        hold_key("l");
+        desk.press_key("l");
         ASSERT_TRUE(see(dialog_open)) << game->output();
-        enter_path(folder.path("shape.lyt"));
+        enter_path(desk, folder.path(), folder.path("shape.lyt"));
         park_pointer();
         ASSERT_TRUE(see([](const Screenshot &s) {
             return !dialog_open(s) && status_reads(s, status(0, 10)) && face_at(s, 0, 3, 0) &&
@@ -137,7 +121,7 @@ protected:
         desk.key_down("Control_L");
         if (shift)
             desk.key_down("Shift_L");
-        hold_key(name);
+        desk.press_key(name);
         if (shift)
             desk.key_up("Shift_L");
         desk.key_up("Control_L");
@@ -155,8 +139,8 @@ protected:
     void expect_same_screen(const Screenshot &expected, const std::string &what)
     {
         park_pointer();
-        EXPECT_TRUE(see([&](const Screenshot &s) { return differing_pixels(s, expected) == 0; }))
-            << what << ": " << differing_pixels(shot, expected) << " pixels differ";
+        EXPECT_TRUE(see([&](const Screenshot &s) { return s.differing(expected) == 0; }))
+            << what << ": " << shot.differing(expected) << " pixels differ";
     }
     // Time in which the game must not end or open anything: nothing to wait for.
     static void let_time_pass() { Desk::pause(300ms); }
@@ -164,7 +148,7 @@ protected:
     // waits for the file `expect` to appear.
     void save_as_typed(const std::string &name, const std::string &expect)
     {
-        hold_key("s");
+        desk.press_key("s");
         ASSERT_TRUE(see(selector_open)) << game->output();
         desk.tap_quickly("End");
         desk.type(name);
@@ -172,15 +156,6 @@ protected:
         ASSERT_TRUE(see([&](const Screenshot &s) {
             return !dialog_open(s) && std::filesystem::exists(folder.path(expect));
         })) << game->output();
-    }
-    // In the open file selector: the edit field starts with the folder; clear it, type the
-    // whole path and confirm.
-    void enter_path(const std::string &path)
-    {
-        desk.tap_quickly("End");
-        desk.tap_quickly("BackSpace", static_cast<int>(folder.path().size()) + 4);
-        desk.type(path);
-        desk.tap("Return");
     }
 };
 
@@ -225,9 +200,9 @@ TEST_F(EditorWindow, StrokesAndLayersBuildAStackThatSavesThroughTheSelector)
     shot = settled();
     save_screenshot(shot, "editor-stack.png");
 
-    hold_key("s");
+    desk.press_key("s");
     ASSERT_TRUE(see(dialog_open));
-    enter_path(folder.path("stack.lyt"));
+    enter_path(desk, folder.path(), folder.path("stack.lyt"));
     std::vector<unsigned char> expected(Layout::cell_count, 0);
     for (int x = 1; x <= 5; x++)
         expected[Layout::index(x, 2, 0)] = 1;
@@ -239,7 +214,7 @@ TEST_F(EditorWindow, StrokesAndLayersBuildAStackThatSavesThroughTheSelector)
     EXPECT_TRUE(status_reads(shot, status(2, 7)));
 
     // Saved: Escape leaves without a question.
-    hold_key("Escape");
+    desk.press_key("Escape");
     Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0);
@@ -249,17 +224,21 @@ TEST_F(EditorWindow, LoadedLayoutIsShownWithItsCountAndCancellingChangesNothing)
 {
     ASSERT_NO_FATAL_FAILURE(load_shape());
     const Screenshot before = shot;
+    std::string name;
+    EXPECT_TRUE(desk.wait_for_window_name("tilestack - editor - F2: keys - shape.lyt - 10 pieces",
+                                          &name))
+        << name;
 
     // Escape cancels the selector, and only that.
-    hold_key("l");
+    desk.press_key("l");
     ASSERT_TRUE(see(dialog_open));
-    hold_key("Escape");
+    desk.press_key("Escape");
     expect_same_screen(before, "the selector cancelled");
     let_time_pass();
     EXPECT_TRUE(game->running()) << "the Escape that cancelled must not end the editor";
 
     // Unchanged since the load: Escape leaves at once.
-    hold_key("Escape");
+    desk.press_key("Escape");
     Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0);
@@ -271,19 +250,19 @@ TEST_F(EditorWindow, TrialGameLeftWithEscapeLeavesTheLayoutAsItWas)
     const Screenshot before = shot;
 
     // The game takes over the screen: no placement frames, no editor status line.
-    hold_key("p");
+    desk.press_key("p");
     ASSERT_TRUE(see([](const Screenshot &s) {
         return frame_pixels(s) == 0 && !status_reads(s, status(0, 10));
     })) << "the trial game did not start\n" << game->output();
     save_screenshot(shot, "editor-trial-game.png");
-    hold_key("Escape");
+    desk.press_key("Escape");
     ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) > 5000; }))
         << "back in the editor";
     expect_same_screen(before, "the layout is shown exactly as before");
     let_time_pass();
     EXPECT_TRUE(game->running()) << "the Escape that ended the game must not end the editor";
 
-    hold_key("Escape");
+    desk.press_key("Escape");
     Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0);
@@ -296,7 +275,7 @@ TEST_F(EditorWindow, EscapeWithUnsavedChangesAsksAndStaysUnlessToldToLeave)
     park_pointer();
 
     // Stay, by a click on the second button of the question box.
-    hold_key("Escape");
+    desk.press_key("Escape");
     ASSERT_TRUE(see(dialog_open)) << game->output();
     save_screenshot(shot, "editor-question.png");
     // The box's white, clear of the text lines and of the parked pointer.
@@ -318,9 +297,9 @@ TEST_F(EditorWindow, EscapeWithUnsavedChangesAsksAndStaysUnlessToldToLeave)
     // Stay, by Escape, and by the S shortcut: neither may act again in the editor.
     for (const char *answer : {"Escape", "s"}) {
         SCOPED_TRACE(answer);
-        hold_key("Escape");
+        desk.press_key("Escape");
         ASSERT_TRUE(see(dialog_open));
-        hold_key(answer);
+        desk.press_key(answer);
         ASSERT_TRUE(see([](const Screenshot &s) { return !dialog_open(s); }));
         let_time_pass();
         shot = desk.grab();
@@ -330,24 +309,9 @@ TEST_F(EditorWindow, EscapeWithUnsavedChangesAsksAndStaysUnlessToldToLeave)
     }
 
     // Leave, by its shortcut.
-    hold_key("Escape");
+    desk.press_key("Escape");
     ASSERT_TRUE(see(dialog_open));
-    hold_key("l");
-    Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
-}
-
-TEST_F(EditorWindow, EscapeWithoutChangesLeavesOnceReleasedWithoutAQuestion)
-{
-    start();
-    press_cell(4, 4, 0, status(0, 1));
-    press_cell(4, 4, 0, status(0, 0));  // placed and taken away again: nothing to lose
-    park_pointer();
-    desk.key_down("Escape");
-    let_time_pass();
-    EXPECT_TRUE(game->running()) << "leaves only once Escape is up";
-    desk.key_up("Escape");
+    desk.press_key("l");
     Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0);
@@ -445,26 +409,31 @@ TEST_F(EditorWindow, AStrokeUndoneAndRedoneGivesBackThePixelsBeforeAndAfterIt)
 
     hold_ctrl_key("z");
     ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 1)); }));
-    hold_key("BackSpace");
+    desk.press_key("BackSpace");
     expect_same_screen(before, "undone twice");
     hold_ctrl_key("y");
     hold_ctrl_key("z", true);
     expect_same_screen(after, "redone twice");
 
-    // Undone to the empty layout of the start: nothing unsaved, Escape leaves at once.
-    hold_key("BackSpace");
-    hold_key("BackSpace");
+    // Undone to the empty layout of the start: nothing unsaved, so Escape leaves without a
+    // question, once it is up.
+    desk.press_key("BackSpace");
+    desk.press_key("BackSpace");
     ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 0)); }));
-    hold_key("Escape");
+    desk.key_down("Escape");
+    let_time_pass();
+    EXPECT_TRUE(game->running()) << "leaves only once Escape is up";
+    desk.key_up("Escape");
     const Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
+    EXPECT_EQ(e.status, 0);
 }
 
 TEST_F(EditorWindow, ANameTypedAfterTheSelectorsFolderIsSavedUnderExactlyThatName)
 {
     start();
     // Mirrored: one click places two pieces.
-    hold_key("m");
+    desk.press_key("m");
     press_cell(2, 3, 0, status(0, 2));
     shot = settled();
     EXPECT_TRUE(face_at(shot, 9, 3, 0));
@@ -478,7 +447,7 @@ TEST_F(EditorWindow, ANameTypedAfterTheSelectorsFolderIsSavedUnderExactlyThatNam
     EXPECT_EQ(read_file(folder.path("plain.lyt")), expected);
     EXPECT_FALSE(std::filesystem::exists(folder.path(".my.lyt")));
     EXPECT_FALSE(std::filesystem::exists(folder.path("plain.LYT")));
-    hold_key("Escape");
+    desk.press_key("Escape");
     const Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
 }
@@ -489,26 +458,26 @@ TEST_F(EditorWindow, RatingShowsItsMessageAndReturnAnswersTheQuestionWithStay)
     press_cell(0, 0, 0, status(0, 1));
     press_cell(11, 6, 0, status(0, 2));
     park_pointer();
-    hold_key("r");
+    desk.press_key("r");
     ASSERT_TRUE(see(message_open)) << game->output();
     save_screenshot(shot, "editor-rating.png");
-    hold_key("Return");
+    desk.press_key("Return");
     ASSERT_TRUE(see([](const Screenshot &s) {
         return nothing_open(s) && status_reads(s, status(0, 2));
     })) << game->output() << (game->running() ? "running" : "ended");
 
     // Return on the question about unsaved changes keeps the work.
-    hold_key("Escape");
+    desk.press_key("Escape");
     ASSERT_TRUE(see(message_open));
-    hold_key("Return");
+    desk.press_key("Return");
     ASSERT_TRUE(see([](const Screenshot &s) {
         return nothing_open(s) && status_reads(s, status(0, 2));
     }));
     // The editor still runs: Escape asks again.
-    hold_key("Escape");
+    desk.press_key("Escape");
     ASSERT_TRUE(see(message_open)) << game->output();
     EXPECT_TRUE(game->running());
-    hold_key("l");
+    desk.press_key("l");
     const Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
 }
@@ -522,7 +491,7 @@ TEST_F(EditorWindowSmoke, GenerateThenSaveGivesAMirroredShapeThatRatesAsPromised
                         "smoke set runs it";
     start();
     park_pointer();
-    hold_key("g");
+    desk.press_key("g");
     ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 144)); },
                     std::chrono::seconds(150)))
         << game->output();
@@ -548,7 +517,7 @@ TEST_F(EditorWindowSmoke, GenerateThenSaveGivesAMirroredShapeThatRatesAsPromised
     }
     EXPECT_EQ(pclose(pipe), 0) << output;
     EXPECT_GE(cleared, 95.0) << output;
-    hold_key("Escape");
+    desk.press_key("Escape");
     const Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();
 }
@@ -565,17 +534,17 @@ TEST_F(EditorWindowThreads, WorkRunsOffTheLoopAndEscapeOrTheCloseButtonCancelsIt
                 n += s.at(x, y) != before.at(x, y);
         return n > 100;
     };
-    hold_key("g");
+    desk.press_key("g");
     ASSERT_TRUE(see(progress_shown)) << game->output();
-    hold_key("Escape");
+    desk.press_key("Escape");
     // The work stops at its next look at the cancel, which a thread-checked build on a busy
     // machine may take a while to reach.
-    ASSERT_TRUE(see([&](const Screenshot &s) { return differing_pixels(s, before) == 0; },
+    ASSERT_TRUE(see([&](const Screenshot &s) { return s.differing(before) == 0; },
                     std::chrono::seconds(40)))
         << "cancelled: the layout as it was, no progress line";
 
     // The work starts again: the Escape that cancelled left nothing else.
-    hold_key("g");
+    desk.press_key("g");
     ASSERT_TRUE(see(progress_shown)) << game->output();
     EXPECT_TRUE(game->running());
     ASSERT_TRUE(desk.request_close());

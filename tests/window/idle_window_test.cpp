@@ -32,15 +32,6 @@ struct Player {  // one game on an X server of its own
     explicit Player(const char *mode) : idle(mode) {}
 };
 
-int differing_pixels(const Screenshot &a, const Screenshot &b)
-{
-    int n = 0;
-    for (int y = 0; y < 480; y++)
-        for (int x = 0; x < 640; x++)
-            n += a.at(x, y) != b.at(x, y);
-    return n;
-}
-
 // In the smoke set: the optimised game a player gets (see tests/CMakeLists.txt).
 class IdleWindowSmoke : public ::testing::Test {
 protected:
@@ -83,7 +74,7 @@ protected:
         players[0].desk.wait_for(
             [&](const Screenshot &s) {
                 players[1].shot = players[1].desk.grab();
-                differing = differing_pixels(s, players[1].shot);
+                differing = s.differing(players[1].shot);
                 return differing == 0;
             },
             players[0].shot, 10s);
@@ -125,9 +116,8 @@ TEST_F(IdleWindowSmoke, WaitingPlaysTheSameFramesAsSpinning)
 
     // The deal both games make from the random sequence they draw from, followed here.
     std::srand(pinned_clock);
-    ASSERT_TRUE(layout.load(folder.path(std::to_string(std::rand() % 3) + ".lyt").c_str()));
     Deal dealt;
-    ASSERT_TRUE(deal(layout, symbols_in_strip(resources.symbol_strip->w), dealt));
+    ASSERT_TRUE(follow_next_deal(folder.path(), dealt));
     const geometry::Point origin = geometry::board_origin(640, 480);
     BITMAP *frame = create_bitmap(640, 480);
     auto frame_with = [&](int selected) {

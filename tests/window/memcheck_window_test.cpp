@@ -127,12 +127,6 @@ protected:
         return ok;
     }
 
-    // A key pressed and let go; the game records the press, however slowly it runs.
-    void hold_key(const char *name)
-    {
-        desk.key_down(name);
-        desk.key_up(name);
-    }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -142,7 +136,6 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
 {
     GameData pictures(folder.path());
     ASSERT_TRUE(pictures.loaded());
-    const int symbols = symbols_in_strip(resources.symbol_strip->w);
     const int line_height = text_height(resources.game_font) * 3 / 2;
 
     launch({});
@@ -153,10 +146,8 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
         desk.move(320, 180 + line_height / 2);
         desk.press();
         desk.release();  // the game starts on the release
-        const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
-        EXPECT_TRUE(layout.load(name.c_str()));
         Deal dealt;
-        EXPECT_TRUE(deal(layout, symbols, dealt));
+        EXPECT_TRUE(follow_next_deal(folder.path(), dealt));
         return see([](const Screenshot &s) { return !is_title_screen(s); }, "a game");
     };
 
@@ -171,7 +162,7 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
         layout.set_cell(a, 0);
         layout.set_cell(b, 0);
     }
-    hold_key("Escape");
+    desk.press_key("Escape");
     ASSERT_TRUE(see(is_title_screen, "the title screen after Escape"));
 
     // A second game, ended with F1 and its game-over screen.
@@ -215,13 +206,10 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
 
     // Through the selector: clear the folder it starts with, type the whole path, confirm.
     auto choose = [&](const char *key, const std::string &path) {
-        hold_key(key);
+        desk.press_key(key);
         if (!see(selector_open, "the selector"))
             return false;
-        desk.tap_quickly("End");
-        desk.tap_quickly("BackSpace", static_cast<int>(folder.path().size()) + 4);
-        desk.type(path);
-        desk.tap_quickly("Return");
+        editor_screen::enter_path(desk, folder.path(), path);
         return see(nothing_open, "the selector closed");
     };
 
@@ -239,13 +227,13 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
                     "the loaded layout"));
 
     // A trial game: the game's screen has no placement frames.
-    hold_key("p");
+    desk.press_key("p");
     ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) == 0; }, "the trial game"));
-    hold_key("Escape");
+    desk.press_key("Escape");
     ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) > 5000; },
                     "the editor after the trial game"));
 
-    hold_key("Escape");  // unchanged since the load: leaves without a question
+    desk.press_key("Escape");  // unchanged since the load: leaves without a question
     expect_clean_exit();
 }
 
