@@ -7,6 +7,14 @@
 
 namespace editor_screen {
 
+void enter_path(Desk &desk, const std::string &folder, const std::string &path)
+{
+    desk.tap_quickly("End");
+    desk.tap_quickly("BackSpace", static_cast<int>(folder.size()) + 4);
+    desk.type(path);
+    desk.tap_quickly("Return");
+}
+
 std::string status(int layer, int count)
 {
     char text[64];

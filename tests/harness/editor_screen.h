@@ -4,9 +4,14 @@
 
 #include <string>
 
+class Desk;
 class Screenshot;
 
 namespace editor_screen {
+
+// In the open file selector, whose edit field starts with `folder`: clears the field, types
+// the whole path and confirms with Return.
+void enter_path(Desk &desk, const std::string &folder, const std::string &path);
 
 // The status line as the editor writes it for a layer and a count of pieces.
 std::string status(int layer, int count);

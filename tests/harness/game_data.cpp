@@ -1,7 +1,12 @@
 #include "harness/game_data.h"
 
+#include <cstdlib>
+
 #include "app/resources.h"
+#include "board/constants.h"
+#include "board/layout.h"
 #include "harness/xsession.h"
+#include "play/deal.h"
 #include "render/legacy_text.h"
 
 GameData::GameData(const std::string &folder, int depth)
@@ -41,6 +46,13 @@ bool GameData::loaded() const
 std::map<std::string, std::string> pinned_clock_environment()
 {
     return {{"TILESTACK_SHIM_TIME", std::to_string(pinned_clock)}};
+}
+
+bool follow_next_deal(const std::string &folder, Deal &dealt)
+{
+    const std::string name = folder + "/" + std::to_string(std::rand() % 3) + ".lyt";
+    return layout.load(name.c_str()) &&
+           deal(layout, symbols_in_strip(resources.symbol_strip->w), dealt);
 }
 
 bool shows_title_picture(const Screenshot &shot, BITMAP *title, int step)

@@ -14,6 +14,12 @@ class Screenshot;
 constexpr long pinned_clock = 1700000000;
 std::map<std::string, std::string> pinned_clock_environment();
 
+struct Deal;
+// Follows the next game of a game under test with its clock pinned (the random sequence
+// seeded here with std::srand(pinned_clock) as it started): loads into `layout` the layout
+// file of `folder` it picks and deals it as it does, with the symbols of the loaded strip.
+bool follow_next_deal(const std::string &folder, Deal &dealt);
+
 // Whether the screen shows the title screen: the title picture with two short words on it,
 // so nearly every pixel as in the picture (sampled every `step`-th pixel each way).
 bool shows_title_picture(const Screenshot &shot, BITMAP *title, int step = 4);

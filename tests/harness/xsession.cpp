@@ -30,6 +30,22 @@ namespace {
     _exit(127);
 }
 
+// How often a wait looks again at what it waits for.
+void poll_gap() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
+
+// Runs `done` until it holds or `limit` passes, looking again every poll_gap; true when it held.
+bool poll_until(const std::function<bool()> &done, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (done())
+            return true;
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        poll_gap();
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -151,6 +167,14 @@ double Screenshot::share_like(BITMAP *picture, int step) const
     return all ? static_cast<double>(same) / all : 0;
 }
 
+int Screenshot::differing(const Screenshot &other) const
+{
+    int n = 0;
+    for (size_t i = 0; i < pixels_.size() && i < other.pixels_.size(); i++)
+        n += pixels_[i] != other.pixels_[i];
+    return n;
+}
+
 bool Screenshot::save_png(const std::string &path) const
 {
     std::vector<unsigned char> bytes;
@@ -170,10 +194,21 @@ std::string built_gamedata() { return TILESTACK_GAMEDATA; }
 std::string game_binary() { return TILESTACK_BINARY; }
 std::string shim_library() { return TILESTACK_SHIM; }
 
+std::vector<std::string> generated_files()
+{
+    std::vector<std::string> names;
+    std::istringstream list(TILESTACK_GAMEDATA_FILES);
+    for (std::string name; list >> name;)
+        names.push_back(name);
+    return names;
+}
+
+std::map<std::string, std::string> started_alone() { return {{"TILESTACK_IDLE", ""}}; }
+
 GameFolder::GameFolder()
 {
-    for (const auto &entry : std::filesystem::directory_iterator(built_gamedata()))
-        copy_file(entry.path().string(), dir_.path(entry.path().filename().string()));
+    for (const std::string &name : generated_files())
+        copy_file(built_gamedata() + "/" + name, dir_.path(name));
 }
 
 GameProcess::GameProcess(const XServer *server, const std::string &folder,
@@ -205,12 +240,16 @@ GameProcess::GameProcess(const XServer *server, const std::string &folder,
         // mistakes for the game's own exit status 1.
         setenv("ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=1:exitcode=86", 1);
         setenv("UBSAN_OPTIONS", "print_stacktrace=1:exitcode=86", 1);
-        // Every game under test gets the shim, pausing a millisecond a pass so that games
-        // may run side by side; a test's own environment comes on top.
+        // Every game under test gets the shim and rests between passes, as a player's does;
+        // a test's own environment comes on top, an empty value removing a variable.
         setenv("LD_PRELOAD", shim_library().c_str(), 1);
-        setenv("TILESTACK_SHIM_PASS_PAUSE_US", "1000", 1);
-        for (const auto &[name, value] : env)
-            setenv(name.c_str(), value.c_str(), 1);
+        setenv("TILESTACK_IDLE", "wait", 1);
+        for (const auto &[name, value] : env) {
+            if (value.empty())
+                unsetenv(name.c_str());
+            else
+                setenv(name.c_str(), value.c_str(), 1);
+        }
         std::vector<std::string> words = launcher;
         words.push_back(program.empty() ? game_binary() : program);
         words.insert(words.end(), args.begin(), args.end());
@@ -248,12 +287,8 @@ bool GameProcess::running()
 
 Exit GameProcess::wait(std::chrono::milliseconds limit)
 {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (running()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return Exit{};
-        Desk::pause(std::chrono::milliseconds(10));
-    }
+    if (!poll_until([this] { return !running(); }, limit))
+        return Exit{};
     return exit_;
 }
 
@@ -270,30 +305,35 @@ std::string GameProcess::output() const
 
 void Desk::pause(std::chrono::milliseconds t) { std::this_thread::sleep_for(t); }
 
-void Desk::move(int x, int y)
-{
-    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
-    XSync(display_, False);
-    pause(std::chrono::milliseconds(20));
-}
-
 // The game records every press, however short, so events need no holding. A short pause
 // after each one keeps the next event out of the same batch of the library's input thread,
 // which takes in X events about every 10 ms: two presses in one batch read as one press.
-constexpr std::chrono::milliseconds batch_gap(30);
+// Nothing on the screen tells when the library has taken an event in, so this cannot be a
+// wait; the game's passes see what the batches gave them in order.
+constexpr std::chrono::milliseconds input_gap(30);
+
+void Desk::after_event()
+{
+    XSync(display_, False);
+    pause(input_gap);
+}
+
+void Desk::move(int x, int y)
+{
+    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+    after_event();
+}
 
 void Desk::press(int button)
 {
     XTestFakeButtonEvent(display_, button, True, CurrentTime);
-    XSync(display_, False);
-    pause(batch_gap);
+    after_event();
 }
 
 void Desk::release(int button)
 {
     XTestFakeButtonEvent(display_, button, False, CurrentTime);
-    XSync(display_, False);
-    pause(batch_gap);
+    after_event();
 }
 
 void Desk::click(int x, int y, int button)
@@ -301,27 +341,30 @@ void Desk::click(int x, int y, int button)
     move(x, y);
     XTestFakeButtonEvent(display_, button, True, CurrentTime);
     XTestFakeButtonEvent(display_, button, False, CurrentTime);
-    XSync(display_, False);
-    pause(batch_gap);
+    after_event();
 }
 
 void Desk::key_down(const char *keysym_name)
 {
     KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
     XTestFakeKeyEvent(display_, code, True, CurrentTime);
-    XSync(display_, False);
-    pause(batch_gap);
+    after_event();
 }
 
 void Desk::key_up(const char *keysym_name)
 {
     KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
     XTestFakeKeyEvent(display_, code, False, CurrentTime);
-    XSync(display_, False);
-    pause(batch_gap);
+    after_event();
 }
 
 void Desk::tap(const char *keysym_name) { tap_quickly(keysym_name); }
+
+void Desk::press_key(const char *keysym_name)
+{
+    key_down(keysym_name);
+    key_up(keysym_name);
+}
 
 void Desk::type(const std::string &text)
 {
@@ -347,8 +390,7 @@ void Desk::type(const std::string &text)
         XTestFakeKeyEvent(display_, code, False, CurrentTime);
         if (shifted)
             XTestFakeKeyEvent(display_, shift, False, CurrentTime);
-        XSync(display_, False);
-        pause(std::chrono::milliseconds(25));
+        after_event();
     }
 }
 
@@ -358,8 +400,7 @@ void Desk::tap_quickly(const char *keysym_name, int times)
     for (int i = 0; i < times; i++) {
         XTestFakeKeyEvent(display_, code, True, CurrentTime);
         XTestFakeKeyEvent(display_, code, False, CurrentTime);
-        XSync(display_, False);
-        pause(batch_gap);
+        after_event();
     }
 }
 
@@ -393,15 +434,58 @@ Screenshot Desk::grab(int width, int height)
 bool Desk::wait_for(const std::function<bool(const Screenshot &)> &ready, Screenshot &last,
                     std::chrono::milliseconds limit)
 {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        last = grab(grab_width_, grab_height_);
-        if (ready(last))
-            return true;
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        pause(std::chrono::milliseconds(30));
-    }
+    return poll_until(
+        [&] {
+            last = grab(grab_width_, grab_height_);
+            return ready(last);
+        },
+        limit);
+}
+
+bool Desk::wait_to_differ(BITMAP *expected, int px, int py, Screenshot &last, int pixels,
+                          std::chrono::milliseconds limit)
+{
+    return wait_for(
+        [&](const Screenshot &s) { return s.differences(expected, px, py) > pixels; }, last,
+        limit);
+}
+
+bool Desk::wait_until_still(Screenshot &last, std::chrono::milliseconds limit)
+{
+    Screenshot before = grab(grab_width_, grab_height_);
+    return wait_for(
+        [&](const Screenshot &s) {
+            const bool same = s.differing(before) == 0;
+            before = s;
+            return same;
+        },
+        last, limit);
+}
+
+bool Desk::wait_for_window_name(const std::string &text, std::string *last,
+                                std::chrono::milliseconds limit)
+{
+    std::string name;
+    const bool named = poll_until(
+        [&] {
+            name = window_name();
+            return name == text;
+        },
+        limit);
+    if (last)
+        *last = name;
+    return named;
+}
+
+bool wait_for_file(const std::string &path,
+                   const std::function<bool(const std::vector<unsigned char> &)> &ready,
+                   std::chrono::milliseconds limit)
+{
+    return poll_until(
+        [&] {
+            return std::filesystem::exists(path) && (!ready || ready(read_file(path)));
+        },
+        limit);
 }
 
 bool Desk::wait_to_show(BITMAP *expected, int px, int py, Screenshot &last, std::string *why,
@@ -435,20 +519,23 @@ std::unique_ptr<GameProcess> Desk::launch(const XServer &server, const std::stri
 {
     move(600, 20);  // inside the window, where the library will take it from
     auto game = std::make_unique<GameProcess>(&server, folder, args, env, launcher, program);
-    auto deadline = std::chrono::steady_clock::now() + limit;
     int x = 0, y = 0, w = 0, h = 0;
-    while (std::chrono::steady_clock::now() < deadline && game->running()) {
-        pointer(x, y);
-        if (window_size(w, h, std::chrono::milliseconds(0)) && x == w / 2 && y == h / 2)
-            return game;
-        pause(std::chrono::milliseconds(10));
-    }
+    bool gone = false;
+    const bool centred = poll_until(
+        [&] {
+            gone = !game->running();
+            pointer(x, y);
+            return gone ||
+                   (window_size(w, h, std::chrono::milliseconds(0)) && x == w / 2 && y == h / 2);
+        },
+        limit);
+    if (centred && !gone)
+        return game;
     // Rarely the library never centres the pointer (its warp seems to race with the mapping of
     // the window). A game that runs with its window up is ready all the same: put the pointer
     // where the library would have.
     if (game->running() && window_size(w, h, std::chrono::milliseconds(0))) {
         move(w / 2, h / 2);
-        pause(std::chrono::milliseconds(200));
         return game;
     }
     ADD_FAILURE() << "the game did not take the pointer within " << limit.count()
@@ -497,25 +584,23 @@ bool Desk::request_close()
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display_, window, False, NoEventMask, &event);
-    XSync(display_, False);
-    pause(batch_gap);
+    after_event();
     return true;
 }
 
 bool Desk::window_size(int &width, int &height, std::chrono::milliseconds limit)
 {
-    auto deadline = std::chrono::steady_clock::now() + limit;
     width = height = 0;
-    for (;;) {
-        if (const Window window = game_window()) {
-            XWindowAttributes a;
-            if (XGetWindowAttributes(display_, window, &a)) {
-                width = a.width;
-                height = a.height;
+    return poll_until(
+        [&] {
+            if (const Window window = game_window()) {
+                XWindowAttributes a;
+                if (XGetWindowAttributes(display_, window, &a)) {
+                    width = a.width;
+                    height = a.height;
+                }
             }
-        }
-        if (width > 0 || std::chrono::steady_clock::now() > deadline)
             return width > 0;
-        pause(std::chrono::milliseconds(30));
-    }
+        },
+        limit);
 }

@@ -56,6 +56,8 @@ public:
     // Share of the pixels, every `step`-th in each direction, that are within 8 in every
     // component of the same pixel of a picture of the screen.
     double share_like(BITMAP *picture, int step = 4) const;
+    // Pixels that differ at all from another shot of the same size.
+    int differing(const Screenshot &other) const;
     // Writes a PNG file; false on failure.
     bool save_png(const std::string &path) const;
 
@@ -70,7 +72,8 @@ bool near(Rgb a, Rgb b, int tolerance = 8);
 // (px, py): a box a little larger than the pointer.
 bool under_pointer(int x, int y, int px, int py);
 
-// A folder holding a copy of the game's data files, for a game to run in.
+// A folder holding a copy of the data files the build generates, and nothing else a game or
+// a player may have left beside them (a kept game, a saved layout), for a game to run in.
 class GameFolder {
 public:
     GameFolder();
@@ -90,6 +93,9 @@ struct Exit {
 // The real tilestack binary, started in a folder with the given arguments and extra
 // environment (on top of DISPLAY). Standard output and error are kept for the test.
 // By default the library cannot find xmessage, so its messages go to standard error.
+// The game runs as players run it, resting between passes (TILESTACK_IDLE=wait, as ./run and
+// the installed launcher set it). In `env` a variable given an empty value is removed:
+// started_alone() gives the program as started without the launcher.
 class GameProcess {
 public:
     // `launcher`, when given, is a command the game is started through (as valgrind and its
@@ -106,7 +112,7 @@ public:
 
     bool running();
     // Waits up to `limit` for the game to end.
-    Exit wait(std::chrono::milliseconds limit = std::chrono::seconds(10));
+    Exit wait(std::chrono::milliseconds limit = std::chrono::seconds(30));
     std::string output() const;  // standard output and error together
     pid_t pid() const { return pid_; }
 
@@ -131,6 +137,8 @@ public:
     void key_down(const char *keysym_name);
     void key_up(const char *keysym_name);
     void tap(const char *keysym_name);  // down and up back to back
+    // Down and up as a hand presses a key, in two batches of the library's input thread.
+    void press_key(const char *keysym_name);
     void type(const std::string &text);  // printable ASCII, one tap per character
     // Taps of one key, down and up back to back.
     void tap_quickly(const char *keysym_name, int times = 1);
@@ -142,19 +150,33 @@ public:
         grab_width_ = width;
         grab_height_ = height;
     }
+    // The waits below give up only after a generous limit, for a loaded machine: what they
+    // wait for normally comes within a fraction of a second.
+    //
     // Grabs the screen until `ready` holds for a shot or `limit` passes; the last shot is
     // left in `last`. True when it held.
     bool wait_for(const std::function<bool(const Screenshot &)> &ready, Screenshot &last,
-                  std::chrono::milliseconds limit = std::chrono::seconds(10));
+                  std::chrono::milliseconds limit = std::chrono::seconds(30));
     // Grabs the screen until it shows `expected` but for the box the pointer at (px, py) may
     // cover (Screenshot::differences), or `limit` passes; the last shot is left in `last`.
     // When it never did, `why` (when given) says how many pixels differ and where the first is.
     bool wait_to_show(BITMAP *expected, int px, int py, Screenshot &last,
                       std::string *why = nullptr,
-                      std::chrono::milliseconds limit = std::chrono::seconds(5));
+                      std::chrono::milliseconds limit = std::chrono::seconds(30));
+    // Grabs the screen until more than `pixels` differ from `expected` (outside the pointer's
+    // box), as when something is laid over a known frame.
+    bool wait_to_differ(BITMAP *expected, int px, int py, Screenshot &last, int pixels = 0,
+                        std::chrono::milliseconds limit = std::chrono::seconds(30));
+    // Grabs the screen until two shots in a row are the same to the pixel: whatever was on its
+    // way (a frame, the pointer drawn where it was moved) has arrived. Left in `last`.
+    bool wait_until_still(Screenshot &last,
+                          std::chrono::milliseconds limit = std::chrono::seconds(30));
+    // Waits until the game's window is named `text`; `last` (when given) gets the last name.
+    bool wait_for_window_name(const std::string &text, std::string *last = nullptr,
+                              std::chrono::milliseconds limit = std::chrono::seconds(30));
     // Size of the game's top-level window, once it exists (0 x 0 if none within the limit).
     bool window_size(int &width, int &height,
-                     std::chrono::milliseconds limit = std::chrono::seconds(10));
+                     std::chrono::milliseconds limit = std::chrono::seconds(30));
 
     // Starts the game and returns once it takes input. The library centres the pointer in
     // its window a moment after start-up, which would undo any move made before; so the
@@ -166,7 +188,7 @@ public:
                                         const std::vector<std::string> &args = {},
                                         const std::map<std::string, std::string> &env = {},
                                         const std::vector<std::string> &launcher = {},
-                                        std::chrono::milliseconds limit = std::chrono::seconds(10),
+                                        std::chrono::milliseconds limit = std::chrono::seconds(30),
                                         const std::string &program = "");
     // What the window manager sends when the window's close button is clicked: a
     // WM_DELETE_WINDOW message to the game's top-level window. False when there is none.
@@ -176,16 +198,33 @@ public:
     // Where the pointer is now, in root coordinates.
     void pointer(int &x, int &y);
 
+    // A fixed pause, only where nothing can be waited for: to let time pass in which
+    // something must not happen.
     static void pause(std::chrono::milliseconds t);
 
 private:
+    // After each input event: keeps the next one out of the same batch of the library's input
+    // thread (see input_gap in xsession.cpp).
+    void after_event();
     Window game_window();  // the top-level window shown, or 0
     Display *display_;
     int grab_width_ = 640, grab_height_ = 480;
 };
 
+// Waits until the file at `path` exists and, when `ready` is given, its bytes satisfy it (a
+// file appearing, or changing: `ready` compares with the bytes before).
+bool wait_for_file(const std::string &path,
+                   const std::function<bool(const std::vector<unsigned char> &)> &ready = {},
+                   std::chrono::milliseconds limit = std::chrono::seconds(30));
+
+// The environment of a game started alone, without the launcher: TILESTACK_IDLE unset, so it
+// polls without pause between passes, as its screens are written to.
+std::map<std::string, std::string> started_alone();
+
 // The path of the preloaded helper that pins the game's clock or refuses colour depths.
 std::string shim_library();
-// The folder of the built game data, and the game binary.
+// The folder of the built game data, the names of the files the build generates there, and
+// the game binary.
 std::string built_gamedata();
+std::vector<std::string> generated_files();
 std::string game_binary();

@@ -155,8 +155,7 @@ protected:
                                        const char *idle = nullptr)
     {
         auto env = environment(home.path());
-        if (idle)
-            env["TILESTACK_IDLE"] = idle;
+        env["TILESTACK_IDLE"] = idle ? idle : "";  // none: the launcher's own choice
         auto game = desk.launch(server, home.path(), {}, env, {}, 10s, install.launcher());
         Screenshot shot;
         EXPECT_TRUE(desk.wait_for(
@@ -243,7 +242,6 @@ TEST_F(InstalledGame, KeepsThePlayersLayoutsPlaysThemAndFollowsAnotherInstall)
     const int line_height = text_height(resources.game_font) * 3 / 2;
     desk.move(320, 180 + line_height / 2);
     desk.press();
-    Desk::pause(100ms);
     desk.release();
     // The board of two pieces leaves nearly all of the play field in view; a shipped layout
     // covers much of it.

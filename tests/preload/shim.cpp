@@ -6,12 +6,6 @@
 //                                  then opens in is written to standard error
 //   TILESTACK_SHIM_FILE_SIZE_LIMIT=N  no file may grow beyond N bytes: writes past it fail, as
 //                                  on a full disk (permissions prove nothing for root)
-//   TILESTACK_SHIM_PASS_PAUSE_US=N  each input sample (one per pass of every screen) starts
-//                                  with a pause of N microseconds (none for 0). Unless TILESTACK_IDLE=wait,
-//                                  the game polls without pause, but two games under
-//                                  test would then starve the X servers they share two cores
-//                                  with; presses are recorded as they come, so longer passes
-//                                  lose none.
 #include <allegro.h>
 #include <dlfcn.h>
 
@@ -71,18 +65,6 @@ extern "C" int set_gfx_mode(int card, int w, int h, int v_w, int v_h)
     if (result == 0)
         std::fprintf(stderr, "shim: the display opened at %d bits per pixel\n", get_color_depth());
     return result;
-}
-
-// The game asks this once as it samples its input, that is once a pass on every screen.
-extern "C" int keyboard_needs_poll()
-{
-    using NeedsPoll = int (*)();
-    static NeedsPoll real = reinterpret_cast<NeedsPoll>(dlsym(RTLD_NEXT, "keyboard_needs_poll"));
-    static const char *pause = std::getenv("TILESTACK_SHIM_PASS_PAUSE_US");
-    static const long pause_us = pause ? std::strtol(pause, nullptr, 10) : 0;
-    if (pause_us > 0)  // even a pause of 0 would sleep for the timer's slack
-        usleep(static_cast<useconds_t>(pause_us));
-    return real();
 }
 
 // Runs when the game starts, before its main routine.

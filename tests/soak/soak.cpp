@@ -168,9 +168,9 @@ bool Soak::prepare_scratch()
     fs::create_directory(data_);
     fs::create_directory(pristine_);
     fs::create_directory(scratch_ / "bin");
-    for (const auto &entry : fs::directory_iterator(built_gamedata())) {
-        fs::copy_file(entry.path(), data_ / entry.path().filename());
-        fs::copy_file(entry.path(), pristine_ / entry.path().filename());
+    for (const std::string &name : generated_files()) {
+        fs::copy_file(fs::path(built_gamedata()) / name, data_ / name);
+        fs::copy_file(fs::path(built_gamedata()) / name, pristine_ / name);
     }
     binary_ = scratch_ / "bin" / "tilestack";
     shim_ = scratch_ / "bin" / "shim.so";

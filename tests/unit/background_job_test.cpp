@@ -72,7 +72,7 @@ TEST(BackgroundJob, RunByHandItReportsAndEndsOnceCancelledOrNot)
     set_job_end_hook(before);
 }
 
-TEST(BackgroundJob, OnItsOwnThreadOneAtATimeAndEveryOneStoppedBeforeAnExit)
+TEST(BackgroundJobThread, OnItsOwnThreadOneAtATimeAndEveryOneStoppedBeforeAnExit)
 {
     std::atomic<int> ended{0};
     // Work that reports that it runs, then runs until it is cancelled.

@@ -84,8 +84,6 @@ TEST_F(EditorTest, LoadShowsTheLayoutAndItsCountOnTheSelectedLayer)
     EXPECT_TRUE(framed(7, 4, 1));
     EXPECT_TRUE(status_reads("z:        1   count:    3", true));
     EXPECT_FALSE(editor.has_unsaved_changes());
-    EXPECT_EQ(editor.title_shown,
-              "tilestack - editor - F2: keys - shape.lyt - 3 pieces - odd: can never be cleared");
 }
 
 TEST_F(EditorTest, OtherValuesFromAFileAreSavedBackUnlessAStrokeEnteredThem)

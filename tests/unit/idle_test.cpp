@@ -17,7 +17,7 @@ double ms(steady_clock::duration d) { return std::chrono::duration<double, std::
 
 // A rest with no event lasts its cap, and no longer: each rest runs on a thread of its own,
 // so that one that never ends fails the test instead of hanging it.
-TEST(IdleRest, UnderWaitARestWithNoEventEndsAtItsCap)
+TEST(IdleRestThread, UnderWaitARestWithNoEventEndsAtItsCap)
 {
     const char *was = std::getenv("TILESTACK_IDLE");
     const bool was_set = was != nullptr;

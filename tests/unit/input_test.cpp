@@ -11,7 +11,8 @@
 
 namespace {
 
-class InputTest : public ::testing::Test {
+// Its suite's name puts it in the thread build too (tests/CMakeLists.txt).
+class InputThread : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -36,7 +37,7 @@ protected:
     }
 };
 
-TEST_F(InputTest, APressLetGoBetweenTwoSamplesReadsAsOnePressWhereItWentDown)
+TEST_F(InputThread, APressLetGoBetweenTwoSamplesReadsAsOnePressWhereItWentDown)
 {
     button(MOUSE_FLAG_LEFT_DOWN, 100, 50, 1);
     button(MOUSE_FLAG_LEFT_UP, 300, 200, 0);
@@ -55,7 +56,7 @@ TEST_F(InputTest, APressLetGoBetweenTwoSamplesReadsAsOnePressWhereItWentDown)
     EXPECT_EQ(sample_input().mouse_b, 0);
 }
 
-TEST_F(InputTest, AHeldButtonReadsAsHeldAndFollowsThePointer)
+TEST_F(InputThread, AHeldButtonReadsAsHeldAndFollowsThePointer)
 {
     button(MOUSE_FLAG_LEFT_DOWN, 100, 50, 1);
     EXPECT_EQ(sample_input().mouse_b, 1);
@@ -67,7 +68,7 @@ TEST_F(InputTest, AHeldButtonReadsAsHeldAndFollowsThePointer)
     EXPECT_EQ(sample_input().mouse_b, 0);
 }
 
-TEST_F(InputTest, TwoPressesBetweenTwoSamplesReadAsOne)
+TEST_F(InputThread, TwoPressesBetweenTwoSamplesReadAsOne)
 {
     for (int i = 0; i < 2; i++) {
         button(MOUSE_FLAG_LEFT_DOWN, 100, 50, 1);
@@ -77,7 +78,7 @@ TEST_F(InputTest, TwoPressesBetweenTwoSamplesReadAsOne)
     EXPECT_EQ(sample_input().mouse_b, 0);
 }
 
-TEST_F(InputTest, ANewPressAfterAHeldOneReadsUpOnceFirst)
+TEST_F(InputThread, ANewPressAfterAHeldOneReadsUpOnceFirst)
 {
     // Held, then let go and pressed again between two samples: without the pass that reads
     // up, a screen that acts on a press after a release would lose the second press.
@@ -93,7 +94,7 @@ TEST_F(InputTest, ANewPressAfterAHeldOneReadsUpOnceFirst)
     EXPECT_EQ(sample_input().mouse_b, 0);
 }
 
-TEST_F(InputTest, APressSeenBeforeItsCallbackIsNotTakenTwice)
+TEST_F(InputThread, APressSeenBeforeItsCallbackIsNotTakenTwice)
 {
     // The library sets mouse_b a moment before it calls back; a pass may come between.
     input::pointer(100, 50, 1);
@@ -104,7 +105,7 @@ TEST_F(InputTest, APressSeenBeforeItsCallbackIsNotTakenTwice)
     EXPECT_EQ(sample_input().mouse_b, 0);
 }
 
-TEST_F(InputTest, AKeyTapCountsOnceAndKeyRepeatIsNoNewPress)
+TEST_F(InputThread, AKeyTapCountsOnceAndKeyRepeatIsNoNewPress)
 {
     keyboard_lowlevel_callback(KEY_S);
     keyboard_lowlevel_callback(KEY_S | 0x80);
@@ -124,7 +125,7 @@ TEST_F(InputTest, AKeyTapCountsOnceAndKeyRepeatIsNoNewPress)
     EXPECT_FALSE(sample_input().key(KEY_S));
 }
 
-TEST_F(InputTest, DiscardingForgetsPressesLetGoButKeepsWhatIsHeld)
+TEST_F(InputThread, DiscardingForgetsPressesLetGoButKeepsWhatIsHeld)
 {
     button(MOUSE_FLAG_LEFT_DOWN, 100, 50, 1);
     button(MOUSE_FLAG_LEFT_UP, 100, 50, 0);
@@ -142,7 +143,7 @@ TEST_F(InputTest, DiscardingForgetsPressesLetGoButKeepsWhatIsHeld)
     EXPECT_TRUE(in.key(KEY_S));
 }
 
-TEST_F(InputTest, WithNoCallbackTheSampleIsTheLibrarysState)
+TEST_F(InputThread, WithNoCallbackTheSampleIsTheLibrarysState)
 {
     input::pointer(30, 40, 4);
     input::key_down(KEY_P);

@@ -44,7 +44,7 @@ TEST(LayoutGenerator, EveryShapeKeepsCountSupportLayersAndMirror)
     EXPECT_NE(request_problem({2, 7, false}), "");
 }
 
-TEST(LayoutGenerator, SameShapeOnAnyNumberOfThreadsAndStopsWhenCancelled)
+TEST(LayoutGeneratorOnThreads, SameShapeOnAnyNumberOfThreadsAndStopsWhenCancelled)
 {
     SearchOptions options;
     options.deals = 40;

@@ -48,7 +48,7 @@ TEST(FirstPairPlayer, EmptyBoardIsCleared)
     EXPECT_TRUE(first_pair_player_clears(b));
 }
 
-TEST(Rating, SharesAddUpAndRepeatForTheSameSeed)
+TEST(RatingOnThreads, SharesAddUpAndRepeatForTheSameSeed)
 {
     Layout shape;
     shape.clear();
@@ -82,7 +82,7 @@ TEST(Rating, SharesAddUpAndRepeatForTheSameSeed)
     EXPECT_EQ(rate_layout(empty, options).deals, 0);
 }
 
-TEST(Rating, SameCountsOnAnyNumberOfThreadsAndStopsWhenCancelled)
+TEST(RatingOnThreads, SameCountsOnAnyNumberOfThreadsAndStopsWhenCancelled)
 {
     Layout shape;
     shape.clear();

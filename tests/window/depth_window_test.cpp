@@ -104,7 +104,8 @@ protected:
     std::map<std::string, std::string> environment() const
     {
         auto env = pinned_clock_environment();
-        env["TILESTACK_SHIM_REFUSE_DEPTHS"] = GetParam().refused;
+        // Set even when nothing is refused, so that the shim says which depth opened.
+        env["TILESTACK_SHIM_REFUSE_DEPTHS"] = *GetParam().refused ? GetParam().refused : "none";
         return env;
     }
 
@@ -136,28 +137,19 @@ TEST_P(DepthWindow, GameShowsTheBoardAndTheGameOverScreen)
     auto game = desk.launch(server, folder.path(), {}, environment());
     expect_opened_at_its_depth(*game);
 
-    blit(resources.title_image, pictures.frame, 0, 0, 0, 0, 640, 480);
-    const int line_height = text_height(resources.game_font) * 3 / 2;
-    const int hovered = (240 - 180) / line_height;  // the pointer starts at (320, 240)
-    for (int i = 0; i < 2; i++) {
-        LEGACY_TEXT(textprintf_centre(
-            pictures.frame, resources.game_font, 320, 180 + i * line_height,
-            i == hovered ? makecol(20, 240, 170) : makecol(64, 124, 94), "%s",
-            i == 0 ? "Start" : "Exit"));
-    }
+    const int line_height = title_menu_line_height();
+    // The pointer starts at (320, 240).
+    compose_title_menu(pictures.frame, (240 - 180) / line_height, line_height);
     ASSERT_NO_FATAL_FAILURE(expect_screen(pictures.frame, {320, 240}, "the title screen", *game));
 
     // Start, and follow the game's random numbers to its board.
     const geometry::Point start = {320, 180 + line_height / 2};
     desk.move(start.x, start.y);
     desk.press();
-    Desk::pause(100ms);
     desk.release();
     std::srand(pinned_clock);
-    const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
-    ASSERT_TRUE(layout.load(name.c_str()));
     Deal dealt;
-    ASSERT_TRUE(deal(layout, symbols_in_strip(resources.symbol_strip->w), dealt));
+    ASSERT_TRUE(follow_next_deal(folder.path(), dealt));
     ASSERT_GT(dealt.top_layer, 0) << "the built layouts have several layers, so veils";
     compose_game_frame(pictures.frame, origin, dealt.top_layer, dealt.shading_step, -1);
     ASSERT_NO_FATAL_FAILURE(expect_screen(pictures.frame, start, "the board", *game));
@@ -172,7 +164,10 @@ TEST_P(DepthWindow, GameShowsTheBoardAndTheGameOverScreen)
                           near(shot.at(600, 60), board.at(600, 60), 0);
     EXPECT_EQ(unveiled, depth == 24) << "the veil draws nothing at 24 bits, and only there";
 
-    Desk::pause(1700ms);  // the game-over screen stands for 1.5 s
+    // The game-over screen stands for 1.5 s, then the title screen.
+    ASSERT_TRUE(desk.wait_for(
+        [](const Screenshot &s) { return shows_title_picture(s, resources.title_image); }, shot))
+        << game->output();
     desk.tap("Escape");
     Exit e = game->wait();
     EXPECT_TRUE(e.exited) << game->output();

@@ -108,26 +108,25 @@ protected:
         return false;
     }
 
+    // The screen once whatever was on its way (a frame, the pointer moved) has arrived.
+    Screenshot still()
+    {
+        Screenshot s;
+        EXPECT_TRUE(desk.wait_until_still(s, slow)) << game->output();
+        return s;
+    }
+
     // Presses at p and holds the button until the screen changes, then lets go.
     bool press_until_changed(geometry::Point p, const std::string &what)
     {
         desk.move(p.x, p.y);
-        Desk::pause(200ms);
-        const Screenshot before = desk.grab();
+        const Screenshot before = still();
         desk.press();
         bool ok = see([&](const Screenshot &s) { return changed(before, s, p); }, what);
         desk.release();
-        Desk::pause(300ms);
         return ok;
     }
 
-    // Holds a key long enough for the slowed game to see it.
-    void hold_key(const char *name)
-    {
-        desk.key_down(name);
-        Desk::pause(600ms);
-        desk.key_up(name);
-    }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -137,7 +136,6 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
 {
     GameData pictures(folder.path());
     ASSERT_TRUE(pictures.loaded());
-    const int symbols = symbols_in_strip(resources.symbol_strip->w);
     const int line_height = text_height(resources.game_font) * 3 / 2;
 
     launch({});
@@ -147,18 +145,15 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
     auto start_game = [&] {
         desk.move(320, 180 + line_height / 2);
         desk.press();
-        Desk::pause(1s);  // the menu must see the press; the game starts on the release
-        desk.release();
-        const std::string name = folder.path(std::to_string(std::rand() % 3) + ".lyt");
-        EXPECT_TRUE(layout.load(name.c_str()));
+        desk.release();  // the game starts on the release
         Deal dealt;
-        EXPECT_TRUE(deal(layout, symbols, dealt));
+        EXPECT_TRUE(follow_next_deal(folder.path(), dealt));
         return see([](const Screenshot &s) { return !is_title_screen(s); }, "a game");
     };
 
     // A few pairs, then Escape.
     ASSERT_TRUE(start_game());
-    Desk::pause(1s);  // the first frame may still be on its way
+    still();  // the first frame whole
     for (int move = 0; move < 3; move++) {
         int a, b;
         ASSERT_TRUE(clickable_pair(layout, origin, a, b)) << ::testing::PrintToString(layout);
@@ -167,13 +162,12 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
         layout.set_cell(a, 0);
         layout.set_cell(b, 0);
     }
-    hold_key("Escape");
+    desk.press_key("Escape");
     ASSERT_TRUE(see(is_title_screen, "the title screen after Escape"));
 
     // A second game, ended with F1 and its game-over screen.
     ASSERT_TRUE(start_game());
-    Desk::pause(1s);
-    const Screenshot board = desk.grab();
+    const Screenshot board = still();
     desk.key_down("F1");
     see([&](const Screenshot &s) { return changed(board, s, {320, 180 + line_height / 2}); },
         "the game-over screen");
@@ -183,7 +177,6 @@ TEST_F(Memcheck, GamesAndTheTitleMenu)
     // Exit.
     desk.move(320, 180 + line_height * 3 / 2);
     desk.press();
-    Desk::pause(1s);
     desk.release();
     expect_clean_exit();
     layout.clear();
@@ -213,21 +206,19 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
 
     // Through the selector: clear the folder it starts with, type the whole path, confirm.
     auto choose = [&](const char *key, const std::string &path) {
-        hold_key(key);
+        desk.press_key(key);
         if (!see(selector_open, "the selector"))
             return false;
-        desk.tap_quickly("End");
-        desk.tap_quickly("BackSpace", static_cast<int>(folder.path().size()) + 4);
-        desk.type(path);
-        desk.tap_quickly("Return");
+        editor_screen::enter_path(desk, folder.path(), path);
         return see(nothing_open, "the selector closed");
     };
 
     ASSERT_TRUE(choose("s", folder.path("saved.lyt")));
     std::vector<unsigned char> expected(Layout::cell_count, 0);
     expected[Layout::index(2, 2, 0)] = expected[Layout::index(3, 2, 0)] = 1;
-    for (int i = 0; i < 600 && read_file(folder.path("saved.lyt")).size() != 504; i++)
-        Desk::pause(100ms);
+    EXPECT_TRUE(wait_for_file(
+        folder.path("saved.lyt"), [](const std::vector<unsigned char> &b) { return b.size() == 504; },
+        slow));
     EXPECT_EQ(read_file(folder.path("saved.lyt")), expected);
 
     const Screenshot before_load = desk.grab();
@@ -236,13 +227,13 @@ TEST_F(Memcheck, EditorWithSaveLoadAndATrialGame)
                     "the loaded layout"));
 
     // A trial game: the game's screen has no placement frames.
-    hold_key("p");
+    desk.press_key("p");
     ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) == 0; }, "the trial game"));
-    hold_key("Escape");
+    desk.press_key("Escape");
     ASSERT_TRUE(see([](const Screenshot &s) { return frame_pixels(s) > 5000; },
                     "the editor after the trial game"));
 
-    hold_key("Escape");  // unchanged since the load: leaves without a question
+    desk.press_key("Escape");  // unchanged since the load: leaves without a question
     expect_clean_exit();
 }
 
