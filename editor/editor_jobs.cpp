@@ -60,7 +60,7 @@ void Editor::keep_working(const InputState &in)
         job->cancel = true;
         leave_after_work = true;
     }
-    if (escape_key.pressed(in.key(KEY_ESC)))
+    if (keys.read(in).has(EditorKey::leave))
         job->cancel = true;
     if (!job->finished.load(std::memory_order_acquire)) {
         if (needs_redraw || job->progress_line() != progress_shown)
