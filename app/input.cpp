@@ -27,6 +27,7 @@ struct Position {
 Switch buttons[mouse_buttons];
 Position press_positions[mouse_buttons][remembered_presses];  // by press number
 Switch keys[KEY_MAX];
+std::atomic<unsigned char> press_modifiers[KEY_MAX][remembered_presses];  // by press number
 std::atomic<unsigned> close_requests{0};
 
 // A press or release seen by the input thread; a press while already down is ignored.
@@ -60,9 +61,29 @@ void on_mouse(int flags)
 }
 END_OF_STATIC_FUNCTION(on_mouse)
 
+bool recorded_down(int scancode)
+{
+    return keys[scancode].changes.load(std::memory_order_relaxed) % 2 == 1;
+}
+
+// The modifiers are read from this thread's own records, so they are exactly those whose
+// press came before the key's and whose release did not.
 void on_key(int scancode)
 {
-    record(keys[scancode & 0x7F], (scancode & 0x80) == 0);
+    const int k = scancode & 0x7F;
+    const bool down = (scancode & 0x80) == 0;
+    if (k < KEY_MAX) {
+        const unsigned n = keys[k].changes.load(std::memory_order_relaxed);
+        if (down && n % 2 == 0) {
+            const int held =
+                (recorded_down(KEY_LCONTROL) || recorded_down(KEY_RCONTROL) ? modifier::ctrl : 0) |
+                (recorded_down(KEY_LSHIFT) || recorded_down(KEY_RSHIFT) ? modifier::shift : 0) |
+                (recorded_down(KEY_ALT) || recorded_down(KEY_ALTGR) ? modifier::alt : 0);
+            press_modifiers[k][n / 2 % remembered_presses].store(
+                static_cast<unsigned char>(held), std::memory_order_relaxed);
+        }
+        record(keys[k], down);
+    }
     wake_resting_loop();
 }
 END_OF_STATIC_FUNCTION(on_key)
@@ -85,6 +106,7 @@ public:
     {
         const unsigned n = s.changes.load(std::memory_order_acquire);
         took_press = false;
+        from_record_ = false;
         if (n != taken_ && shown_down_ && shown_before_counted_) {
             // The library sets its own state a moment before it calls the callback: the press
             // counted now is the one already shown.
@@ -95,7 +117,7 @@ public:
             // of a hand, so they can only be a bounce, or a double click that these screens
             // have no use for; taking each would select and let go of a piece in one go.
             taken_ = n;
-            took_press = shown_down_ = true;
+            took_press = shown_down_ = from_record_ = true;
             shown_before_counted_ = false;
             return true;
         } else if (n != taken_) {
@@ -121,6 +143,9 @@ public:
 
     // The number of the last press taken in.
     unsigned last_press() const { return (taken_ - 1) / 2; }
+    // The last read showed the switch down for a press recorded by the callbacks (that
+    // press, last_press, taken in then or before and not yet let go).
+    bool from_record() const { return from_record_; }
 
 private:
     // Down when the library says it is held, or the changes taken in leave it down.
@@ -128,12 +153,14 @@ private:
     {
         shown_down_ = held || changes % 2 == 1;
         shown_before_counted_ = shown_down_ && changes % 2 == 0;
+        from_record_ = changes % 2 == 1;
         return shown_down_;
     }
 
     unsigned taken_ = 0;  // changes taken in so far
     bool shown_down_ = false;
     bool shown_before_counted_ = false;  // shown down from the library's state alone
+    bool from_record_ = false;
 };
 
 SwitchReader button_readers[mouse_buttons];
@@ -257,6 +284,7 @@ void install_input()
     LOCK_VARIABLE(buttons);
     LOCK_VARIABLE(press_positions);
     LOCK_VARIABLE(keys);
+    LOCK_VARIABLE(press_modifiers);
     LOCK_VARIABLE(close_requests);
     mouse_callback = on_mouse;
     keyboard_lowlevel_callback = on_key;
@@ -294,7 +322,13 @@ InputState sample_input()
     in = in_frame(in);
     for (int k = 0; k < KEY_MAX; k++) {
         bool took_press;
-        in.keys[k] = key_readers[k].read(keys[k], key[k] != 0, took_press);
+        SwitchReader &reader = key_readers[k];
+        in.keys[k] = reader.read(keys[k], key[k] != 0, took_press);
+        if (in.keys[k] && reader.from_record()) {
+            const int held = press_modifiers[k][reader.last_press() % remembered_presses].load(
+                std::memory_order_relaxed);
+            in.press_modifiers[k] = static_cast<unsigned char>(held | modifier::recorded);
+        }
     }
     in.close_requested = close_requested();
     return in;
@@ -341,27 +375,4 @@ bool close_requested()
 void forget_close_request()
 {
     close_requests_forgotten = close_requests.load(std::memory_order_acquire);
-}
-
-HistoryStep HistoryKeys::read(const InputState &in)
-{
-    const bool control = in.key(KEY_LCONTROL) || in.key(KEY_RCONTROL);
-    const bool shift = in.key(KEY_LSHIFT) || in.key(KEY_RSHIFT);
-    const bool z = z_.pressed(in.key(KEY_Z));
-    const bool y = y_.pressed(in.key(KEY_Y));
-    const bool backspace = backspace_.pressed(in.key(KEY_BACKSPACE));
-    if (control && z)
-        return shift ? HistoryStep::redo : HistoryStep::undo;
-    if (control && y)
-        return HistoryStep::redo;
-    if (backspace)
-        return HistoryStep::undo;
-    return HistoryStep::none;
-}
-
-void HistoryKeys::hold(const InputState &held)
-{
-    z_.hold(held.key(KEY_Z));
-    y_.hold(held.key(KEY_Y));
-    backspace_.hold(held.key(KEY_BACKSPACE));
 }

@@ -6,13 +6,23 @@
 // touchpad tap, a quick finger) comes and goes between two passes of a polling loop and is
 // never seen there. Its callbacks see every press, so they are recorded here, and each pass
 // of a screen takes one sample in which such a press reads as down on exactly one pass, at
-// the position where it happened.
+// the position where it happened and with the modifiers held as it went down (Control
+// pressed in one batch and let go in the next, with the letter's whole tap, still counts).
 //
 // Where no callback runs (the unit tests, which install no input drivers and write the
 // globals themselves), a sample is just the globals.
 #pragma once
 
 #include <allegro.h>
+
+// The modifiers a key press was made with, as bits.
+namespace modifier {
+constexpr int ctrl = 1;   // either Control
+constexpr int shift = 2;  // either Shift
+constexpr int alt = 4;    // Alt or AltGr
+// Marks a key's entry of InputState::press_modifiers as recorded with its press.
+constexpr int recorded = 0x80;
+}  // namespace modifier
 
 // What one pass of a screen sees of the input.
 struct InputState {
@@ -21,9 +31,27 @@ struct InputState {
     int mouse_b = 0;  // buttons down (bit 0 left, 1 right, 2 middle): held now, or pressed
                       // since the previous sample even if already let go
     bool keys[KEY_MAX] = {};     // the same for each key, by scancode
+    // For a key down whose press the callbacks recorded: the modifiers held when it went
+    // down, with modifier::recorded set. A modifier let go before the sample that takes in
+    // the key's press still counts with it.
+    unsigned char press_modifiers[KEY_MAX] = {};
     bool close_requested = false;  // the window's close button was used and not yet forgotten
 
     bool key(int scancode) const { return keys[scancode]; }
+    // The modifiers of the key's press: as recorded with it, or where nothing recorded it (no
+    // callback ran, as in the unit tests, or not yet) those shown down in this sample.
+    int modifiers(int scancode) const
+    {
+        const int recorded = press_modifiers[scancode];
+        return recorded & modifier::recorded ? recorded & ~modifier::recorded : modifiers_down();
+    }
+    // Control, Shift and Alt as this sample shows them down.
+    int modifiers_down() const
+    {
+        return (key(KEY_LCONTROL) || key(KEY_RCONTROL) ? modifier::ctrl : 0) |
+               (key(KEY_LSHIFT) || key(KEY_RSHIFT) ? modifier::shift : 0) |
+               (key(KEY_ALT) || key(KEY_ALTGR) ? modifier::alt : 0);
+    }
 };
 
 // Turns a held key or button into one press: true on the first pass that sees it down after
@@ -42,24 +70,6 @@ public:
 
 private:
     bool held_ = false;
-};
-
-// The keys that step through a history, shared by the game and the editor: Ctrl+Z and
-// Backspace step back, Ctrl+Y and Ctrl+Shift+Z step forward. Each press is one step; a held
-// key does not repeat, and Control may be pressed before or with the letter.
-enum class HistoryStep { none, undo, redo };
-
-class HistoryKeys {
-public:
-    // Read on every pass, so that the latches see each key let go.
-    HistoryStep read(const InputState &in);
-    // Marks the keys held now as used (after a modal screen), as Latch::hold does.
-    void hold(const InputState &held);
-
-private:
-    Latch z_;
-    Latch y_;
-    Latch backspace_;
 };
 
 // Hooks the library's mouse, keyboard and close-button callbacks. Call after install_keyboard

@@ -1,6 +1,7 @@
 #include "app/key_card.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/display_scale.h"
 #include "app/resources.h"
@@ -28,6 +29,22 @@ bool anything_down(const InputState &in)
 
 }  // namespace
 
+const std::vector<KeyRow<CardKey>> &card_key_rows()
+{
+    static const std::vector<KeyRow<CardKey>> rows = {
+        {CardKey::toggle, KeyKind::press, {KEY_F2}, 0, 0, "F2: show or hide these keys"},
+        {CardKey::close, KeyKind::press, {KEY_ESC}, 0, 0, ""},  // told by each screen's Escape
+    };
+    return rows;
+}
+
+KeyCard::KeyCard(std::vector<std::string> screen_lines, FONT *font)
+    : lines_(std::move(screen_lines)), font_(font)
+{
+    for (const std::string &line : card_lines(card_key_rows()))
+        lines_.push_back(line);
+}
+
 KeyCard::~KeyCard()
 {
     if (saved_)
@@ -36,9 +53,9 @@ KeyCard::~KeyCard()
 
 bool KeyCard::pass(const InputState &in)
 {
-    just_closed_ = false;
-    const bool f2 = f2_latch_.pressed(in.key(KEY_F2));
-    const bool escape = escape_latch_.pressed(in.key(KEY_ESC));
+    const KeyPresses<CardKey> keys = keys_.read(in);
+    const bool f2 = keys.has(CardKey::toggle);
+    const bool escape = keys.has(CardKey::close);
     switch (stage_) {
     case Stage::hidden: {
         if (!f2 || in.close_requested)
@@ -69,7 +86,6 @@ bool KeyCard::pass(const InputState &in)
         if (anything_down(in) && !in.close_requested)
             return true;
         stage_ = Stage::hidden;
-        just_closed_ = true;
         return true;
     }
     return false;
@@ -89,8 +105,8 @@ void KeyCard::draw(BITMAP *target) const
     const int pad = 10;
     const int line = text_height(font_) + 4;
     int width = 0;
-    for (const char *l : lines_)
-        width = std::max(width, text_length(font_, l));
+    for (const std::string &l : lines_)
+        width = std::max(width, text_length(font_, l.c_str()));
     width += 2 * pad;
     const int height = static_cast<int>(lines_.size()) * line + 2 * pad - 4;
     const int x0 = (target->w - width) / 2, y0 = (target->h - height) / 2;
@@ -98,8 +114,8 @@ void KeyCard::draw(BITMAP *target) const
     rect(target, x0, y0, x0 + width - 1, y0 + height - 1, makecol(255, 200, 0));
     rect(target, x0 + 2, y0 + 2, x0 + width - 3, y0 + height - 3, makecol(255, 200, 0));
     int y = y0 + pad;
-    for (const char *l : lines_) {
-        textout_ex(target, font_, l, x0 + pad, y, makecol(240, 240, 230), -1);
+    for (const std::string &l : lines_) {
+        textout_ex(target, font_, l.c_str(), x0 + pad, y, makecol(240, 240, 230), -1);
         y += line;
     }
 }

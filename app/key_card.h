@@ -5,14 +5,21 @@
 
 #include <allegro.h>
 
+#include <string>
 #include <vector>
 
 #include "app/input.h"
+#include "app/key_table.h"
+
+// The card's own keys, which work over every screen.
+enum class CardKey { toggle, close };
+const std::vector<KeyRow<CardKey>> &card_key_rows();
 
 class KeyCard {
 public:
-    // `lines` must outlive the card; `font` draws them.
-    KeyCard(const std::vector<const char *> &lines, FONT *font) : lines_(lines), font_(font) {}
+    // The screen's lines (its table's, card_lines), followed by the card's own; `font` draws
+    // them.
+    KeyCard(std::vector<std::string> screen_lines, FONT *font);
     ~KeyCard();
     KeyCard(const KeyCard &) = delete;
     KeyCard &operator=(const KeyCard &) = delete;
@@ -20,13 +27,10 @@ public:
     // Called first in each pass of the screen, whose back buffer holds what the screen shows.
     // True when the pass belongs to the card: F2 opened it, it is shown, or it was closed and
     // a key or button of that moment is still down. The screen goes on with its pass when
-    // this is false; once the card let go, the screen should take the keys held then as used.
-    // The window's close button closes the card and leaves the request to the screen.
+    // this is false; since the card lets go only once every key and button is up, nothing
+    // pressed over it reaches the screen. The window's close button closes the card and leaves
+    // the request to the screen.
     bool pass(const InputState &in);
-    // The card let go of the screen in the last pass: the screen marks held keys as used.
-    bool just_closed() const { return just_closed_; }
-    bool shown() const { return stage_ == Stage::shown; }
-
     // Draws the card over `target`.
     void draw(BITMAP *target) const;
 
@@ -34,11 +38,9 @@ private:
     enum class Stage { hidden, shown, releasing };
     void close();
 
-    std::vector<const char *> lines_;
+    std::vector<std::string> lines_;
     FONT *font_;
     Stage stage_ = Stage::hidden;
-    Latch f2_latch_;
-    Latch escape_latch_;
+    KeyTable<CardKey> keys_{card_key_rows()};
     BITMAP *saved_ = nullptr;  // the screen's back buffer as it was before the card
-    bool just_closed_ = false;
 };

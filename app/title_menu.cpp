@@ -7,22 +7,27 @@
 #include "board/geometry.h"
 #include "render/game_frame.h"
 
-namespace {
-
-// Every key of the title screen, for the card F2 shows.
-const std::vector<const char *> title_keys = {
-    "Click an item: choose it",
-    "Down, Up: the pointer onto the next item",
-    "Return: choose the item under the pointer",
-    "Ctrl+Z or Backspace: the last game back",
-    "Escape: leave",
-    "F2: show or hide these keys",
-};
-
-}  // namespace
+const std::vector<KeyRow<TitleKey>> &title_key_rows()
+{
+    using modifier::ctrl;
+    using modifier::shift;
+    static const std::vector<KeyRow<TitleKey>> rows = {
+        {TitleKey::click, KeyKind::mouse, {}, 0, 0, "Click an item: choose it"},
+        {TitleKey::down, KeyKind::press, {KEY_DOWN}, 0, 0,
+         "Down, Up: the pointer onto the next item"},
+        {TitleKey::up, KeyKind::press, {KEY_UP}, 0, 0, ""},
+        {TitleKey::choose, KeyKind::press, {KEY_ENTER, KEY_ENTER_PAD}, 0, 0,
+         "Return: choose the item under the pointer"},
+        {TitleKey::back, KeyKind::press, {KEY_Z}, ctrl, shift,
+         "Ctrl+Z or Backspace: the last game back"},
+        {TitleKey::back, KeyKind::press, {KEY_BACKSPACE}, 0, 0, ""},
+        {TitleKey::leave, KeyKind::level, {KEY_ESC}, 0, 0, "Escape: leave"},
+    };
+    return rows;
+}
 
 TitleMenu::TitleMenu(LastGame *last)
-    : last_game(last), card(title_keys, resources.game_font)
+    : last_game(last), card(card_lines(title_key_rows()), resources.game_font)
 {
     line_height = title_menu_line_height();
 }
@@ -49,19 +54,18 @@ void TitleMenu::pass()
     if (!keys_seen) {
         // A Return or Backspace still held from the game that just ended must not choose.
         keys_seen = true;
-        return_latch.hold(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD));
-        back_keys.hold(in);
+        keys.hold(in);
     }
-    const bool back = back_keys.read(in) == HistoryStep::undo;
+    const KeyPresses<TitleKey> pressed = keys.read(in);
     // Down and Up put the pointer on the middle of the next item below or above, so that
     // the menu's own rule, the item under the pointer, still decides. The menu wraps, and with
     // the pointer on neither item (above or below the menu) Down goes to "Start" and
     // Up to "Exit": a key always lands on an item, which Return then chooses.
     const int band = geometry::floor_div(in.mouse_y - first_item_top, line_height);
     int target = band;
-    if (down_latch.pressed(in.key(KEY_DOWN)))
+    if (pressed.has(TitleKey::down))
         target = band == menu_start ? menu_exit : menu_start;
-    if (up_latch.pressed(in.key(KEY_UP)))
+    if (pressed.has(TitleKey::up))
         target = band == menu_exit ? menu_start : menu_exit;
     if (target != band) {
         in.mouse_y = first_item_top + target * line_height + line_height / 2;
@@ -81,16 +85,15 @@ void TitleMenu::pass()
 
     if (in.mouse_b != 0 && (hovered == 0 || hovered == 1))
         choice = hovered;
-    const bool return_pressed = return_latch.pressed(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD));
-    if (return_pressed && (hovered == 0 || hovered == 1))
+    if (pressed.has(TitleKey::choose) && (hovered == 0 || hovered == 1))
         choice = hovered;
-    if (back && last_game) {
+    if (pressed.has(TitleKey::back) && last_game) {
         if (last_game->bring_back(symbols_in_strip(resources.symbol_strip->w)))
             choice = menu_last_game;
         else
             show_title();  // a file that could not be read is no longer offered
     }
-    if (in.key(KEY_ESC) || in.close_requested)
+    if (pressed.has(TitleKey::leave) || in.close_requested)
         choice = menu_exit;
 }
 

@@ -1,15 +1,30 @@
-// The title screen with its two items, "Start" and "Exit", chosen by the pointer's height.
+// The title screen: its items "Start" and "Exit", chosen by the pointer's height, and the last
+// game, which a key brings back.
 #pragma once
 
 #include <allegro.h>
 
+#include <vector>
+
 #include "app/input.h"
 #include "app/key_card.h"
+#include "app/key_table.h"
 #include "play/kept_game.h"
 #include "render/screen_look.h"
 
-// The two items, by index, and the last game brought back by Ctrl+Z or Backspace.
+// What the title menu returns: the items by index, and the last game brought back.
 enum MenuChoice : int { menu_start = 0, menu_exit = 1, menu_last_game = 2 };
+
+// What the keys of the title screen do.
+enum class TitleKey {
+    click,   // the mouse: the item under the pointer
+    down,    // the pointer onto the next item below
+    up,      // the pointer onto the next item above
+    choose,  // the item under the pointer
+    back,    // the last game
+    leave,   // as "Exit"
+};
+const std::vector<KeyRow<TitleKey>> &title_key_rows();
 
 struct TitleMenu {
     static constexpr int first_item_top = title_first_item_top;
@@ -18,26 +33,23 @@ struct TitleMenu {
     int hovered = -1;     // band under the pointer; an item only when 0 or 1
     int last_shown = -1;  // band that was hovered at the last copy to the screen
     bool shown = false;   // the screen has been copied at least once
-    int choice = -1;      // 0 Start, 1 Exit; negative while the menu runs
-    Latch down_latch;     // Down, Up and Return act once a press
-    Latch up_latch;
-    Latch return_latch;
+    int choice = -1;      // a MenuChoice; negative while the menu runs
+    KeyTable<TitleKey> keys{title_key_rows()};
     bool keys_seen = false;  // the first pass has marked the keys held at the start as used
-    LastGame *last_game;     // what Ctrl+Z and Backspace bring back, or nullptr for nothing
-    HistoryKeys back_keys;   // Ctrl+Z and Backspace
+    LastGame *last_game;     // what TitleKey::back brings back, or nullptr for nothing
     KeyCard card;            // F2: every key of the title screen
 
     explicit TitleMenu(LastGame *last_game = nullptr);
     // The title picture with the items, the hovered one highlighted.
     void compose(BITMAP *target) const;
     // One pass: Down and Up move the pointer onto the next item, then recompose the menu,
-    // show it if the hovered band changed, read the buttons, Return, Escape, Ctrl+Z and
-    // Backspace. While the card of keys is shown it takes the pass.
+    // show it if the hovered band changed, read the buttons and the other keys. While the card
+    // of keys is shown it takes the pass.
     void pass();
     // Sets the window's title, which names the last game while one is kept.
     void show_title() const;
 };
 
-// Runs the menu until a choice is made: menu_start, menu_exit (also Escape and the window's
-// close button), or menu_last_game once `last_game` has a game ready.
+// Runs the menu until a choice is made: menu_start, menu_exit (also TitleKey::leave and the
+// window's close button), or menu_last_game once `last_game` has a game ready.
 int title_menu(LastGame *last_game = nullptr);

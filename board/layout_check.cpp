@@ -58,7 +58,7 @@ int layers_used(const Layout &shape)
     return used;
 }
 
-int highest_layer(const Layout &shape)
+int top_layer(const Layout &shape)
 {
     for (int i = Layout::cell_count - 1; i >= 0; i--)
         if (shape.cell(i) != 0)

@@ -15,4 +15,4 @@ std::vector<std::string> layout_problems(const Layout &shape);
 int layers_used(const Layout &shape);
 
 // The highest layer holding a piece, or -1 when the shape holds none.
-int highest_layer(const Layout &shape);
+int top_layer(const Layout &shape);

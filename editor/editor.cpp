@@ -29,7 +29,8 @@ Editor::Editor()
     : select_file(file_select_ex),
       ask(alert_second_default),
       play(play_game),
-      origin(geometry::board_origin(frame_width, frame_height)), card(editor_key_lines(), font)
+      origin(geometry::board_origin(frame_width, frame_height)),
+      card(card_lines(editor_key_rows()), font)
 {
     clear_bitmap(resources.buffer);
     layout.clear();
@@ -59,11 +60,11 @@ void Editor::pass()
         edit(in);
         break;
     case Stage::releasing_p:
-        if (!in.key(KEY_P))
+        if (!keys.down(in, EditorKey::play))
             trial_play();
         break;
     case Stage::releasing_escape:
-        if (!in.key(KEY_ESC))
+        if (!keys.down(in, EditorKey::leave))
             leave_or_stay();
         break;
     case Stage::working:
@@ -72,29 +73,29 @@ void Editor::pass()
     }
 }
 
-// One pass of editing: the frame if one is due, the stroke, then the keys. Escape and P act
-// once they are let go, so that their press reaches nothing after them.
+// One pass of editing: the frame if one is due, the stroke, then the keys. Leaving and trial
+// play act once their key is let go, so that its press reaches nothing after them.
 void Editor::edit(const InputState &in)
 {
-    if (escape_key.pressed(in.key(KEY_ESC))) {
+    const KeyPresses<EditorKey> pressed = keys.read(in);
+    if (pressed.has(EditorKey::leave)) {
         stage = Stage::releasing_escape;
         return;
     }
     if (needs_redraw)
         show_frame();
     handle_stroke(in);
-    read_layer_keys(in);
-    const HistoryStep step = history_keys.read(in);
+    read_layer_keys(pressed);
     if (!(in.mouse_b & 1))
-        step_history(step);  // not in the middle of a stroke
-    if (save_key.pressed(in.key(KEY_S)))
+        step_history(pressed);  // not in the middle of a stroke
+    if (pressed.has(EditorKey::save))
         save_dialog();
-    else if (load_key.pressed(in.key(KEY_L)))
+    else if (pressed.has(EditorKey::load))
         load_dialog();
-    else if (play_key.pressed(in.key(KEY_P)))
+    else if (pressed.has(EditorKey::play))
         stage = Stage::releasing_p;
     else
-        read_work_keys(in);
+        read_work_keys(pressed);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -132,8 +133,9 @@ void Editor::show_frame()
     show_title();
 }
 
-// The window's title follows the file, the unsaved changes and the count; it is set only when
-// its text changes (also after a trial game, whose title was the game's).
+// The window's title follows the file, the unsaved changes and the count. It is made with
+// every frame and after a save, and handed to the window only when it differs from the title
+// shown there (so also after a trial game, which leaves the game's title).
 void Editor::show_title()
 {
     title_shown =
@@ -223,11 +225,11 @@ void Editor::close_stroke()
     history.record(stroke_before, layout);
 }
 
-void Editor::step_history(HistoryStep step)
+void Editor::step_history(const KeyPresses<EditorKey> &pressed)
 {
-    if (step == HistoryStep::undo && history.undo(layout))
+    if (pressed.has(EditorKey::undo) && history.undo(layout))
         needs_redraw = true;
-    else if (step == HistoryStep::redo && history.redo(layout))
+    if (pressed.has(EditorKey::redo) && history.redo(layout))
         needs_redraw = true;
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/input.h"
 #include "app/key_card.h"
+#include "app/key_table.h"
 #include "board/edit_history.h"
 #include "board/geometry.h"
 #include "board/layout.h"
@@ -17,6 +18,23 @@
 
 // The status line, in the library's font: the layer being edited and the count of pieces.
 constexpr const char *editor_status_format = "z: %8i   count: %4i";
+
+// What the keys of the editor do.
+enum class EditorKey {
+    stroke,  // the mouse: places or removes pieces
+    layer_0, layer_1, layer_2, layer_3, layer_4, layer_5,  // the layer to edit, while held
+    save,
+    load,
+    play,    // a trial game, once let go
+    undo,
+    redo,
+    mirror,  // mirrored strokes on or off
+    rate,
+    generate,
+    improve,
+    leave,   // leaves (or asks) once let go; while work runs, cancels it
+};
+const std::vector<KeyRow<EditorKey>> &editor_key_rows();
 
 // The editor's state, stepped one pass at a time by edit_layouts. Works on the global layout.
 //
@@ -52,15 +70,7 @@ struct Editor {
     int stroke_value = 0;                    // what the current stroke writes: 1 place, 0 remove
     geometry::Point last_cell = {-1, -1};    // the cell the stroke last entered, or (-1, -1)
     bool press_spent = false;                // the button held now was pressed in a modal screen
-    Latch escape_key;                        // Escape: leaves (or asks) once let go
-    Latch save_key;                          // S, one dialog per press
-    Latch load_key;                          // L, one dialog per press
-    Latch play_key;                          // P: a trial game once let go
-    Latch mirror_key;                        // M: mirrored strokes on or off
-    Latch rate_key;                          // R: rate the shape
-    Latch generate_key;                      // G: a new shape made to order
-    Latch improve_key;                       // I: mend the shape
-    HistoryKeys history_keys;                // undo and redo, one step a press
+    KeyTable<EditorKey> keys{editor_key_rows()};  // one dialog, step or job a press
     bool mirrored = false;                   // strokes act on column 11 - x as well
     EditHistory history;                     // the steps to take back and do again
     Layout stroke_before{};                  // the layout when the current stroke began
@@ -100,11 +110,11 @@ private:
     void draw_layers();
     void handle_stroke(const InputState &in);
     void close_stroke();
-    void step_history(HistoryStep step);
+    void step_history(const KeyPresses<EditorKey> &pressed);
     void show_title();
     // The keys (editor_keys.cpp).
-    void read_layer_keys(const InputState &in);
-    void read_work_keys(const InputState &in);
+    void read_layer_keys(const KeyPresses<EditorKey> &pressed);
+    void read_work_keys(const KeyPresses<EditorKey> &pressed);
     void after_modal();
     // The modal screens (editor_dialogs.cpp).
     int choose_file(const char *title);
@@ -142,9 +152,6 @@ std::vector<std::string> editor_title_notes(const std::string &file_name, bool u
 // Shortens a file path for a message line of at most max_width pixels in the given font,
 // keeping its end (the file name) and marking the cut with "...".
 std::string fit_path(const char *path, int max_width, const FONT *f);
-
-// Every key of the editor, one line each, for the card F2 shows.
-const std::vector<const char *> &editor_key_lines();
 
 // Runs the editor on the global layout until the user leaves with Escape or the window's
 // close button.

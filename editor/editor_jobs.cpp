@@ -61,7 +61,7 @@ void Editor::keep_working(const InputState &in)
         worker.cancel();
         leave_after_work = true;
     }
-    if (escape_key.pressed(in.key(KEY_ESC)))
+    if (keys.read(in).has(EditorKey::leave))
         worker.cancel();
     if (!worker.take_finished()) {
         if (needs_redraw ||

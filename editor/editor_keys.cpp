@@ -1,56 +1,83 @@
-// The editor's keys: reading them into actions, one action a press, and forgetting the
-// presses that were meant for a modal screen.
+// The editor's keys: its table, reading it into actions, one action a press, and forgetting
+// the presses that were meant for a modal screen.
 #include "editor/editor.h"
+
+#include <cstdio>
+#include <string>
 
 namespace {
 
-constexpr int layer_keys[Layout::layers] = {KEY_1, KEY_2, KEY_3, KEY_4, KEY_5, KEY_6};
+// A share in percent as the card writes it: "95", "92.5".
+std::string percent(double share)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", share);
+    return text;
+}
+
+EditorKey layer_key(int z) { return static_cast<EditorKey>(static_cast<int>(EditorKey::layer_0) + z); }
 
 }  // namespace
 
-const std::vector<const char *> &editor_key_lines()
+const std::vector<KeyRow<EditorKey>> &editor_key_rows()
 {
-    static const std::vector<const char *> lines = {
-        "Press on an empty cell and drag: place pieces",
-        "Press on a piece and drag: remove pieces",
-        "1 to 6: the layer to edit",
-        "S: save the layout        L: load a layout",
-        "P: try the layout in a game",
-        "Ctrl+Z or Backspace: take back the last change",
-        "Ctrl+Y or Ctrl+Shift+Z: do it again",
-        "M: mirrored strokes on or off",
-        "R: rate the shape over 300 deals",
-        "G: a new shape made to order",
-        "I: improve the shape until 95% can be cleared",
-        "Escape: leave the editor; while R, G or I runs, cancel it",
-        "F2: show or hide these keys",
+    using modifier::ctrl;
+    using modifier::shift;
+    static_assert(static_cast<int>(EditorKey::layer_5) - static_cast<int>(EditorKey::layer_0) ==
+                      Layout::layers - 1,
+                  "a layer key for each layer");
+    static const std::vector<KeyRow<EditorKey>> rows = {
+        {EditorKey::stroke, KeyKind::mouse, {}, 0, 0,
+         "Press on an empty cell and drag: place pieces"},
+        {EditorKey::stroke, KeyKind::mouse, {}, 0, 0, "Press on a piece and drag: remove pieces"},
+        // The layer keys are read as held, not as presses: the lowest number down wins.
+        {EditorKey::layer_0, KeyKind::level, {KEY_1}, 0, 0, "1 to 6: the layer to edit"},
+        {EditorKey::layer_1, KeyKind::level, {KEY_2}, 0, 0, ""},
+        {EditorKey::layer_2, KeyKind::level, {KEY_3}, 0, 0, ""},
+        {EditorKey::layer_3, KeyKind::level, {KEY_4}, 0, 0, ""},
+        {EditorKey::layer_4, KeyKind::level, {KEY_5}, 0, 0, ""},
+        {EditorKey::layer_5, KeyKind::level, {KEY_6}, 0, 0, ""},
+        {EditorKey::save, KeyKind::press, {KEY_S}, 0, 0,
+         "S: save the layout        L: load a layout"},
+        {EditorKey::load, KeyKind::press, {KEY_L}, 0, 0, ""},
+        {EditorKey::play, KeyKind::press, {KEY_P}, 0, 0, "P: try the layout in a game"},
+        {EditorKey::undo, KeyKind::press, {KEY_Z}, ctrl, shift,
+         "Ctrl+Z or Backspace: take back the last change"},
+        {EditorKey::undo, KeyKind::press, {KEY_BACKSPACE}, 0, 0, ""},
+        {EditorKey::redo, KeyKind::press, {KEY_Y}, ctrl, 0, "Ctrl+Y or Ctrl+Shift+Z: do it again"},
+        {EditorKey::redo, KeyKind::press, {KEY_Z}, ctrl | shift, 0, ""},
+        {EditorKey::mirror, KeyKind::press, {KEY_M}, 0, 0, "M: mirrored strokes on or off"},
+        {EditorKey::rate, KeyKind::press, {KEY_R}, 0, 0,
+         "R: rate the shape over " + std::to_string(editor_rating_deals) + " deals"},
+        {EditorKey::generate, KeyKind::press, {KEY_G}, 0, 0, "G: a new shape made to order"},
+        {EditorKey::improve, KeyKind::press, {KEY_I}, 0, 0,
+         "I: improve the shape until " + percent(default_min_clear) + "% can be cleared"},
+        {EditorKey::leave, KeyKind::press, {KEY_ESC}, 0, 0,
+         "Escape: leave the editor; while R, G or I runs, cancel it"},
     };
-    return lines;
+    return rows;
 }
 
-// M, R, G and I: one action a press.
-void Editor::read_work_keys(const InputState &in)
+// Mirroring, rating, generating and improving: one action a press.
+void Editor::read_work_keys(const KeyPresses<EditorKey> &pressed)
 {
-    if (mirror_key.pressed(in.key(KEY_M))) {
+    if (pressed.has(EditorKey::mirror)) {
         mirrored = !mirrored;
         needs_redraw = true;
     }
-    const bool rate = rate_key.pressed(in.key(KEY_R));
-    const bool generate = generate_key.pressed(in.key(KEY_G));
-    const bool improve = improve_key.pressed(in.key(KEY_I));
-    if (rate)
+    if (pressed.has(EditorKey::rate))
         begin_work(EditorJob::Kind::rate);
-    else if (generate)
+    else if (pressed.has(EditorKey::generate))
         begin_work(EditorJob::Kind::generate);
-    else if (improve)
+    else if (pressed.has(EditorKey::improve))
         begin_work(EditorJob::Kind::improve);
 }
 
 // The lowest layer key down chooses the layer.
-void Editor::read_layer_keys(const InputState &in)
+void Editor::read_layer_keys(const KeyPresses<EditorKey> &pressed)
 {
     for (int z = 0; z < Layout::layers; z++)
-        if (in.key(layer_keys[z])) {
+        if (pressed.has(layer_key(z))) {
             needs_redraw = needs_redraw || z != current_layer;
             current_layer = z;
             return;
@@ -63,15 +90,7 @@ void Editor::read_layer_keys(const InputState &in)
 void Editor::after_modal()
 {
     const InputState held = discard_pending_input();
-    escape_key.hold(held.key(KEY_ESC));
-    save_key.hold(held.key(KEY_S));
-    load_key.hold(held.key(KEY_L));
-    play_key.hold(held.key(KEY_P));
-    mirror_key.hold(held.key(KEY_M));
-    rate_key.hold(held.key(KEY_R));
-    generate_key.hold(held.key(KEY_G));
-    improve_key.hold(held.key(KEY_I));
-    history_keys.hold(held);
+    keys.hold(held);
     close_stroke();
     press_spent = (held.mouse_b & 1) != 0;
     last_cell = {-1, -1};

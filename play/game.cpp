@@ -9,40 +9,48 @@
 #include "board/rules.h"
 #include "play/keyboard_cursor.h"
 
-namespace {
-
-// Every key of a game, for the card F2 shows.
-const std::vector<const char *> game_keys = {
-    "Click two free pieces alike: take them",
-    "Arrows: move the cursor",
-    "Return or Space: pick the cursor's piece",
-    "Ctrl+Z or Backspace: put a pair back",
-    "Ctrl+Y or Ctrl+Shift+Z: take it again",
-    "Home: every pair back, as dealt",
-    "End: every pair taken again",
-    "H: hint a pair",
-    "F: frame every free piece",
-    "F1: end the game",
-    "Escape: back to the title",
-    "F2: show or hide these keys",
-};
-
-}  // namespace
+const std::vector<KeyRow<GameKey>> &game_key_rows()
+{
+    using modifier::ctrl;
+    using modifier::shift;
+    static const std::vector<KeyRow<GameKey>> rows = {
+        {GameKey::click, KeyKind::mouse, {}, 0, 0, "Click two free pieces alike: take them"},
+        {GameKey::left, KeyKind::press, {KEY_LEFT}, 0, 0, "Arrows: move the cursor"},
+        {GameKey::right, KeyKind::press, {KEY_RIGHT}, 0, 0, ""},
+        {GameKey::up, KeyKind::press, {KEY_UP}, 0, 0, ""},
+        {GameKey::down, KeyKind::press, {KEY_DOWN}, 0, 0, ""},
+        {GameKey::pick, KeyKind::press, {KEY_ENTER, KEY_ENTER_PAD, KEY_SPACE}, 0, 0,
+         "Return or Space: pick the cursor's piece"},
+        {GameKey::undo, KeyKind::press, {KEY_Z}, ctrl, shift,
+         "Ctrl+Z or Backspace: put a pair back"},
+        {GameKey::undo, KeyKind::press, {KEY_BACKSPACE}, 0, 0, ""},
+        {GameKey::redo, KeyKind::press, {KEY_Y}, ctrl, 0, "Ctrl+Y or Ctrl+Shift+Z: take it again"},
+        {GameKey::redo, KeyKind::press, {KEY_Z}, ctrl | shift, 0, ""},
+        {GameKey::undo_all, KeyKind::press, {KEY_HOME}, 0, 0, "Home: every pair back, as dealt"},
+        {GameKey::redo_all, KeyKind::press, {KEY_END}, 0, 0, "End: every pair taken again"},
+        {GameKey::hint, KeyKind::press, {KEY_H}, 0, 0, "H: hint a pair"},
+        {GameKey::free_pieces, KeyKind::press, {KEY_F}, 0, 0, "F: frame every free piece"},
+        // The two that end the game act on every pass they are down, from the first.
+        {GameKey::end, KeyKind::level, {KEY_F1}, 0, 0, "F1: end the game"},
+        {GameKey::leave, KeyKind::level, {KEY_ESC}, 0, 0, "Escape: back to the title"},
+    };
+    return rows;
+}
 
 Game::Game(Deal d)
     : dealt(std::move(d)), origin(geometry::board_origin(frame_width, frame_height)),
-      card(game_keys, resources.game_font), dealt_board(layout)
+      card(card_lines(game_key_rows()), resources.game_font), dealt_board(layout)
 {
 }
 
 Game::Game(const KeptGame &kept)
     : origin(geometry::board_origin(frame_width, frame_height)),
-      card(game_keys, resources.game_font),
+      card(card_lines(game_key_rows()), resources.game_font),
       dealt_board(kept.dealt)
 {
     dealt.top_layer = kept.top_layer;
     dealt.shading_step = kept.shading_step;
-    const std::size_t taken = kept.done > 0 ? kept.done - 1 : 0;
+    const std::size_t taken = kept.taken_count > 0 ? kept.taken_count - 1 : 0;
     layout = kept.board_after(taken);
     history.restore(kept.pairs, taken);
 }
@@ -52,7 +60,7 @@ KeptGame Game::kept() const
     KeptGame k;
     k.dealt = dealt_board;
     k.pairs = history.pairs();
-    k.done = history.taken_count();
+    k.taken_count = history.taken_count();
     k.top_layer = dealt.top_layer;
     k.shading_step = dealt.shading_step;
     return k;
@@ -138,7 +146,7 @@ void Game::act_on(int hit)
     } else {
         const int symbol = layout.cell(hit);
         if (take_pair(layout, selected_cell, hit)) {
-            history.taken(selected_cell, hit, symbol);
+            history.record(selected_cell, hit, symbol);
             selected_cell = -1;
             board_changed();
         }
@@ -161,77 +169,56 @@ void Game::board_changed()
     needs_redraw = true;
 }
 
-// The keys come last in the pass, so they override whatever the end tests decided. The
-// close button ends the game as Escape does.
+// The keys come last in the pass, so they override whatever the end tests decided; leaving
+// beats ending. The close button ends the game as leaving does. The latches read their keys
+// on every pass, even one that ends the game, so that they see each key let go.
 void Game::read_keys(const InputState &in)
 {
-    if (in.key(KEY_ESC) || in.close_requested)
-        result = play_left;
-    else if (in.key(KEY_F1))
-        result = play_ended;
     if (!keys_seen) {
         // Keys held when the game starts (Return that chose "Start") are not presses.
         keys_seen = true;
-        history_keys.hold(in);
-        hint_latch.hold(in.key(KEY_H));
-        free_latch.hold(in.key(KEY_F));
-        for (int i = 0; i < 4; i++)
-            arrow_latches[i].hold(in.key(KEY_LEFT + i));
-        act_latch.hold(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD) || in.key(KEY_SPACE));
-        home_latch.hold(in.key(KEY_HOME));
-        end_latch.hold(in.key(KEY_END));
-        return;
+        keys.hold(in);
     }
-    read_help_keys(in);
+    const KeyPresses<GameKey> pressed = keys.read(in);
+    if (pressed.has(GameKey::leave) || in.close_requested)
+        result = play_left;
+    else if (pressed.has(GameKey::end))
+        result = play_ended;
+    if (result == 0)
+        act_on_help_keys(pressed, in);
 }
 
-// The latches read their keys on every pass, even one that Escape or F1 ends, so that they
-// see each key let go; the keys act only while the game runs.
-void Game::read_help_keys(const InputState &in)
+void Game::act_on_help_keys(const KeyPresses<GameKey> &pressed, const InputState &in)
 {
-    const HistoryStep step = history_keys.read(in);
-    const bool hint = hint_latch.pressed(in.key(KEY_H));
-    const bool show_free = free_latch.pressed(in.key(KEY_F));
-    bool arrows[4];
+    for (GameKey step : {GameKey::undo, GameKey::redo, GameKey::undo_all, GameKey::redo_all})
+        if (pressed.has(step))
+            step_history(step);
+    static const GameKey arrows[4] = {GameKey::left, GameKey::right, GameKey::up, GameKey::down};
     for (int i = 0; i < 4; i++)
-        arrows[i] = arrow_latches[i].pressed(in.key(KEY_LEFT + i));
-    const bool act =
-        act_latch.pressed(in.key(KEY_ENTER) || in.key(KEY_ENTER_PAD) || in.key(KEY_SPACE));
-    const bool home = home_latch.pressed(in.key(KEY_HOME));
-    const bool end = end_latch.pressed(in.key(KEY_END));
-    if (result != 0)
-        return;
-
-    step_history(step, false);
-    if (home)
-        step_history(HistoryStep::undo, true);
-    if (end)
-        step_history(HistoryStep::redo, true);
-    for (int i = 0; i < 4; i++)
-        if (arrows[i])
+        if (pressed.has(arrows[i]))
             move_cursor(i, in);
-    if (act && cursor_cell != -1)
+    if (pressed.has(GameKey::pick) && cursor_cell != -1)
         act_on(cursor_cell);
-    if (hint)
-        show_hint();
-    if (show_free)
+    if (pressed.has(GameKey::hint))
+        look_for_hint();
+    if (pressed.has(GameKey::free_pieces))
         show_free_pieces();
     if (marks != shown_marks)
         needs_redraw = true;
 }
 
-// Puts back (or takes again) one pair, or with `all` every one there is.
-void Game::step_history(HistoryStep step, bool all)
+// Puts back (undo) or takes again (redo) one pair, or every one there is (undo_all, redo_all).
+void Game::step_history(GameKey key)
 {
-    if (step == HistoryStep::none)
-        return;
-    bool done = false;
-    while (step == HistoryStep::undo ? history.undo(layout) : history.redo(layout)) {
-        done = true;
+    const bool back = key == GameKey::undo || key == GameKey::undo_all;
+    const bool all = key == GameKey::undo_all || key == GameKey::redo_all;
+    bool stepped = false;
+    while (back ? history.undo(layout) : history.redo(layout)) {
+        stepped = true;
         if (!all)
             break;
     }
-    if (done) {
+    if (stepped) {
         selected_cell = -1;
         board_changed();
     }
@@ -239,8 +226,9 @@ void Game::step_history(HistoryStep step, bool all)
 
 // Frames the first pair of a way to clear the board, or a pair that merely matches with a
 // note that says why no better one is shown. What the pass cannot decide quickly is looked
-// at further off the loop, with a note meanwhile; H again while it looks changes nothing.
-void Game::show_hint()
+// at further off the loop, with a note meanwhile; asking again while it looks changes
+// nothing.
+void Game::look_for_hint()
 {
     if (hint_looker.looking())
         return;
@@ -251,7 +239,7 @@ void Game::show_hint()
         hint_looker.start(layout, start_hint);
         return;
     }
-    show_hint(hint);
+    mark_hint(hint);
 }
 
 // The hint looked for off the loop, once it is found.
@@ -259,10 +247,11 @@ void Game::take_found_hint()
 {
     Hint hint;
     if (hint_looker.take(hint))
-        show_hint(hint);
+        mark_hint(hint);
 }
 
-void Game::show_hint(const Hint &hint)
+// Frames the hint's pair, with the note its kind asks for; a hint of no pair clears the marks.
+void Game::mark_hint(const Hint &hint)
 {
     marks.hinted.clear();
     marks.note = nullptr;
@@ -304,11 +293,11 @@ void Game::move_cursor(int arrow, const InputState &in)
 
 void Game::finish_when_escape_is_up(const InputState &in)
 {
-    if (in.key(KEY_ESC) && !in.close_requested)
+    if (keys.down(in, GameKey::leave) && !in.close_requested)
         return;
     stage = Stage::over;
     hint_looker.cancel();
-    std::vector<unsigned char>().swap(dealt.pair_list);  // the only allocation of a game
+    std::vector<unsigned char>().swap(dealt.pair_list);  // the deal's pairs: no longer needed
 }
 
 int piece_at(int mx, int my)

@@ -4,8 +4,11 @@
 // back and taken again, and the player may ask for a hint or for the free pieces.
 #pragma once
 
+#include <vector>
+
 #include "app/input.h"
 #include "app/key_card.h"
+#include "app/key_table.h"
 #include "board/geometry.h"
 #include "play/deal.h"
 #include "play/hint.h"
@@ -24,6 +27,25 @@ enum PlayResult : int {
     play_blocked = 3,  // pieces remain but no two free ones match
 };
 
+// What the keys of a game do.
+enum class GameKey {
+    click,        // the mouse: the free piece under the pointer
+    left,         // the keyboard cursor one piece that way (the four in this order)
+    right,
+    up,
+    down,
+    pick,         // as a click on the cursor's piece
+    undo,         // one pair back
+    redo,         // the pair put back last taken again
+    undo_all,     // every pair back, as dealt
+    redo_all,     // every pair put back taken again
+    hint,         // a pair framed
+    free_pieces,  // every free piece framed
+    end,          // the game ends, with the game-over screen
+    leave,        // the game ends, back to the title
+};
+const std::vector<KeyRow<GameKey>> &game_key_rows();
+
 struct Game {
     enum class Stage {
         playing,           // passes read the input and change the board
@@ -40,20 +62,15 @@ struct Game {
     int result = 0;              // 0 while playing, then a PlayResult
     Stage stage = Stage::playing;
 
-    // The player's help, all keys read after Escape and F1 and only while the game runs.
-    History history;             // the pairs taken, for Ctrl+Z and Ctrl+Y
-    HistoryKeys history_keys;
+    // The player's help: every key but GameKey::end and GameKey::leave acts only while the
+    // game runs.
+    KeyTable<GameKey> keys{game_key_rows()};
+    History history;             // the pairs taken, for GameKey::undo and redo
     BoardMarks marks;            // what the frame shows over the board: hint, cursor, note
     BoardMarks shown_marks;      // the marks of the frame on screen
     int cursor_cell = -1;        // the keyboard cursor's piece; -1 until an arrow is pressed
-    Latch hint_latch;            // H
     HintLooker hint_looker;      // a hint that goes on looking off the loop
     BackgroundJob::Runner start_hint;  // where it looks: a thread of its own unless set (tests)
-    Latch free_latch;            // F
-    Latch arrow_latches[4];      // Left, Right, Up, Down
-    Latch act_latch;             // Return or Space: a click on the cursor's piece
-    Latch home_latch;            // Home: every pair back
-    Latch end_latch;             // End: every pair put back taken again
     KeyCard card;                // F2: every key of the game
     Layout dealt_board;          // the board as dealt, kept with the game when it ends
     bool keys_seen = false;      // the first pass has marked keys held at the start as used
@@ -79,13 +96,13 @@ private:
     void handle_mouse(const InputState &in);
     void act_on(int hit);
     void read_keys(const InputState &in);
-    void read_help_keys(const InputState &in);
+    void act_on_help_keys(const KeyPresses<GameKey> &pressed, const InputState &in);
     void board_changed();
-    void show_hint();
+    void look_for_hint();
     void take_found_hint();
-    void show_hint(const Hint &hint);
+    void mark_hint(const Hint &hint);
     void show_free_pieces();
-    void step_history(HistoryStep step, bool all);
+    void step_history(GameKey key);
     void move_cursor(int arrow, const InputState &in);
     void finish_when_escape_is_up(const InputState &in);
 };
@@ -93,7 +110,8 @@ private:
 // The free piece of the global board under the point (mx, my) of the screen, or -1.
 int piece_at(int mx, int my);
 
-// Deals `layout` and plays it, and says how the game ended. Returns only once Escape is up, so that the press that ended the game acts nowhere else.
+// Deals `layout` and plays it, and says how the game ended. Returns only once Escape is up, so
+// that the press that ended the game acts nowhere else.
 // The window's close button ends the game at once with play_left; close_requested() then
 // tells why.
 int play_game();

@@ -4,23 +4,23 @@
 
 #include <utility>
 
-void History::taken(int a, int b, int symbol)
+void History::record(int a, int b, int symbol)
 {
-    pairs_.resize(done_);
+    pairs_.resize(taken_count_);
     pairs_.push_back({a, b, symbol});
-    done_++;
+    taken_count_++;
 }
 
 bool History::undo(Layout &board)
 {
     if (!can_undo())
         return false;
-    const TakenPair &p = pairs_[done_ - 1];
+    const TakenPair &p = pairs_[taken_count_ - 1];
     if (board.cell(p.a) != 0 || board.cell(p.b) != 0)
         return false;
     board.set_cell(p.a, p.symbol);
     board.set_cell(p.b, p.symbol);
-    done_--;
+    taken_count_--;
     return true;
 }
 
@@ -28,15 +28,15 @@ bool History::redo(Layout &board)
 {
     if (!can_redo())
         return false;
-    const TakenPair &p = pairs_[done_];
+    const TakenPair &p = pairs_[taken_count_];
     if (board.cell(p.a) != p.symbol || !take_pair(board, p.a, p.b))
         return false;
-    done_++;
+    taken_count_++;
     return true;
 }
 
-void History::restore(std::vector<TakenPair> pairs, std::size_t done)
+void History::restore(std::vector<TakenPair> pairs, std::size_t taken_count)
 {
     pairs_ = std::move(pairs);
-    done_ = done < pairs_.size() ? done : pairs_.size();
+    taken_count_ = taken_count < pairs_.size() ? taken_count : pairs_.size();
 }

@@ -56,7 +56,7 @@ std::vector<unsigned char> kept_game_bytes(const KeptGame &game)
     out.push_back(static_cast<unsigned char>(game.shading_step));
     out.insert(out.end(), std::begin(game.dealt.cells), std::end(game.dealt.cells));
     put16(out, game.pairs.size());
-    put16(out, game.done);
+    put16(out, game.taken_count);
     for (const TakenPair &p : game.pairs) {
         put16(out, static_cast<std::size_t>(p.a));
         put16(out, static_cast<std::size_t>(p.b));
@@ -88,8 +88,8 @@ bool parse_kept_game(const unsigned char *bytes, std::size_t size, int symbols, 
     for (int i = 0; i < Layout::cell_count; i++)
         game.dealt.set_cell(i, bytes[7 + i]);
     const std::size_t count = get16(bytes + header_size - 4);
-    game.done = get16(bytes + header_size - 2);
-    if (count > max_pairs || game.done > count) {
+    game.taken_count = get16(bytes + header_size - 2);
+    if (count > max_pairs || game.taken_count > count) {
         why = "its count of pairs is impossible";
         return false;
     }
@@ -101,7 +101,7 @@ bool parse_kept_game(const unsigned char *bytes, std::size_t size, int symbols, 
         why = fault;
         return false;
     }
-    if (game.top_layer != highest_layer(game.dealt) ||
+    if (game.top_layer != top_layer(game.dealt) ||
         game.shading_step != shading_step_for(game.top_layer)) {
         why = "its shading does not belong to its board";
         return false;

@@ -13,8 +13,9 @@
 
 struct KeptGame {
     Layout dealt;                  // every piece with the symbol it was dealt
-    std::vector<TakenPair> pairs;  // every pair taken, in order; those from `done` on were put back
-    std::size_t done = 0;          // pairs taken and not put back
+    std::vector<TakenPair> pairs;  // every pair taken, in order; those from `taken_count` on
+                                   // were put back
+    std::size_t taken_count = 0;   // pairs taken and not put back
     int top_layer = 0;             // highest layer holding a piece at the deal
     int shading_step = 0;          // veil strength per layer below the top one
 

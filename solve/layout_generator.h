@@ -27,9 +27,13 @@ struct SearchProgress {
     int deals = 0;
 };
 
+// The share of its deals, in percent, that a shape made or mended must clear unless asked
+// for another.
+constexpr double default_min_clear = 95.0;
+
 // How shapes are judged, and how long a search may go on.
 struct SearchOptions {
-    double min_clear = 95.0;  // percent of deals that must be clearable
+    double min_clear = default_min_clear;  // percent of deals that must be clearable
     int deals = 300;          // deals rated for each shape tried
     int final_deals = 1000;   // deals of the final rating of the shape chosen
     unsigned seed = 1;        // deal k is dealt right after srand(seed + k); also seeds the search

@@ -103,7 +103,7 @@ SearchResult improve_layout(const Layout &input, const SearchOptions &options)
     bool reached = tracker.try_shape(input, options.deals, v);
     Rating before = reached ? tracker.finish().final_rating : judge.final_rating(input);
     // The layers the input reaches from the bottom, which mending keeps to.
-    MoveRules rules{highest_layer(input) + 1, is_mirrored(input)};
+    MoveRules rules{top_layer(input) + 1, is_mirrored(input)};
     // Mending again from the nearest shape tries the moves not rated yet.
     for (int rated = 0; !reached && !judge.spent() && tracker.shapes_rated() > rated;) {
         rated = tracker.shapes_rated();

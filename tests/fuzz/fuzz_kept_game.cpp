@@ -26,19 +26,19 @@ constexpr int symbols = 36;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     KeptGame game;
-    game.done = 77;  // a mark that a refusal must leave alone
+    game.taken_count = 77;  // a mark that a refusal must leave alone
     std::string why;
     if (!parse_kept_game(data, size, symbols, game, why)) {
         if (why.empty())
             broken("a refusal that does not say why");
-        if (game.done != 77 || !game.pairs.empty() || game.dealt.count != 0)
+        if (game.taken_count != 77 || !game.pairs.empty() || game.dealt.count != 0)
             broken("a refusal changed the game it was given");
         return 0;
     }
     const std::vector<unsigned char> again = kept_game_bytes(game);
     if (again.size() != size || !std::equal(again.begin(), again.end(), data))
         broken("a game taken does not write back as the bytes it was read from");
-    if (game.done > game.pairs.size() || game.dealt.count == 0)
+    if (game.taken_count > game.pairs.size() || game.dealt.count == 0)
         broken("an impossible game was taken");
     // Every pair free and matching at its turn, every piece a symbol of the strip.
     Layout board = game.dealt;

@@ -172,37 +172,3 @@ TEST(IdleSetting, SpinUnlessWaitIsAskedForAndABadValueIsNamed)
 }
 
 }  // namespace
-
-TEST(HistoryKeysTest, EachPressIsOneStepAndOnlyWithControlForLetters)
-{
-    HistoryKeys keys;
-    InputState in;
-    auto step = [&](std::initializer_list<int> down) {
-        in = InputState();
-        for (int k : down)
-            in.keys[k] = true;
-        return keys.read(in);
-    };
-    EXPECT_EQ(step({KEY_Z}), HistoryStep::none);  // a plain Z is no undo
-    EXPECT_EQ(step({}), HistoryStep::none);
-    EXPECT_EQ(step({KEY_LCONTROL, KEY_Z}), HistoryStep::undo);
-    EXPECT_EQ(step({KEY_LCONTROL, KEY_Z}), HistoryStep::none);  // held: no repeat
-    EXPECT_EQ(step({KEY_LCONTROL}), HistoryStep::none);
-    EXPECT_EQ(step({KEY_LCONTROL, KEY_LSHIFT, KEY_Z}), HistoryStep::redo);
-    EXPECT_EQ(step({KEY_RCONTROL, KEY_Y}), HistoryStep::redo);
-    EXPECT_EQ(step({}), HistoryStep::none);
-    EXPECT_EQ(step({KEY_BACKSPACE}), HistoryStep::undo);
-    EXPECT_EQ(step({KEY_BACKSPACE}), HistoryStep::none);
-    EXPECT_EQ(step({}), HistoryStep::none);
-    // Control pressed after the letter, while the letter is held: no step.
-    EXPECT_EQ(step({KEY_Z}), HistoryStep::none);
-    EXPECT_EQ(step({KEY_Z, KEY_LCONTROL}), HistoryStep::none);
-
-    // A key held from a modal screen counts only once let go.
-    in = InputState();
-    in.keys[KEY_BACKSPACE] = true;
-    keys.hold(in);
-    EXPECT_EQ(keys.read(in), HistoryStep::none);
-    EXPECT_EQ(step({}), HistoryStep::none);
-    EXPECT_EQ(step({KEY_BACKSPACE}), HistoryStep::undo);
-}

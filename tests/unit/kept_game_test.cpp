@@ -27,7 +27,7 @@ KeptGame played_game()
     KeptGame game;
     game.dealt = board_from_text(layer_text(0, ground) + layer_text(1, upper));
     game.pairs = {{12, 17, 1}, {13, 16, 2}, {36, 98, 4}};
-    game.done = 2;
+    game.taken_count = 2;
     game.top_layer = 1;
     game.shading_step = shading_step_for(1);
     return game;
@@ -47,7 +47,7 @@ TEST(KeptGame, WrittenAndReadBackWhole)
     ASSERT_TRUE(last.bring_back(symbols));
     const KeptGame &back = last.game();
     EXPECT_EQ(kept_game_bytes(back), kept_game_bytes(game));
-    EXPECT_EQ(back.done, 2u);
+    EXPECT_EQ(back.taken_count, 2u);
     ASSERT_EQ(back.pairs.size(), 3u);
     EXPECT_EQ(back.pairs[2].symbol, 4);
     EXPECT_EQ(back.board_after(3).count, 2) << "the two 3s left";

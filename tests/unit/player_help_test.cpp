@@ -64,7 +64,7 @@ TEST(History, UndoesToTheDealRedoesInOrderAndForgetsRedoAfterANewPair)
         taken.emplace_back(a, b);
         const int symbol = board.cell(a);
         ASSERT_TRUE(take_pair(board, a, b));
-        history.taken(a, b, symbol);
+        history.record(a, b, symbol);
         after.push_back(board);
     }
     for (int move = 4; move >= 0; move--) {
@@ -92,7 +92,7 @@ TEST(History, UndoesToTheDealRedoesInOrderAndForgetsRedoAfterANewPair)
     ASSERT_NE(a, -1) << "a pair other than the one redo would take";
     const int symbol = board.cell(a);
     ASSERT_TRUE(take_pair(board, a, b));
-    history.taken(a, b, symbol);
+    history.record(a, b, symbol);
     EXPECT_FALSE(history.can_redo());
     EXPECT_FALSE(history.redo(board));
     EXPECT_EQ(history.taken_count(), 4u);
