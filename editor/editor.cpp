@@ -138,9 +138,8 @@ void Editor::show_frame()
 // shown there (so also after a trial game, which leaves the game's title).
 void Editor::show_title()
 {
-    title_shown =
-        window_title_text("editor", editor_title_notes(file_name, has_unsaved_changes(), layout.count));
-    show_window_title(title_shown);
+    show_window_title(
+        window_title_text("editor", editor_title_notes(file_name, has_unsaved_changes(), layout.count)));
 }
 
 std::vector<std::string> editor_title_notes(const std::string &file_name, bool unsaved,

@@ -83,7 +83,6 @@ struct Editor {
     char path[path_size];                    // the name handed to and filled in by the selector
     Layout stored;                           // as last saved or loaded (empty on entry)
     std::string file_name;                   // of the file last saved or loaded, no folder
-    std::string title_shown;                 // the window's title as last made
     KeyCard card;                            // F2: every key of the editor
     bool frame_shown = false;                // a frame of the editor is on the screen
     Stage stage = Stage::editing;
@@ -148,6 +147,9 @@ int alert_second_default(const char *s1, const char *s2, const char *s3, const c
 // changes; the count of pieces; and, when it is odd, that the shape can never be cleared.
 std::vector<std::string> editor_title_notes(const std::string &file_name, bool unsaved,
                                             int count);
+
+// A share in percent as the editor's card and messages write it: "95", "92.5".
+std::string percent_text(double percent);
 
 // Shortens a file path for a message line of at most max_width pixels in the given font,
 // keeping its end (the file name) and marking the cut with "...".

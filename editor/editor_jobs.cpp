@@ -131,12 +131,16 @@ bool Editor::take_shape(const SearchResult &r, const char *none_found)
 
 void Editor::take_generated(const SearchResult &r)
 {
-    take_shape(r, "No shape that clears 95 % of its deals was found");
+    const std::string none = "No shape that clears " + percent_text(default_min_clear) +
+                             " % of its deals was found";
+    take_shape(r, none.c_str());
 }
 
 void Editor::take_improved(const SearchResult &r)
 {
-    if (!take_shape(r, "No mend that clears 95 % of the deals was found"))
+    const std::string none =
+        "No mend that clears " + percent_text(default_min_clear) + " % of the deals was found";
+    if (!take_shape(r, none.c_str()))
         return;
     char moved[96], shares[96], deals[96];
     std::snprintf(moved, sizeof moved, "Pieces moved: %i.", r.moved);

@@ -7,17 +7,16 @@
 
 namespace {
 
-// A share in percent as the card writes it: "95", "92.5".
-std::string percent(double share)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", share);
-    return text;
-}
-
 EditorKey layer_key(int z) { return static_cast<EditorKey>(static_cast<int>(EditorKey::layer_0) + z); }
 
 }  // namespace
+
+std::string percent_text(double percent)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", percent);
+    return text;
+}
 
 const std::vector<KeyRow<EditorKey>> &editor_key_rows()
 {
@@ -51,7 +50,7 @@ const std::vector<KeyRow<EditorKey>> &editor_key_rows()
          "R: rate the shape over " + std::to_string(editor_rating_deals) + " deals"},
         {EditorKey::generate, KeyKind::press, {KEY_G}, 0, 0, "G: a new shape made to order"},
         {EditorKey::improve, KeyKind::press, {KEY_I}, 0, 0,
-         "I: improve the shape until " + percent(default_min_clear) + "% can be cleared"},
+         "I: improve the shape until " + percent_text(default_min_clear) + "% can be cleared"},
         {EditorKey::leave, KeyKind::press, {KEY_ESC}, 0, 0,
          "Escape: leave the editor; while R, G or I runs, cancel it"},
     };
