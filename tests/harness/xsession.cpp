@@ -30,10 +30,7 @@ namespace {
     _exit(127);
 }
 
-// How often a wait looks again at what it waits for.
-void poll_gap() { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }
-
-// Runs `done` until it holds or `limit` passes, looking again every poll_gap; true when it held.
+// Runs `done` until it holds or `limit` passes, looking again every 20 ms; true when it held.
 bool poll_until(const std::function<bool()> &done, std::chrono::milliseconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -42,7 +39,7 @@ bool poll_until(const std::function<bool()> &done, std::chrono::milliseconds lim
             return true;
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        poll_gap();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
@@ -56,8 +53,8 @@ XServer::XServer(int width, int height, int depth)
     int fds[2];
     if (pipe(fds) != 0)
         throw std::runtime_error("pipe failed");
-    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" +
-                         std::to_string(depth);
+    const std::string screen =
+        std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
     pid_ = fork();
     if (pid_ == 0) {
         close(fds[0]);
@@ -294,9 +291,8 @@ Exit GameProcess::wait(std::chrono::milliseconds limit)
 
 std::string GameProcess::output() const
 {
-    std::ifstream in(log_path_);
     std::stringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(log_path_).rdbuf();
     return text.str();
 }
 
@@ -346,15 +342,15 @@ void Desk::click(int x, int y, int button)
 
 void Desk::key_down(const char *keysym_name)
 {
-    KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
-    XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XStringToKeysym(keysym_name)), True,
+                      CurrentTime);
     after_event();
 }
 
 void Desk::key_up(const char *keysym_name)
 {
-    KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym_name));
-    XTestFakeKeyEvent(display_, code, False, CurrentTime);
+    XTestFakeKeyEvent(display_, XKeysymToKeycode(display_, XStringToKeysym(keysym_name)), False,
+                      CurrentTime);
     after_event();
 }
 
@@ -380,8 +376,7 @@ void Desk::type(const std::string &text)
         case ' ': keysym = "space"; break;
         default: shifted = c >= 'A' && c <= 'Z'; break;
         }
-        // Typed text goes through the library's key buffer, which keeps every key, so it
-        // needs no long holds.
+        // Typed text goes through the library's key buffer, which keeps every key: no holds.
         KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym));
         KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
         if (shifted)
@@ -539,8 +534,7 @@ std::unique_ptr<GameProcess> Desk::launch(const XServer &server, const std::stri
         return game;
     }
     ADD_FAILURE() << "the game did not take the pointer within " << limit.count()
-                  << " ms (pointer at " << x << ", "
-                  << y << ")\n" << game->output();
+                  << " ms (pointer at " << x << ", " << y << ")\n" << game->output();
     return game;
 }
 
@@ -593,12 +587,11 @@ bool Desk::window_size(int &width, int &height, std::chrono::milliseconds limit)
     width = height = 0;
     return poll_until(
         [&] {
-            if (const Window window = game_window()) {
-                XWindowAttributes a;
-                if (XGetWindowAttributes(display_, window, &a)) {
-                    width = a.width;
-                    height = a.height;
-                }
+            XWindowAttributes a;
+            const Window window = game_window();
+            if (window && XGetWindowAttributes(display_, window, &a)) {
+                width = a.width;
+                height = a.height;
             }
             return width > 0;
         },
