@@ -73,100 +73,78 @@ bool free_on(const Layout &board, int cell)
     return ::testing::AssertionSuccess();
 }
 
-// A random small shape: up to `pieces` pieces in the left `width` columns of two rows,
-// stacked up to three high, every piece resting on the one below.
-Layout small_shape(int pieces, int width)
+// A random shape: up to `pieces` pieces in `rows` rows of the `width` columns from `from`,
+// stacked up to `height` high, every piece resting on the one below.
+Layout random_shape(int pieces, int from, int width, int rows, int height)
 {
     Layout b;
     b.clear();
     while (b.count < pieces) {
-        int x = std::rand() % width, y = std::rand() % 2;
+        int x = from + std::rand() % width, y = std::rand() % rows;
         int z = 0;
-        while (z < 3 && b.get(x, y, z) != 0)
+        while (z < height && b.get(x, y, z) != 0)
             z++;
-        if (z < 3)
+        if (z < height)
             b.set(x, y, z, 1);
     }
     return b;
 }
 
-TEST(Solver, AgreesWithTryingEveryMoveOnSmallDeals)
+// Every "stuck" must be a board no order of moves clears, every "cleared" replay to empty.
+// Small shapes: 4 to 14 pieces of 1 to 3 values in two rows from the left edge, three high.
+// Shapes nearer to a real board's: 8 to 22 pieces in three rows of a stretch of columns that
+// may touch either edge, four high, most with four pieces a value as the game's deals have,
+// some with two or six. Each sample must hold both kinds, and boards that needed a search.
+TEST(Solver, AgreesWithTryingEveryMoveOnRandomShapes)
 {
-    int cleared = 0, stuck = 0, searched = 0;
-    for (unsigned seed = 1; seed <= 400; seed++) {
-        std::srand(seed);
-        int width = 3 + std::rand() % 4;
-        Layout board = small_shape(2 * (2 + std::rand() % 6), width);
-        Deal dealt;
-        ASSERT_TRUE(deal(board, 1 + std::rand() % 3, dealt));
-        Layout copy = board;
-        std::map<std::vector<unsigned char>, bool> seen;
-        bool expected = clearable_by_trying_everything(copy, seen);
-
-        Solution solution = solve_board(board);
-        ASSERT_NE(solution.result, SolveResult::unknown) << "seed " << seed << "\n" << layout_to_text(board);
-        ASSERT_EQ(solution.result == SolveResult::cleared, expected) << "seed " << seed << "\n" << layout_to_text(board);
-        if (expected) {
-            EXPECT_TRUE(replays_to_empty(board, solution)) << "seed " << seed << "\n" << layout_to_text(board);
-            cleared++;
-        } else {
-            EXPECT_TRUE(solution.pairs.empty());
-            stuck++;
+    const struct {
+        const char *what;
+        unsigned seeds;
+        bool board_like;
+        int cleared, stuck, searched;  // fewer than these in the sample and it proves little
+    } samples[] = {{"small shapes", 400, false, 40, 40, 10},
+                   {"shapes like a board's", 3000, true, 1000, 200, 100}};
+    for (const auto &sample : samples) {
+        int cleared = 0, stuck = 0, searched = 0;
+        for (unsigned seed = 1; seed <= sample.seeds; seed++) {
+            std::srand(seed);
+            Layout board;
+            int values = 0;
+            if (!sample.board_like) {
+                const int width = 3 + std::rand() % 4;
+                board = random_shape(2 * (2 + std::rand() % 6), 0, width, 2, 3);
+                values = 1 + std::rand() % 3;
+            } else {
+                const int pairs = 4 + std::rand() % 8;
+                const int per_value = std::rand() % 4 == 0 ? 2 * (1 + std::rand() % 3) : 4;
+                const int width = 3 + std::rand() % 6;
+                const int from = std::rand() % (Layout::columns - width + 1);
+                board = random_shape(2 * pairs, from, width, 3, 4);
+                values = std::max(1, 2 * pairs / per_value);
+            }
+            const std::string where = std::string(sample.what) + ", seed " +
+                                      std::to_string(seed) + "\n" + layout_to_text(board);
+            Deal dealt;
+            ASSERT_TRUE(deal(board, values, dealt)) << where;
+            Layout copy = board;
+            std::map<std::vector<unsigned char>, bool> seen;
+            const bool expected = clearable_by_trying_everything(copy, seen);
+            const Solution solution = solve_board(board);
+            ASSERT_NE(solution.result, SolveResult::unknown) << where;
+            ASSERT_EQ(solution.result == SolveResult::cleared, expected)
+                << to_string(solution.result) << ", " << where;
+            if (expected)
+                ASSERT_TRUE(replays_to_empty(board, solution)) << where;
+            else
+                EXPECT_TRUE(solution.pairs.empty()) << where;
+            cleared += expected;
+            stuck += !expected;
+            searched += solution.nodes > 0;
         }
-        searched += solution.nodes > 0;
+        EXPECT_GT(cleared, sample.cleared) << sample.what;
+        EXPECT_GT(stuck, sample.stuck) << sample.what;
+        EXPECT_GT(searched, sample.searched) << sample.what;
     }
-    // The sample must hold both kinds, and boards that needed a real search.
-    EXPECT_GT(cleared, 40);
-    EXPECT_GT(stuck, 40);
-    EXPECT_GT(searched, 10);
-}
-
-// A random shape nearer to a real board's: up to `pieces` pieces in three rows of a stretch
-// of columns that may touch either edge, stacks up to four high.
-Layout small_board_shape(int pieces)
-{
-    Layout b;
-    b.clear();
-    int width = 3 + std::rand() % 6, from = std::rand() % (Layout::columns - width + 1);
-    while (b.count < pieces) {
-        int x = from + std::rand() % width, y = std::rand() % 3;
-        int z = 0;
-        while (z < 4 && b.get(x, y, z) != 0)
-            z++;
-        if (z < 4)
-            b.set(x, y, z, 1);
-    }
-    return b;
-}
-
-TEST(Solver, AgreesWithTryingEveryMoveOnThousandsOfRandomShapes)
-{
-    // 3000 deals of 8 to 22 pieces, most with four pieces a value as the game's deals have,
-    // some with two or six: every "stuck" must be a board no order of moves clears.
-    int cleared = 0, stuck = 0, searched = 0;
-    for (unsigned seed = 1; seed <= 3000; seed++) {
-        std::srand(seed);
-        int pairs = 4 + std::rand() % 8;
-        int per_value = std::rand() % 4 == 0 ? 2 * (1 + std::rand() % 3) : 4;
-        Layout board = small_board_shape(2 * pairs);
-        Deal dealt;
-        ASSERT_TRUE(deal(board, std::max(1, 2 * pairs / per_value), dealt));
-        Layout copy = board;
-        std::map<std::vector<unsigned char>, bool> seen;
-        bool expected = clearable_by_trying_everything(copy, seen);
-        Solution solution = solve_board(board);
-        ASSERT_EQ(solution.result == SolveResult::cleared, expected)
-            << "seed " << seed << " " << to_string(solution.result) << "\n" << layout_to_text(board);
-        if (expected) {
-            ASSERT_TRUE(replays_to_empty(board, solution)) << "seed " << seed << "\n" << layout_to_text(board);
-        }
-        cleared += expected;
-        stuck += !expected;
-        searched += solution.nodes > 0;
-    }
-    EXPECT_GT(cleared, 1000);
-    EXPECT_GT(stuck, 200);
-    EXPECT_GT(searched, 100);
 }
 
 // Every deal the game could make of a small shape, not a sample: each arrangement of the
@@ -287,7 +265,7 @@ TEST(Solver, NodeLimitGivesUnknownWhenTheSearchMustBranch)
     int branching = 0;
     for (unsigned seed = 1; seed <= 200 && branching < 5; seed++) {
         std::srand(seed);
-        Layout board = small_shape(16, 6);
+        Layout board = random_shape(16, 0, 6, 2, 3);
         Deal dealt;
         deal(board, 2, dealt);
         if (solve_board(board).nodes == 0)
