@@ -2,6 +2,9 @@
 // running in it, real input events through XTest, and the screen read back as pixels.
 #pragma once
 
+// gtest first: the X headers define macros (None, Bool, Status) that clash with it.
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
@@ -123,6 +126,18 @@ private:
     std::string log_path_;
     TempDir log_dir_;
 };
+
+// Whether the game ends within the wait's limit with exit status `status`; if not, how it
+// ended and what it wrote.
+inline ::testing::AssertionResult exits_with(GameProcess &game, int status = 0)
+{
+    const Exit e = game.wait();
+    if (e.exited && e.status == status)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (e.exited ? "exit status " : "no exit, signal ")
+                                         << (e.exited ? e.status : e.signal) << "\n"
+                                         << game.output();
+}
 
 // Input and screen reading on an X server.
 class Desk {

@@ -167,9 +167,7 @@ protected:
     void leave(GameProcess &game)
     {
         desk.tap("Escape");
-        Exit e = game.wait();
-        EXPECT_TRUE(e.exited) << game.output();
-        EXPECT_EQ(e.status, 0) << game.output();
+        EXPECT_TRUE(exits_with(game));
     }
 
     TempDir bin, home;
@@ -280,9 +278,7 @@ TEST_F(InstalledGame, AFolderThatCannotBeMadeIsNamedInOneLineAndExits1)
         auto env = environment(c.home);
         env["XDG_DATA_HOME"] = c.xdg_data_home;
         GameProcess game(&server, home.path(), {}, env, {}, package.launcher());
-        Exit e = game.wait();
-        ASSERT_TRUE(e.exited) << game.output();
-        EXPECT_EQ(e.status, 1);
+        ASSERT_TRUE(exits_with(game, 1));
         const std::string said = game.output();
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_EQ(said.back(), '\n') << said;

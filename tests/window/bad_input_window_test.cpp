@@ -238,9 +238,7 @@ TEST(BadLayoutFiles, LongerFilesAndOddContentsArePlayed)
     }
     ASSERT_TRUE(desk.wait_for(is_title_screen, shot));
     desk.tap("Escape");
-    Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0) << game->output();
+    EXPECT_TRUE(exits_with(*game));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -334,9 +332,7 @@ TEST(BadEditorFiles, AShortFileAndASaveCutShortAreReportedAndLoseNothing)
 
     // Nothing changed since the load: Escape leaves without a question.
     desk.press_key("Escape");
-    Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0) << game->output();
+    EXPECT_TRUE(exits_with(*game));
 }
 
 }  // namespace

@@ -169,9 +169,7 @@ TEST_P(DepthWindow, GameShowsTheBoardAndTheGameOverScreen)
         [](const Screenshot &s) { return shows_title_picture(s, resources.title_image); }, shot))
         << game->output();
     desk.tap("Escape");
-    Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0) << game->output();
+    EXPECT_TRUE(exits_with(*game));
 }
 
 TEST_P(DepthWindow, EditorShowsFramesAndPieces)
@@ -225,9 +223,7 @@ TEST_P(DepthWindow, EditorShowsFramesAndPieces)
     desk.tap("Escape");
     ASSERT_TRUE(desk.wait_for(editor_screen::nothing_open, shot)) << game->output();
     desk.tap("Escape");  // nothing to lose: leaves without a question
-    Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0) << game->output();
+    EXPECT_TRUE(exits_with(*game));
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, DepthWindow, ::testing::ValuesIn(depth_cases),

@@ -215,9 +215,7 @@ TEST_F(EditorWindow, StrokesAndLayersBuildAStackThatSavesThroughTheSelector)
 
     // Saved: Escape leaves without a question.
     desk.press_key("Escape");
-    Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    EXPECT_TRUE(exits_with(*game));
 }
 
 TEST_F(EditorWindow, LoadedLayoutIsShownWithItsCountAndCancellingChangesNothing)
@@ -239,9 +237,7 @@ TEST_F(EditorWindow, LoadedLayoutIsShownWithItsCountAndCancellingChangesNothing)
 
     // Unchanged since the load: Escape leaves at once.
     desk.press_key("Escape");
-    Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    EXPECT_TRUE(exits_with(*game));
 }
 
 TEST_F(EditorWindow, TrialGameLeftWithEscapeLeavesTheLayoutAsItWas)
@@ -263,9 +259,7 @@ TEST_F(EditorWindow, TrialGameLeftWithEscapeLeavesTheLayoutAsItWas)
     EXPECT_TRUE(game->running()) << "the Escape that ended the game must not end the editor";
 
     desk.press_key("Escape");
-    Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    EXPECT_TRUE(exits_with(*game));
 }
 
 TEST_F(EditorWindow, EscapeWithUnsavedChangesAsksAndStaysUnlessToldToLeave)
@@ -312,9 +306,7 @@ TEST_F(EditorWindow, EscapeWithUnsavedChangesAsksAndStaysUnlessToldToLeave)
     desk.press_key("Escape");
     ASSERT_TRUE(see(dialog_open));
     desk.press_key("l");
-    Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    EXPECT_TRUE(exits_with(*game));
 }
 
 // Clicks and key presses as quick as a touchpad tap: down and up back to back, taken in by
@@ -363,9 +355,7 @@ TEST_F(EditorWindowSmokeThreads, QuickTapsActOnceEach)
     desk.tap("Escape");
     ASSERT_TRUE(see(dialog_open)) << game->output();
     desk.tap("l");
-    const Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    EXPECT_TRUE(exits_with(*game));
 }
 
 // The window's close button leaves the editor as Escape does: with unsaved changes it asks
@@ -391,9 +381,7 @@ TEST_F(EditorWindow, TheCloseButtonLeavesAsEscapeDoes)
     desk.tap("l");
     ASSERT_TRUE(see(dialog_open)) << game->output();
     ASSERT_TRUE(desk.request_close());
-    const Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    EXPECT_TRUE(exits_with(*game));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -424,9 +412,7 @@ TEST_F(EditorWindow, AStrokeUndoneAndRedoneGivesBackThePixelsBeforeAndAfterIt)
     let_time_pass();
     EXPECT_TRUE(game->running()) << "leaves only once Escape is up";
     desk.key_up("Escape");
-    const Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    EXPECT_TRUE(exits_with(*game));
 }
 
 TEST_F(EditorWindow, ANameTypedAfterTheSelectorsFolderIsSavedUnderExactlyThatName)
@@ -548,9 +534,7 @@ TEST_F(EditorWindowThreads, WorkRunsOffTheLoopAndEscapeOrTheCloseButtonCancelsIt
     ASSERT_TRUE(see(progress_shown)) << game->output();
     EXPECT_TRUE(game->running());
     ASSERT_TRUE(desk.request_close());
-    const Exit e = game->wait(std::chrono::seconds(30));
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    EXPECT_TRUE(exits_with(*game));
 }
 
 }  // namespace

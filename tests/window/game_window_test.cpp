@@ -435,9 +435,7 @@ TEST_F(GameWindow, QuickClickOnExitEndsTheProgramEveryTime)
         game = desk.launch(server, folder.path());
         ASSERT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
         desk.click(menu_item(1).x, menu_item(1).y);
-        const Exit e = game->wait();
-        ASSERT_TRUE(e.exited) << game->output();
-        EXPECT_EQ(e.status, 0);
+        ASSERT_TRUE(exits_with(*game));
     }
 }
 
@@ -448,9 +446,7 @@ TEST_F(GameWindow, TheCloseButtonEndsTheProgram)
     ASSERT_NO_FATAL_FAILURE(launch());
     expect_window_name("tilestack - title - F2: keys");  // no game kept yet
     ASSERT_TRUE(desk.request_close());
-    Exit e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    EXPECT_TRUE(exits_with(*game));
 
     // A game of two pairs closed with the button is kept over quitting.
     ASSERT_NO_FATAL_FAILURE(launch());
@@ -466,9 +462,7 @@ TEST_F(GameWindow, TheCloseButtonEndsTheProgram)
     Picture over;
     compose_game_over_screen(over.bitmap);
     EXPECT_FALSE(game_over_seen_before_the_end(over.bitmap)) << "no game-over screen";
-    e = game->wait();
-    EXPECT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    EXPECT_TRUE(exits_with(*game));
 
     // Started anew, Backspace on the title brings it back after its first pair; Ctrl+Y takes
     // the second again.
@@ -566,9 +560,7 @@ TEST_F(GameWindow, TheTitleMenuByKeys)
         ASSERT_NO_FATAL_FAILURE(expect_screen(menu.bitmap, "the pointer on the item"));
     }
     desk.tap("Return");
-    const Exit e = game->wait();
-    ASSERT_TRUE(e.exited) << game->output();
-    EXPECT_EQ(e.status, 0);
+    ASSERT_TRUE(exits_with(*game));
 }
 
 }  // namespace

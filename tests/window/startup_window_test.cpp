@@ -75,9 +75,7 @@ TEST_F(StartupWindowSmoke, ClickingExitOrEscapeEndsTheProgramWithStatus0)
             desk.click(320, item_y(1));
         else
             desk.tap("Escape");
-        Exit e = game->wait();
-        EXPECT_TRUE(e.exited) << game->output();
-        EXPECT_EQ(e.status, 0);
+        EXPECT_TRUE(exits_with(*game));
     }
 }
 
@@ -101,9 +99,7 @@ TEST(StartupFailure, NoDisplaySaysSorryAndExits1)
 {
     GameFolder folder;
     GameProcess game(nullptr, folder.path(), {}, started_alone());
-    Exit e = game.wait();
-    ASSERT_TRUE(e.exited) << "signal " << e.signal << "\n" << game.output();
-    EXPECT_EQ(e.status, 1);
+    ASSERT_TRUE(exits_with(game, 1));
     EXPECT_NE(game.output().find("Sorry!"), std::string::npos) << game.output();
 }
 
@@ -114,9 +110,7 @@ TEST(StartupFailure, NoColourDepthOpensSaysSorryAndExits1)
     auto env = started_alone();
     env["TILESTACK_SHIM_REFUSE_DEPTHS"] = "16,32,15,24";
     GameProcess game(&server, folder.path(), {}, env);
-    Exit e = game.wait();
-    ASSERT_TRUE(e.exited) << "signal " << e.signal << "\n" << game.output();
-    EXPECT_EQ(e.status, 1);
+    ASSERT_TRUE(exits_with(game, 1));
     EXPECT_NE(game.output().find("Sorry!"), std::string::npos) << game.output();
 }
 
@@ -145,9 +139,7 @@ TEST(StartupFailure, SymbolStripNarrowerThanOneSymbolIsRefused)
     destroy_bitmap(narrow);
 
     GameProcess game(&server, folder.path(), {}, started_alone());
-    Exit e = game.wait();
-    ASSERT_TRUE(e.exited) << "signal " << e.signal << "\n" << game.output();
-    EXPECT_EQ(e.status, 1);
+    ASSERT_TRUE(exits_with(game, 1));
     EXPECT_NE(game.output().find("geek.tga"), std::string::npos) << game.output();
 }
 
@@ -166,9 +158,7 @@ TEST(StartupFailure, MessageGoesToTheDesktopMessageBoxWhenThereIsOne)
     auto env = started_alone();
     env["PATH"] = bin.path() + ":/usr/bin:/bin";
     GameProcess game(&server, folder.path(), {}, env);
-    Exit e = game.wait();
-    ASSERT_TRUE(e.exited) << game.output();
-    EXPECT_EQ(e.status, 1);
+    ASSERT_TRUE(exits_with(game, 1));
     std::vector<unsigned char> shown = read_file(bin.path("shown.txt"));
     EXPECT_NE(std::string(shown.begin(), shown.end()).find("bg.tga"), std::string::npos);
     EXPECT_NE(game.output().find("bg.tga"), std::string::npos)
@@ -185,9 +175,7 @@ TEST(StartupFailure, MessageGoesToStandardErrorWhereThereIsNoMessageBox)
     std::filesystem::remove(folder.path("title.tga"));
     GameProcess game(&server, folder.path(), {}, started_alone(),
                      {"/bin/sh", "-c", "exec \"$@\" 2>'" + err_file + "'", "sh"});
-    Exit e = game.wait();
-    ASSERT_TRUE(e.exited) << game.output();
-    EXPECT_EQ(e.status, 1);
+    ASSERT_TRUE(exits_with(game, 1));
     const std::vector<unsigned char> said = read_file(err_file);
     EXPECT_NE(std::string(said.begin(), said.end()).find("title.tga"), std::string::npos)
         << "standard error: " << std::string(said.begin(), said.end())
