@@ -78,8 +78,7 @@ constexpr std::size_t events_kept = 50;
 const char *const data_files[] = {"0.lyt", "1.lyt", "2.lyt", "empty.tga", "bg.tga",
                                   "geek.tga", "title.tga", "font.dat"};
 
-// Keys the screens read: the title menu, the game and the editor, this round's additions
-// included.
+// Keys the screens read: the title menu's, the game's and the editor's.
 const char *const read_keys[] = {
     "Escape", "F1", "1", "2", "3", "4", "5", "6", "s", "l", "p", "BackSpace", "h", "f",
     "m", "r", "g", "i", "Left", "Right", "Up", "Down", "Return", "space", "z", "y",
@@ -97,9 +96,7 @@ const char typed_chars[] = "slpzhmrgi0123456789.-/ab";
 class Soak {
 public:
     Soak(double seconds, unsigned seed)
-        : seconds_(seconds), seed_(seed), rng_(seed), plan_(seed ^ 0x5eedu)
-    {
-    }
+        : seconds_(seconds), seed_(seed), rng_(seed), plan_(seed ^ 0x5eedu) {}
     int run();
 
 private:
@@ -123,11 +120,11 @@ private:
     void log(const std::string &what);
 
     // Real X events, each sent at once
-    bool keycode(const char *name, KeyCode &code);
     void key(const char *name, bool down);
+    void tap(const char *name) { key(name, true); key(name, false); }
     void button(int b, bool down);
     void move(int x, int y);
-    void wait(milliseconds t);
+    void wait(milliseconds t) { Desk::pause(t); }
 
     double seconds_;
     unsigned seed_;
@@ -165,9 +162,8 @@ bool Soak::prepare_scratch()
     scratch_ = name;
     data_ = scratch_ / "data";
     pristine_ = scratch_ / "pristine";
-    fs::create_directory(data_);
-    fs::create_directory(pristine_);
-    fs::create_directory(scratch_ / "bin");
+    for (const fs::path &folder : {data_, pristine_, scratch_ / "bin"})
+        fs::create_directory(folder);
     for (const std::string &name : generated_files()) {
         fs::copy_file(fs::path(built_gamedata()) / name, data_ / name);
         fs::copy_file(fs::path(built_gamedata()) / name, pristine_ / name);
@@ -185,10 +181,8 @@ bool Soak::prepare_scratch()
         std::fprintf(stderr, "soak: no user nobody or group nogroup to run the program as\n");
         return false;
     }
-    chmod(scratch_.c_str(), 0755);
-    chmod((scratch_ / "bin").c_str(), 0755);
-    chmod(binary_.c_str(), 0755);
-    chmod(shim_.c_str(), 0755);
+    for (const fs::path &readable : {scratch_, scratch_ / "bin", binary_, shim_})
+        chmod(readable.c_str(), 0755);
     chmod(pristine_.c_str(), 0700);
     for (const auto &entry : fs::directory_iterator(data_))
         if (chown(entry.path().c_str(), nobody->pw_uid, nogroup->gr_gid) != 0)
@@ -233,17 +227,10 @@ void Soak::log(const std::string &what)
         recent_.pop_front();
 }
 
-bool Soak::keycode(const char *name, KeyCode &code)
-{
-    const KeySym sym = XStringToKeysym(name);
-    code = sym == NoSymbol ? 0 : XKeysymToKeycode(display_, sym);
-    return code != 0;
-}
-
 void Soak::key(const char *name, bool down)
 {
-    KeyCode code;
-    if (keycode(name, code)) {
+    const KeySym sym = XStringToKeysym(name);
+    if (const KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(display_, sym)) {
         XTestFakeKeyEvent(display_, code, down, CurrentTime);
         XSync(display_, False);
     }
@@ -261,18 +248,12 @@ void Soak::move(int x, int y)
     XSync(display_, False);
 }
 
-void Soak::wait(milliseconds t) { Desk::pause(t); }
-
 // Mostly in the window, sometimes anywhere on the screen.
 void Soak::random_point(int &x, int &y, int outside_percent)
 {
-    if (chance(outside_percent)) {
-        x = pick(screen_w);
-        y = pick(screen_h);
-    } else {
-        x = pick(window_w);
-        y = pick(window_h);
-    }
+    const bool outside = chance(outside_percent);
+    x = pick(outside ? screen_w : window_w);
+    y = pick(outside ? screen_h : window_h);
 }
 
 // Pauses of every length: mostly none or short, now and then seconds.
@@ -299,10 +280,8 @@ void Soak::random_event()
         const char *name = chance(75) ? read_keys[pick(std::size(read_keys))]
                                       : other_keys[pick(std::size(other_keys))];
         const int hold = chance(20) ? 30 + pick(1500) : 0;
-        if (hold)
-            std::snprintf(text, sizeof text, "key %s held %d ms", name, hold);
-        else
-            std::snprintf(text, sizeof text, "key %s tap", name);
+        std::snprintf(text, sizeof text, "key %s %s", name,
+                      hold ? ("held " + std::to_string(hold) + " ms").c_str() : "tap");
         log(text);
         key(name, true);
         if (hold)
@@ -330,8 +309,7 @@ void Soak::random_event()
         std::snprintf(text, sizeof text, "key %s tapped %d times", name, times);
         log(text);
         for (int i = 0; i < times; i++) {
-            key(name, true);
-            key(name, false);
+            tap(name);
             wait(milliseconds(pick(40)));
         }
     } else if (kind < 40) {  // typing, as into the file selector, sometimes confirmed
@@ -347,14 +325,11 @@ void Soak::random_event()
             const char *name = ch == '.' ? "period" : ch == '-' ? "minus" : ch == '/' ? "slash"
                                                                                       : nullptr;
             char plain[2] = {ch, 0};
-            key(name ? name : plain, true);
-            key(name ? name : plain, false);
+            tap(name ? name : plain);
             wait(milliseconds(15));
         }
-        if (confirm) {
-            key("Return", true);
-            key("Return", false);
-        }
+        if (confirm)
+            tap("Return");
     } else if (kind < 58) {  // a click, quick or double, of any button
         random_point(x, y, 8);
         const int r = pick(100);
@@ -383,8 +358,7 @@ void Soak::random_event()
         button(b, true);
         if (meanwhile) {
             wait(milliseconds(hold / 2));
-            key(meanwhile, true);
-            key(meanwhile, false);
+            tap(meanwhile);
         }
         wait(milliseconds(meanwhile ? hold / 2 : hold));
         button(b, false);
@@ -433,8 +407,7 @@ void Soak::fault(const std::string &what, const std::string &output)
            << "  the last " << recent_.size() << " events:\n";
     for (const std::string &line : recent_)
         report << "  " << line << "\n";
-    report << "  what the program wrote:\n";
-    // Its last lines: a sanitizer report is at the end.
+    report << "  what the program wrote:\n";  // its last lines: a sanitizer report ends them
     std::vector<std::string> lines;
     std::istringstream in(output);
     for (std::string line; std::getline(in, line);)
@@ -460,9 +433,8 @@ void Soak::judge_end(GameProcess &game, const std::string &how)
     if (sanitizer_report(output)) {
         fault("a sanitizer report (" + how + ")", output);
     } else if (!e.exited) {
-        fault("ended by signal " + std::to_string(e.signal) + " (" + strsignal(e.signal) +
-                  ", " + how + ")",
-              output);
+        const std::string signal = std::to_string(e.signal) + " (" + strsignal(e.signal);
+        fault("ended by signal " + signal + ", " + how + ")", output);
     } else if (e.status == 1) {
         const bool names_a_data_file =
             std::any_of(std::begin(data_files), std::end(data_files),
@@ -490,15 +462,15 @@ bool Soak::closing_sequence(GameProcess &game)
     const auto start = Clock::now();
     while (Clock::now() - start < hang_limit) {
         desk_->request_close();
-        for (int i = 0; i < 20 && game.running(); i++)
-            wait(milliseconds(10));
-        if (!game.running())
+        auto ended_within = [&](int ms) {
+            for (int i = 0; i < ms / 10 && game.running(); i++)
+                wait(milliseconds(10));
+            return !game.running();
+        };
+        if (ended_within(200))
             break;
-        key("l", true);
-        key("l", false);
-        for (int i = 0; i < 30 && game.running(); i++)
-            wait(milliseconds(10));
-        if (!game.running())
+        tap("l");
+        if (ended_within(300))
             break;
     }
     const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
