@@ -148,26 +148,13 @@ TEST(TakingAPair, OnlyTwoDifferentFreePiecesOfOneValue)
     EXPECT_EQ(b.cell(Layout::index(0, 1, 0)), 0);
 }
 
-TEST(PieceUnderPointer, UsesTheScreenOfTheCurrentMode)
-{
-    FakeDisplay display;
-    layout.clear();
-    layout.set(0, 0, 0, 1);
-    EXPECT_EQ(piece_at(20, 117), 0);
-    EXPECT_EQ(piece_at(19, 117), -1);
-    layout.clear();
-}
-
-TEST(MovesLeft, EmptyBoardHasNone)
-{
-    Layout b;
-    b.clear();
-    EXPECT_TRUE(no_moves_left(b));
-    EXPECT_EQ(piece_at(b, origin640, 100, 200), -1);
-}
-
 TEST(MovesLeft, OnlyFreePiecesOfEqualValueMakeAMove)
 {
+    Layout empty;
+    empty.clear();
+    EXPECT_TRUE(no_moves_left(empty)) << "an empty board has none";
+    EXPECT_EQ(piece_at(empty, origin640, 100, 200), -1);
+
     // Row 3 of layer 0: [5] [5] [7] [5]. Ends are free: 5 and 5 -> a move.
     const char *rows[7] = {"............", "............", "............",
                            "[5]o[7][5]........", "............", "............",
@@ -190,10 +177,13 @@ TEST(MovesLeft, OnlyFreePiecesOfEqualValueMakeAMove)
     EXPECT_TRUE(no_moves_left(w)) << ::testing::PrintToString(w);
 }
 
-TEST(MovesLeft, GlobalBoardFunctionsReadTheGlobalLayout)
+TEST(MovesLeft, GlobalBoardFunctionsReadTheGlobalLayoutAndTheScreenOfTheCurrentMode)
 {
+    FakeDisplay display;
     layout.clear();
     layout.set(0, 0, 0, 3);
+    EXPECT_EQ(piece_at(20, 117), 0);
+    EXPECT_EQ(piece_at(19, 117), -1);
     layout.set(11, 0, 0, 3);
     EXPECT_TRUE(is_free(0, 0, 0));
     EXPECT_FALSE(no_moves_left());
