@@ -45,11 +45,6 @@ Layout lost_board()
     return board_from_text(layer_text(0, bottom) + layer_text(1, top));
 }
 
-bool same_cells(const Layout &a, const Layout &b)
-{
-    return a.count == b.count && std::equal(a.cells, a.cells + Layout::cell_count, b.cells);
-}
-
 TEST(History, UndoesToTheDealRedoesInOrderAndForgetsRedoAfterANewPair)
 {
     const Layout dealt = shipped_deal(0, 3);
@@ -69,13 +64,13 @@ TEST(History, UndoesToTheDealRedoesInOrderAndForgetsRedoAfterANewPair)
     }
     for (int move = 4; move >= 0; move--) {
         ASSERT_TRUE(history.undo(board));
-        EXPECT_TRUE(same_cells(board, move == 0 ? dealt : after[move - 1])) << "undo " << move;
+        EXPECT_TRUE(same_board(board, move == 0 ? dealt : after[move - 1])) << "undo " << move;
     }
     EXPECT_FALSE(history.undo(board)) << "back at the deal";
-    EXPECT_TRUE(same_cells(board, dealt));
+    EXPECT_TRUE(same_board(board, dealt));
     for (int move = 0; move < 3; move++) {
         ASSERT_TRUE(history.redo(board));
-        EXPECT_TRUE(same_cells(board, after[move])) << "redo " << move;
+        EXPECT_TRUE(same_board(board, after[move])) << "redo " << move;
     }
 
     // Another pair from here (any but the one redo would take): the two pairs still undone
@@ -97,7 +92,7 @@ TEST(History, UndoesToTheDealRedoesInOrderAndForgetsRedoAfterANewPair)
     EXPECT_FALSE(history.redo(board));
     EXPECT_EQ(history.taken_count(), 4u);
     ASSERT_TRUE(history.undo(board));
-    EXPECT_TRUE(same_cells(board, after[2]));
+    EXPECT_TRUE(same_board(board, after[2]));
 }
 
 TEST(Hint, OnClearableDealsFramesTheFirstPairOfAWayToClear)
