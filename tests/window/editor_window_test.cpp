@@ -218,7 +218,7 @@ TEST_F(EditorWindow, StrokesAndLayersBuildAStackThatSavesThroughTheSelector)
     EXPECT_TRUE(exits_with(*game));
 }
 
-TEST_F(EditorWindow, LoadedLayoutIsShownWithItsCountAndCancellingChangesNothing)
+TEST_F(EditorWindow, LoadedLayoutIsShownWithItsCountAndCancellingOrATrialGameChangesNothing)
 {
     ASSERT_NO_FATAL_FAILURE(load_shape());
     const Screenshot before = shot;
@@ -235,17 +235,8 @@ TEST_F(EditorWindow, LoadedLayoutIsShownWithItsCountAndCancellingChangesNothing)
     let_time_pass();
     EXPECT_TRUE(game->running()) << "the Escape that cancelled must not end the editor";
 
-    // Unchanged since the load: Escape leaves at once.
-    desk.press_key("Escape");
-    EXPECT_TRUE(exits_with(*game));
-}
-
-TEST_F(EditorWindow, TrialGameLeftWithEscapeLeavesTheLayoutAsItWas)
-{
-    ASSERT_NO_FATAL_FAILURE(load_shape());
-    const Screenshot before = shot;
-
-    // The game takes over the screen: no placement frames, no editor status line.
+    // A trial game left with Escape leaves the layout as it was. The game takes over the
+    // screen: no placement frames, no editor status line.
     desk.press_key("p");
     ASSERT_TRUE(see([](const Screenshot &s) {
         return frame_pixels(s) == 0 && !status_reads(s, status(0, 10));
@@ -258,6 +249,7 @@ TEST_F(EditorWindow, TrialGameLeftWithEscapeLeavesTheLayoutAsItWas)
     let_time_pass();
     EXPECT_TRUE(game->running()) << "the Escape that ended the game must not end the editor";
 
+    // Unchanged since the load: Escape leaves at once.
     desk.press_key("Escape");
     EXPECT_TRUE(exits_with(*game));
 }
