@@ -137,11 +137,11 @@ TEST(ImproveTool, MovesFewPiecesKeepingCountMirrorAndLayers)
     for (int x = 2; x < 10; x++)
         hard.set(x, 5, 0, 1);
     std::string in = saved(dir, "hard.lyt", hard), out = dir.path("better.lyt");
+    const std::vector<unsigned char> before = read_file(in);
     ToolRun run = tool("improve " + shell_word(in) + " " + shell_word(out) + " --min-clear 80" +
                        quick);
     ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(read_file(in), read_file(in)) << "the input is left as it was";
-    EXPECT_EQ(load(in).count, hard.count);
+    EXPECT_EQ(read_file(in), before) << "the input is left as it was";
 
     Layout better = load(out);
     EXPECT_EQ(better.count, hard.count);
