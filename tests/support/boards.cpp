@@ -28,6 +28,15 @@ std::string layer_text(int z, const char *const rows[7])
     return text;
 }
 
+Layout board_of(std::initializer_list<std::array<int, 4>> pieces)
+{
+    Layout board;
+    board.clear();
+    for (const auto &[x, y, z, value] : pieces)
+        board.set(x, y, z, value);
+    return board;
+}
+
 ::testing::AssertionResult same_board(const Layout &actual, const Layout &expected)
 {
     if (std::memcmp(actual.cells, expected.cells, sizeof actual.cells) == 0 &&

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,9 @@ Layout board_from_text(const std::string &text);
 
 // Shorthand for one layer: 7 rows of 12 cells, for building boards layer by layer.
 std::string layer_text(int z, const char *const rows[7]);
+
+// A board holding just these pieces, each {x, y, z, value}.
+Layout board_of(std::initializer_list<std::array<int, 4>> pieces);
 
 // The same cells and count; on failure both boards are printed.
 ::testing::AssertionResult same_board(const Layout &actual, const Layout &expected);

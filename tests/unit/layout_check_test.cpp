@@ -8,11 +8,7 @@ namespace {
 
 Layout pair_on_floor()
 {
-    Layout b;
-    b.clear();
-    b.set(0, 0, 0, 1);
-    b.set(1, 0, 0, 1);
-    return b;
+    return board_of({{0, 0, 0, 1}, {1, 0, 0, 1}});
 }
 
 TEST(LayoutCheck, SoundLayoutHasNoProblems)

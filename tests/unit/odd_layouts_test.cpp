@@ -235,10 +235,7 @@ TEST_F(OddLayoutEditor, FilesOfEverySizeAndNoFileAtAll)
     mkdir(dir.path("folder.lyt").c_str(), 0755);
     mkfifo(dir.path("pipe.lyt").c_str(), 0644);  // reading it would wait for a writer forever
 
-    Layout before;
-    before.clear();
-    before.set(0, 0, 0, 1);
-    before.set(11, 6, 0, 1);
+    Layout before = board_of({{0, 0, 0, 1}, {11, 6, 0, 1}});
     auto check = [&](const std::string &path, bool loads) {
         SCOPED_TRACE(path);
         layout = before;

@@ -15,13 +15,7 @@ namespace {
 // upper one goes. Taking the two edge pieces first (the lowest cells) strands the stack.
 Layout trap()
 {
-    Layout b;
-    b.clear();
-    b.set(0, 0, 0, 1);
-    b.set(11, 0, 0, 1);
-    b.set(5, 3, 0, 1);
-    b.set(5, 3, 1, 1);
-    return b;
+    return board_of({{0, 0, 0, 1}, {11, 0, 0, 1}, {5, 3, 0, 1}, {5, 3, 1, 1}});
 }
 
 TEST(FirstPairPlayer, TakesTheLowestFreePairEvenWhenThatLoses)
@@ -32,12 +26,7 @@ TEST(FirstPairPlayer, TakesTheLowestFreePairEvenWhenThatLoses)
 
     // A stack of 1 on 2 with the partners at the bottom edge: the first free piece, the 1 at
     // (0, 6, 0), pairs with the top of the stack, which frees the 2 for its partner.
-    Layout fine;
-    fine.clear();
-    fine.set(5, 3, 0, 2);
-    fine.set(5, 3, 1, 1);
-    fine.set(0, 6, 0, 1);
-    fine.set(11, 6, 0, 2);
+    Layout fine = board_of({{5, 3, 0, 2}, {5, 3, 1, 1}, {0, 6, 0, 1}, {11, 6, 0, 2}});
     EXPECT_TRUE(first_pair_player_clears(fine)) << ::testing::PrintToString(fine);
 }
 

@@ -76,9 +76,7 @@ TEST(PieceUnderPointer, GeometryOfThe640By480Screen)
     EXPECT_EQ(geometry::board_origin(0, 0).x, -300);
     EXPECT_EQ(geometry::board_origin(0, 0).y, -122);
 
-    Layout b;
-    b.clear();
-    b.set(0, 0, 0, 1);
+    Layout b = board_of({{0, 0, 0, 1}});
     EXPECT_EQ(piece_at(b, origin640, 20, 117), 0);
     EXPECT_EQ(piece_at(b, origin640, 69, 151), 0) << "bottom-right pixel of the cell";
     EXPECT_EQ(piece_at(b, origin640, 19, 117), -1) << "left of the grid";
