@@ -216,12 +216,12 @@ public:
     // A fixed pause, only where nothing can be waited for: to let time pass in which
     // something must not happen.
     static void pause(std::chrono::milliseconds t);
+    Window game_window();  // the top-level window shown, or 0
 
 private:
     // After each input event: keeps the next one out of the same batch of the library's input
     // thread (see input_gap in xsession.cpp).
     void after_event();
-    Window game_window();  // the top-level window shown, or 0
     Display *display_;
     int grab_width_ = 640, grab_height_ = 480;
 };

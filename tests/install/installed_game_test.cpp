@@ -55,22 +55,6 @@ struct Install {
 };
 const Install destdir{trees + "/destdir"}, package{trees + "/debroot"};
 
-// The game's top-level window, or 0 when none is mapped.
-Window game_window(Display *d)
-{
-    Window root, parent, *children = nullptr, found = 0;
-    unsigned int n = 0;
-    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &n)) {
-        for (unsigned int i = 0; i < n; i++) {
-            XWindowAttributes a;
-            if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
-                found = children[i];
-        }
-        XFree(children);
-    }
-    return found;
-}
-
 // Pixels of the window's icon (its pixmap and mask in the window manager hints) that differ
 // from the game's icon art drawn at the same size: a colour more than 2 off where the art is
 // at least half covered, or the mask wrong. -1 when the window has no icon.
@@ -194,7 +178,7 @@ TEST_F(InstalledGame, StartsFromItsMenuEntryInAFolderOfThePlayersOwnWithItsClass
                                                    "StartupWMClass");
         EXPECT_EQ(wm_class, "tilestack");
         Display *d = server.display();
-        const Window w = game_window(d);
+        const Window w = desk.game_window();
         ASSERT_NE(w, 0u);
         XClassHint hint;
         ASSERT_TRUE(XGetClassHint(d, w, &hint));
@@ -283,7 +267,7 @@ TEST_F(InstalledGame, AFolderThatCannotBeMadeIsNamedInOneLineAndExits1)
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_EQ(said.back(), '\n') << said;
         EXPECT_NE(said.find(c.folder), std::string::npos) << said;
-        EXPECT_EQ(game_window(server.display()), 0u) << "the game must not start";
+        EXPECT_EQ(desk.game_window(), 0u) << "the game must not start";
     }
     EXPECT_EQ(read_file(place.path("home-file")).size(), 19u);
     EXPECT_EQ(read_file(place.path("tilestack")).size(), 23u);
