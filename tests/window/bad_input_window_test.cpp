@@ -304,18 +304,17 @@ TEST(BadEditorFiles, AShortFileAndASaveCutShortAreReportedAndLoseNothing)
     ASSERT_TRUE(see([](const Screenshot &s) { return status_reads(s, status(0, 0)); },
                     "the editor starts"));
 
+    const auto editing_the_two_pieces = [](const Screenshot &s) {
+        return nothing_open(s) && status_reads(s, status(0, 2));
+    };
     choose("l", folder.path("shape.lyt"));
-    ASSERT_TRUE(see(
-        [](const Screenshot &s) { return nothing_open(s) && status_reads(s, status(0, 2)); },
-        "the good file loads"));
+    ASSERT_TRUE(see(editing_the_two_pieces, "the good file loads"));
 
     choose("l", folder.path("short.lyt"));
     ASSERT_TRUE(see(message_open, "a message says the file could not be loaded"));
     EXPECT_TRUE(shows_text(shot, "Could not load a layout from"));
     desk.press_key("Return");
-    ASSERT_TRUE(see(
-        [](const Screenshot &s) { return nothing_open(s) && status_reads(s, status(0, 2)); },
-        "the layout loaded before stays"));
+    ASSERT_TRUE(see(editing_the_two_pieces, "the layout loaded before stays"));
 
     choose("s", folder.path("old.lyt"));
     ASSERT_TRUE(see(message_open, "a message says the layout could not be saved"));
@@ -323,9 +322,7 @@ TEST(BadEditorFiles, AShortFileAndASaveCutShortAreReportedAndLoseNothing)
     EXPECT_FALSE(shows_text(shot, "Could not load a layout from"));
     EXPECT_EQ(read_file(folder.path("old.lyt")), old) << "the old file is intact";
     desk.press_key("Return");
-    ASSERT_TRUE(see(
-        [](const Screenshot &s) { return nothing_open(s) && status_reads(s, status(0, 2)); },
-        "back in the editor"));
+    ASSERT_TRUE(see(editing_the_two_pieces, "back in the editor"));
     for (const auto &entry : std::filesystem::directory_iterator(folder.path()))
         EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos)
             << "left behind: " << entry.path();
