@@ -177,7 +177,7 @@ TEST_F(GameTest, TheLastPairIsDrawnThenTheClearedBoardEndsWithTwo)
     EXPECT_TRUE(game.is_over());
 }
 
-TEST_F(GameTest, ABlockedBoardEndsWithThreeRightAfterItsFirstFrame)
+TEST_F(GameTest, ABlockedBoardEndsWithThreeRightAfterItsFirstFrameAsDoesAnOddPieceLeftAlone)
 {
     const char *blocked[7] = {"............", "[1][2][1][2]........", "............",
                               "............", "............", "............", "............"};
@@ -189,19 +189,16 @@ TEST_F(GameTest, ABlockedBoardEndsWithThreeRightAfterItsFirstFrame)
     game.pass();
     EXPECT_EQ(game.result, 3);
     EXPECT_TRUE(game.is_over());
-}
 
-TEST_F(GameTest, AnOddPieceLeftAloneEndsWithThree)
-{
     const char *odd[7] = {"............", "[1]..[1]..[1].....", "............",
                           "............", "............", "............", "............"};
-    Game game = start(layer0(odd));
-    settle(game);
-    click(game, 0, 1, 0);
-    click(game, 3, 1, 0);
-    settle(game);
+    Game odd_game = start(layer0(odd));
+    settle(odd_game);
+    click(odd_game, 0, 1, 0);
+    click(odd_game, 3, 1, 0);
+    settle(odd_game);
     EXPECT_EQ(layout.count, 1);
-    EXPECT_EQ(game.result, 3);
+    EXPECT_EQ(odd_game.result, 3) << "an odd piece left alone";
 }
 
 }  // namespace
