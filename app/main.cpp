@@ -34,14 +34,22 @@ void play_until_exit()
 {
     check_layout_files();
     LastGame last_game;  // kept over quitting in lastgame.sav of the working folder
-    for (int choice; (choice = title_menu(&last_game)) != menu_exit;) {
+    GalleryChoice gallery;  // the board Start deals, one of the three until Left or Right
+    for (int choice; (choice = title_menu(&last_game, &gallery)) != menu_exit;) {
         wait_until_buttons_up();
         int result;
         if (choice == menu_last_game) {
             result = resume_game(last_game.game());
             last_game.keep(last_game.game());
         } else {
-            load_random_layout();
+            if (gallery.path().empty()) {
+                load_random_layout();
+            } else if (!layout.load(gallery.path().c_str())) {
+                // Checked as Start was chosen; gone since: the title again.
+                std::fprintf(stderr, "tilestack: cannot read the layout file %s.\n",
+                             gallery.path().c_str());
+                continue;
+            }
             KeptGame kept;
             bool played = false;
             result = play_and_keep(kept, played);
