@@ -1,6 +1,7 @@
 // The board chosen on the title screen in a real window: Right steps to a shipped board and
 // to a file of the player's own, Start deals that shape as the game deals, and a file that
-// cannot be played is offered with its reason and does not start.
+// cannot be played is offered with its reason and does not start; the game's clock runs in the
+// window's title.
 #include <gtest/gtest.h>
 
 #include <allegro.h>
@@ -33,15 +34,16 @@ struct Picture {
     Picture &operator=(const Picture &) = delete;
 };
 
-// A shape of `pieces` pieces on the bottom row y, two more on top of its first two.
+// A shape of `pieces` pieces a column apart on the bottom row y, two more on top of its first
+// two: six of eight pieces free, so a pair to take always, and no game ends by itself.
 Layout shape(int y, int pieces)
 {
     Layout board;
     board.clear();
     for (int x = 0; x < pieces; x++)
-        board.set(x, y, 0, 1);
+        board.set(2 * x, y, 0, 1);
     board.set(0, y, 1, 1);
-    board.set(1, y, 1, 1);
+    board.set(2, y, 1, 1);
     return board;
 }
 
@@ -102,7 +104,8 @@ protected:
     }
 
     // Start on the board now chosen: the game's first frame is `file` dealt as the game deals.
-    void start_and_leave(const std::string &file)
+    // With `timed`, the game's clock is seen to go on in the window's title.
+    void start_and_leave(const std::string &file, bool timed = false)
     {
         click_start();
         ASSERT_TRUE(layout.load(folder.path(file).c_str()));
@@ -111,6 +114,8 @@ protected:
         Picture first;
         compose_game_frame(first.bitmap, origin, dealt.top_layer, dealt.shading_step, -1);
         ASSERT_NO_FATAL_FAILURE(expect_screen(first.bitmap, "the first frame of " + file));
+        if (timed)
+            expect_window_name("tilestack - game - 0:01 - F2: keys");
         desk.tap("Escape");
         ASSERT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
     }
@@ -122,7 +127,7 @@ TEST_F(GalleryWindow, RightChoosesAShippedBoardAndAFileOfOneselfAndStartDealsIt)
     ASSERT_TRUE(shape(0, 6).save(folder.path("ring.lyt").c_str()));
     write_text(folder.path("ring.name"), "The ring\n");
     write_text(folder.path("gallery.txt"), "ring.lyt\n");
-    ASSERT_TRUE(shape(4, 10).save(folder.path("mine.lyt").c_str()));
+    ASSERT_TRUE(shape(4, 4).save(folder.path("mine.lyt").c_str()));
     std::string odd(504, '\0');
     odd[0] = odd[1] = odd[2] = '\1';
     write_text(folder.path("odd.lyt"), odd);
@@ -133,7 +138,7 @@ TEST_F(GalleryWindow, RightChoosesAShippedBoardAndAFileOfOneselfAndStartDealsIt)
     std::srand(pinned_clock);  // a chosen board draws nothing before its deal
 
     ASSERT_NO_FATAL_FAILURE(step_to("The ring", nullptr, false));
-    ASSERT_NO_FATAL_FAILURE(start_and_leave("ring.lyt"));
+    ASSERT_NO_FATAL_FAILURE(start_and_leave("ring.lyt", true));
     ASSERT_NO_FATAL_FAILURE(step_to("mine.lyt", nullptr));  // the choice outlived the game
     ASSERT_NO_FATAL_FAILURE(start_and_leave("mine.lyt"));
     ASSERT_NO_FATAL_FAILURE(step_to("odd.lyt", "its count of pieces is odd (3)"));
