@@ -38,6 +38,8 @@ TitleMenu::TitleMenu(LastGame *last, GalleryChoice *boards)
 void TitleMenu::show_title() const
 {
     std::vector<std::string> notes;
+    if (!note.empty())
+        notes.push_back(note);
     if (gallery && gallery->stepped())
         notes.push_back("board: " + gallery->board().name);
     if (last_game && last_game->known())
@@ -129,9 +131,10 @@ void TitleMenu::pass()
         choice = menu_exit;
 }
 
-int title_menu(LastGame *last_game, GalleryChoice *gallery)
+int title_menu(LastGame *last_game, GalleryChoice *gallery, const std::string &note)
 {
     TitleMenu menu(last_game, gallery);
+    menu.note = note;
     menu.show_title();
     while (menu.choice < 0)
         menu.pass();

@@ -4,6 +4,7 @@
 
 #include <allegro.h>
 
+#include <string>
 #include <vector>
 
 #include "app/input.h"
@@ -43,6 +44,7 @@ struct TitleMenu {
     GalleryChoice *gallery;  // the board "Start" deals, or nullptr for one of the three
     bool choice_changed = false;  // the board shown changed: the screen is copied again
     bool start_refused = false;   // "Start" was refused and the button is still down
+    std::string note;             // what the window's title says of the game that ended
     KeyCard card;            // F2: every key of the title screen
 
     explicit TitleMenu(LastGame *last_game = nullptr, GalleryChoice *gallery = nullptr);
@@ -64,4 +66,6 @@ private:
 // Runs the menu until a choice is made: menu_start, menu_exit (also TitleKey::leave and the
 // window's close button), or menu_last_game once `last_game` has a game ready. "Start" is
 // refused while the board chosen in `gallery` cannot be played.
-int title_menu(LastGame *last_game = nullptr, GalleryChoice *gallery = nullptr);
+// `note` goes into the window's title (the time of a clear).
+int title_menu(LastGame *last_game = nullptr, GalleryChoice *gallery = nullptr,
+               const std::string &note = "");

@@ -53,6 +53,7 @@ Game::Game(const KeptGame &kept)
     const std::size_t taken = kept.taken_count > 0 ? kept.taken_count - 1 : 0;
     layout = kept.board_after(taken);
     history.restore(kept.pairs, taken);
+    helped = true;  // brought back from the title
 }
 
 KeptGame Game::kept() const
@@ -64,6 +65,7 @@ KeptGame Game::kept() const
     k.top_layer = dealt.top_layer;
     k.shading_step = dealt.shading_step;
     k.played_ms = clock.elapsed();
+    k.helped = helped;
     return k;
 }
 
@@ -194,6 +196,9 @@ void Game::read_keys(const InputState &in)
 
 void Game::act_on_help_keys(const KeyPresses<GameKey> &pressed, const InputState &in)
 {
+    for (GameKey help : {GameKey::undo, GameKey::redo, GameKey::undo_all, GameKey::redo_all,
+                         GameKey::hint, GameKey::free_pieces})
+        helped = helped || pressed.has(help);
     for (GameKey step : {GameKey::undo, GameKey::redo, GameKey::undo_all, GameKey::redo_all})
         if (pressed.has(step))
             step_history(step);

@@ -77,6 +77,7 @@ struct Game {
     bool keys_seen = false;      // the first pass has marked keys held at the start as used
     GameClock clock;             // the game's time, from its deal or as it was kept
     long long shown_seconds = -1;  // the time the window's title shows
+    bool helped = false;         // the player had help: the game is not a clean clear
 
     // A game on `layout`, which must already be dealt into `dealt`.
     explicit Game(Deal dealt);

@@ -19,6 +19,8 @@ struct KeptGame {
     int top_layer = 0;             // highest layer holding a piece at the deal
     int shading_step = 0;          // veil strength per layer below the top one
     long long played_ms = 0;       // the game's time so far (0 from a file of version 1)
+    bool helped = false;           // a hint, a pair put back or a way back from the title
+                                   // (not in the file: a game brought back is helped anyway)
 
     // The board after the first `taken` pairs (at most `pairs.size()`) were taken.
     Layout board_after(std::size_t taken) const;

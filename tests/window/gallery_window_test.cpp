@@ -94,7 +94,7 @@ protected:
     void step_to(const std::string &name, const char *fault, bool kept = true)
     {
         desk.tap("Right");
-        expect_window_name("tilestack - title - F2: keys - board: " + name +
+        expect_window_name("tilestack - title - F2: keys - *board: " + name +
                            (kept ? " - Ctrl+Z: last game" : ""));
         Picture title;
         const int hovered = (py - 180) / line_height();
@@ -104,7 +104,8 @@ protected:
     }
 
     // Start on the board now chosen: the game's first frame is `file` dealt as the game deals.
-    // With `timed`, the game's clock is seen to go on in the window's title.
+    // With `timed`, the game's clock is seen to go on in the window's title, and the game is
+    // ended with F1 rather than left.
     void start_and_leave(const std::string &file, bool timed = false)
     {
         click_start();
@@ -114,9 +115,12 @@ protected:
         Picture first;
         compose_game_frame(first.bitmap, origin, dealt.top_layer, dealt.shading_step, -1);
         ASSERT_NO_FATAL_FAILURE(expect_screen(first.bitmap, "the first frame of " + file));
-        if (timed)
+        if (timed) {
             expect_window_name("tilestack - game - 0:01 - F2: keys");
-        desk.tap("Escape");
+            desk.tap("F1");
+        } else {
+            desk.tap("Escape");
+        }
         ASSERT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
     }
 };
@@ -131,6 +135,7 @@ TEST_F(GalleryWindow, RightChoosesAShippedBoardAndAFileOfOneselfAndStartDealsIt)
     std::string odd(504, '\0');
     odd[0] = odd[1] = odd[2] = '\1';
     write_text(folder.path("odd.lyt"), odd);
+    write_text(folder.path("records.txt"), "not records\n");
 
     game = desk.launch(server, folder.path(), {}, pinned_clock_environment());
     ASSERT_TRUE(desk.wait_for(is_title_screen, shot)) << game->output();
@@ -139,8 +144,20 @@ TEST_F(GalleryWindow, RightChoosesAShippedBoardAndAFileOfOneselfAndStartDealsIt)
 
     ASSERT_NO_FATAL_FAILURE(step_to("The ring", nullptr, false));
     ASSERT_NO_FATAL_FAILURE(start_and_leave("ring.lyt", true));
+    // The game is counted in the records, which start afresh from a file that was not records,
+    // kept aside.
+    auto holds = [](const char *line) {
+        return [line](const std::vector<unsigned char> &bytes) {
+            return std::string(bytes.begin(), bytes.end()).find(line) != std::string::npos;
+        };
+    };
+    EXPECT_TRUE(wait_for_file(folder.path("records.txt"), holds("1 0 0 - 0 0 ring.lyt\n")))
+        << ::testing::PrintToString(read_file(folder.path("records.txt"))) << game->output();
+    EXPECT_EQ(read_file(folder.path("records.txt.bad")),
+              std::vector<unsigned char>({'n', 'o', 't', ' ', 'r', 'e', 'c', 'o', 'r', 'd', 's', '\n'}));
     ASSERT_NO_FATAL_FAILURE(step_to("mine.lyt", nullptr));  // the choice outlived the game
     ASSERT_NO_FATAL_FAILURE(start_and_leave("mine.lyt"));
+    EXPECT_TRUE(wait_for_file(folder.path("records.txt"), holds("1 0 0 - 0 0 mine.lyt\n1 0 0 - 0 0 ring.lyt\n")));
     ASSERT_NO_FATAL_FAILURE(step_to("odd.lyt", "its count of pieces is odd (3)"));
     click_start();
     desk.move(320, 440);  // off the items: the title stays, with the reason
@@ -155,6 +172,8 @@ TEST_F(GalleryWindow, RightChoosesAShippedBoardAndAFileOfOneselfAndStartDealsIt)
     const Exit e = game->wait();
     ASSERT_TRUE(e.exited) << game->output();
     EXPECT_EQ(e.status, 0);
+    EXPECT_NE(game->output().find("the records in records.txt cannot be read"), std::string::npos)
+        << game->output();
 }
 
 }  // namespace
