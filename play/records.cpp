@@ -128,7 +128,8 @@ void Records::load()
         aside = path_ + ".bad" + std::to_string(i);
     const bool moved = std::rename(path_.c_str(), aside.c_str()) == 0;
     const std::string where = moved ? "kept as " + aside : "left where it is";
-    std::fprintf(stderr, "tilestack: the records in %s cannot be read (%s): %s; they start afresh.\n",
+    std::fprintf(stderr,
+                 "tilestack: the records in %s cannot be read (%s): %s; they start afresh.\n",
                  path_.c_str(), why.c_str(), where.c_str());
 }
 

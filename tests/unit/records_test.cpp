@@ -96,8 +96,9 @@ TEST(Records, AFileThatCannotBeReadIsKeptAsideAndRecordsStartAfresh)
         EXPECT_EQ(records.boards().at("a.lyt").played, 1) << "afresh";
         struct stat info;
         ASSERT_EQ(lstat((path + ".bad2").c_str(), &info), 0) << "kept aside";
-        if (S_ISREG(info.st_mode))
+        if (S_ISREG(info.st_mode)) {
             EXPECT_EQ(text_of(path + ".bad2"), c.text);
+        }
         EXPECT_EQ(text_of(path + ".bad"), "an older one");
     }
 }
