@@ -29,6 +29,7 @@ Position press_positions[mouse_buttons][remembered_presses];  // by press number
 Switch keys[KEY_MAX];
 std::atomic<unsigned char> press_modifiers[KEY_MAX][remembered_presses];  // by press number
 std::atomic<unsigned> close_requests{0};
+std::atomic<bool> focus_out{false};  // the library said the window lost the focus
 
 // A press or release seen by the input thread; a press while already down is ignored.
 void record(Switch &s, bool down)
@@ -94,6 +95,9 @@ void on_close()
     wake_resting_loop();
 }
 END_OF_STATIC_FUNCTION(on_close)
+
+void on_focus_out() { focus_out.store(true, std::memory_order_relaxed); }
+void on_focus_in() { focus_out.store(false, std::memory_order_relaxed); }
 
 // ---- What the screens have taken in ---------------------------------------------------------
 
@@ -289,6 +293,10 @@ void install_input()
     mouse_callback = on_mouse;
     keyboard_lowlevel_callback = on_key;
     set_close_button_callback(on_close);
+    // Where the library tells the focus at all, it calls these as the window loses and gets
+    // it back; where it cannot, the window counts as always having it.
+    set_display_switch_callback(SWITCH_OUT, on_focus_out);
+    set_display_switch_callback(SWITCH_IN, on_focus_in);
 }
 
 DialogInput::DialogInput()
@@ -366,6 +374,8 @@ void wait_until_buttons_up()
     while (sample_input().mouse_b != 0) {
     }
 }
+
+bool window_has_focus() { return !focus_out.load(std::memory_order_relaxed); }
 
 bool close_requested()
 {

@@ -112,4 +112,7 @@ void wait_until_buttons_up();
 // The close button was used: on every screen it ends the program (in the editor, after the
 // question about unsaved changes). It stays requested until forgotten.
 bool close_requested();
+// Whether the game's window has the keyboard focus, as far as the library can tell: always
+// true where it cannot.
+bool window_has_focus();
 void forget_close_request();

@@ -18,6 +18,9 @@ const std::vector<KeyRow<TitleKey>> &title_key_rows()
         {TitleKey::up, KeyKind::press, {KEY_UP}, 0, 0, ""},
         {TitleKey::choose, KeyKind::press, {KEY_ENTER, KEY_ENTER_PAD}, 0, 0,
          "Return: choose the item under the pointer"},
+        {TitleKey::board_back, KeyKind::press, {KEY_LEFT}, 0, 0,
+         "Left, Right: choose the board Start deals"},
+        {TitleKey::board_on, KeyKind::press, {KEY_RIGHT}, 0, 0, ""},
         {TitleKey::back, KeyKind::press, {KEY_Z}, ctrl, shift,
          "Ctrl+Z or Backspace: the last game back"},
         {TitleKey::back, KeyKind::press, {KEY_BACKSPACE}, 0, 0, ""},
@@ -26,23 +29,45 @@ const std::vector<KeyRow<TitleKey>> &title_key_rows()
     return rows;
 }
 
-TitleMenu::TitleMenu(LastGame *last)
-    : last_game(last), card(card_lines(title_key_rows()), resources.game_font)
+TitleMenu::TitleMenu(LastGame *last, GalleryChoice *boards)
+    : last_game(last), gallery(boards), card(card_lines(title_key_rows()), resources.game_font)
 {
     line_height = title_menu_line_height();
 }
 
 void TitleMenu::show_title() const
 {
+    std::vector<std::string> notes;
+    if (!note.empty())
+        notes.push_back(note);
+    if (gallery && gallery->stepped())
+        notes.push_back("board: " + gallery->board().name);
     if (last_game && last_game->known())
-        show_window_title(window_title_text("title", {"Ctrl+Z: last game"}));
-    else
-        show_window_title(window_title_text("title"));
+        notes.push_back("Ctrl+Z: last game");
+    show_window_title(window_title_text("title", notes));
 }
 
 void TitleMenu::compose(BITMAP *target) const
 {
-    compose_title_menu(target, hovered, line_height);
+    // Until a board is chosen the title is as it always was.
+    if (!gallery || !gallery->stepped()) {
+        compose_title_menu(target, hovered, line_height);
+        return;
+    }
+    const GalleryBoard &board = gallery->board();
+    compose_title_menu(target, hovered, line_height, board.name.c_str(),
+                       board.fault.empty() ? nullptr : board.fault.c_str());
+}
+
+void TitleMenu::choose(int item)
+{
+    if (item == menu_start && gallery && !gallery->playable()) {
+        choice_changed = true;  // the reason shows, and nothing starts
+        start_refused = true;
+        show_title();
+        return;
+    }
+    choice = item;
 }
 
 void TitleMenu::pass()
@@ -73,20 +98,29 @@ void TitleMenu::pass()
     }
     // Only the height of the pointer matters; every row above the first item is band -1 or less.
     hovered = geometry::floor_div(in.mouse_y - first_item_top, line_height);
+    if (gallery && (pressed.has(TitleKey::board_back) || pressed.has(TitleKey::board_on))) {
+        gallery->step(pressed.has(TitleKey::board_on) ? 1 : -1);
+        choice_changed = true;
+        show_title();
+    }
     compose(buffer);
 
-    if (!shown || hovered != last_shown) {
+    if (!shown || hovered != last_shown || choice_changed) {
         shown = true;
+        choice_changed = false;
         last_shown = hovered;
         scare_mouse();
         copy_to_screen(buffer);
         unscare_mouse();
     }
 
-    if (in.mouse_b != 0 && (hovered == 0 || hovered == 1))
-        choice = hovered;
+    // A board refused once is not looked at again while the button that asked stays down.
+    if (in.mouse_b == 0)
+        start_refused = false;
+    else if ((hovered == 0 || hovered == 1) && !(hovered == menu_start && start_refused))
+        choose(hovered);
     if (pressed.has(TitleKey::choose) && (hovered == 0 || hovered == 1))
-        choice = hovered;
+        choose(hovered);
     if (pressed.has(TitleKey::back) && last_game) {
         if (last_game->bring_back(symbols_in_strip(resources.symbol_strip->w)))
             choice = menu_last_game;
@@ -97,9 +131,10 @@ void TitleMenu::pass()
         choice = menu_exit;
 }
 
-int title_menu(LastGame *last_game)
+int title_menu(LastGame *last_game, GalleryChoice *gallery, const std::string &note)
 {
-    TitleMenu menu(last_game);
+    TitleMenu menu(last_game, gallery);
+    menu.note = note;
     menu.show_title();
     while (menu.choice < 0)
         menu.pass();

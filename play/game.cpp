@@ -46,13 +46,14 @@ Game::Game(Deal d)
 Game::Game(const KeptGame &kept)
     : origin(geometry::board_origin(frame_width, frame_height)),
       card(card_lines(game_key_rows()), resources.game_font),
-      dealt_board(kept.dealt)
+      dealt_board(kept.dealt), clock(kept.played_ms)
 {
     dealt.top_layer = kept.top_layer;
     dealt.shading_step = kept.shading_step;
     const std::size_t taken = kept.taken_count > 0 ? kept.taken_count - 1 : 0;
     layout = kept.board_after(taken);
     history.restore(kept.pairs, taken);
+    helped = true;  // brought back from the title
 }
 
 KeptGame Game::kept() const
@@ -63,6 +64,8 @@ KeptGame Game::kept() const
     k.taken_count = history.taken_count();
     k.top_layer = dealt.top_layer;
     k.shading_step = dealt.shading_step;
+    k.played_ms = clock.elapsed();
+    k.helped = helped;
     return k;
 }
 
@@ -71,6 +74,8 @@ void Game::pass()
     const InputState in = sample_input();
     switch (stage) {
     case Stage::playing:
+        clock.focus(window_has_focus());
+        show_clock();
         // The card of keys, while shown, takes the whole pass; the frame it covers stays. It
         // opens only over a frame of the game, never over the screen before it.
         if (keys_seen && card.pass(in))
@@ -83,6 +88,7 @@ void Game::pass()
         handle_mouse(in);
         read_keys(in);
         if (result != 0) {
+            clock.focus(false);  // the game's time ends with it
             stage = Stage::releasing_escape;
             finish_when_escape_is_up(in);
         }
@@ -190,6 +196,9 @@ void Game::read_keys(const InputState &in)
 
 void Game::act_on_help_keys(const KeyPresses<GameKey> &pressed, const InputState &in)
 {
+    for (GameKey help : {GameKey::undo, GameKey::redo, GameKey::undo_all, GameKey::redo_all,
+                         GameKey::hint, GameKey::free_pieces})
+        helped = helped || pressed.has(help);
     for (GameKey step : {GameKey::undo, GameKey::redo, GameKey::undo_all, GameKey::redo_all})
         if (pressed.has(step))
             step_history(step);
@@ -300,6 +309,15 @@ void Game::finish_when_escape_is_up(const InputState &in)
     std::vector<unsigned char>().swap(dealt.pair_list);  // the deal's pairs: no longer needed
 }
 
+void Game::show_clock()
+{
+    const long long seconds = clock.seconds();
+    if (seconds == shown_seconds)
+        return;
+    shown_seconds = seconds;
+    show_window_title(window_title_text("game - " + clock_text(seconds)));
+}
+
 int piece_at(int mx, int my)
 {
     return piece_at(layout, geometry::board_origin(frame_width, frame_height), mx, my);
@@ -309,7 +327,7 @@ namespace {
 
 int run(Game &game)
 {
-    show_window_title(window_title_text("game"));
+    game.show_clock();
     while (!game.is_over())
         game.pass();
     return game.result;

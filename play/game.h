@@ -11,6 +11,7 @@
 #include "app/key_table.h"
 #include "board/geometry.h"
 #include "play/deal.h"
+#include "play/game_clock.h"
 #include "play/hint.h"
 #include "play/history.h"
 #include "play/kept_game.h"
@@ -74,6 +75,9 @@ struct Game {
     KeyCard card;                // F2: every key of the game
     Layout dealt_board;          // the board as dealt, kept with the game when it ends
     bool keys_seen = false;      // the first pass has marked keys held at the start as used
+    GameClock clock;             // the game's time, from its deal or as it was kept
+    long long shown_seconds = -1;  // the time the window's title shows
+    bool helped = false;         // the player had help: the game is not a clean clear
 
     // A game on `layout`, which must already be dealt into `dealt`.
     explicit Game(Deal dealt);
@@ -89,6 +93,9 @@ struct Game {
     void pass();
 
     bool is_over() const { return stage == Stage::over; }
+
+    // The window's title with the game's time, set again when the time shown changes.
+    void show_clock();
 
 private:
     void show_frame();

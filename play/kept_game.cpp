@@ -54,6 +54,10 @@ std::vector<unsigned char> kept_game_bytes(const KeptGame &game)
     out.push_back(kept_file::version);
     out.push_back(static_cast<unsigned char>(game.top_layer));
     out.push_back(static_cast<unsigned char>(game.shading_step));
+    const long long ms = game.played_ms < 0 ? 0 : game.played_ms > 0xFFFFFFFFLL ? 0xFFFFFFFFLL
+                                                                                 : game.played_ms;
+    put16(out, static_cast<std::size_t>(ms & 0xFFFF));
+    put16(out, static_cast<std::size_t>(ms >> 16 & 0xFFFF));
     out.insert(out.end(), std::begin(game.dealt.cells), std::end(game.dealt.cells));
     put16(out, game.pairs.size());
     put16(out, game.taken_count);
@@ -72,21 +76,30 @@ bool parse_kept_game(const unsigned char *bytes, std::size_t size, int symbols, 
         why = "it is not a kept game";
         return false;
     }
-    if (size < header_size) {
+    if (size < header_size_v1) {
         why = "it is cut short";
         return false;
     }
-    if (bytes[4] != version) {
-        why = "it is of another version (" + std::to_string(bytes[4]) + ", not " +
+    if (bytes[4] != version && bytes[4] != 1) {
+        why = "it is of another version (" + std::to_string(bytes[4]) + ", not 1 or " +
               std::to_string(version) + ")";
+        return false;
+    }
+    // Version 1 has no time: the board follows the drawing values at once.
+    const std::size_t time_bytes = bytes[4] == 1 ? 0 : time_size;
+    const std::size_t header_size = header_size_v1 + time_bytes;
+    if (size < header_size) {
+        why = "it is cut short";
         return false;
     }
     KeptGame game;
     game.top_layer = bytes[5];
     game.shading_step = bytes[6];
+    if (time_bytes)
+        game.played_ms = static_cast<long long>(get16(bytes + 7) | get16(bytes + 9) << 16);
     game.dealt.clear();
     for (int i = 0; i < Layout::cell_count; i++)
-        game.dealt.set_cell(i, bytes[7 + i]);
+        game.dealt.set_cell(i, bytes[7 + time_bytes + i]);
     const std::size_t count = get16(bytes + header_size - 4);
     game.taken_count = get16(bytes + header_size - 2);
     if (count > max_pairs || game.taken_count > count) {

@@ -18,17 +18,22 @@ struct KeptGame {
     std::size_t taken_count = 0;   // pairs taken and not put back
     int top_layer = 0;             // highest layer holding a piece at the deal
     int shading_step = 0;          // veil strength per layer below the top one
+    long long played_ms = 0;       // the game's time so far (0 from a file of version 1)
+    bool helped = false;           // a hint, a pair put back or a way back from the title
+                                   // (not in the file: a game brought back is helped anyway)
 
     // The board after the first `taken` pairs (at most `pairs.size()`) were taken.
     Layout board_after(std::size_t taken) const;
 };
 
-// The file format: a magic word, a version, the drawing values, the dealt board, then the
-// pairs. Each pair is two cell indexes, low byte first.
+// The file format: a magic word, a version, the drawing values, the game's time (from version
+// 2), the dealt board, then the pairs. Numbers are low byte first; each pair is two cell indexes.
 namespace kept_file {
 constexpr unsigned char magic[4] = {'T', 'S', 'L', 'G'};
-constexpr int version = 1;
-constexpr std::size_t header_size = 4 + 1 + 1 + 1 + Layout::cell_count + 2 + 2;  // 515
+constexpr int version = 2;
+constexpr std::size_t time_size = 4;  // milliseconds, from version 2
+constexpr std::size_t header_size_v1 = 4 + 1 + 1 + 1 + Layout::cell_count + 2 + 2;  // 515
+constexpr std::size_t header_size = header_size_v1 + time_size;                    // 519
 constexpr std::size_t pair_size = 4;
 constexpr std::size_t max_pairs = Layout::cell_count / 2;
 constexpr std::size_t max_size = header_size + max_pairs * pair_size;

@@ -32,7 +32,8 @@ void compose_game_frame(BITMAP *target, geometry::Point origin, int top_layer, i
 
 int title_menu_line_height() { return static_cast<int>(text_height(resources.game_font) * 1.5); }
 
-void compose_title_menu(BITMAP *target, int hovered, int line_height)
+void compose_title_menu(BITMAP *target, int hovered, int line_height, const char *board,
+                        const char *fault)
 {
     static const char *const items[2] = {"Start", "Exit"};
     blit(resources.title_image, target, 0, 0, 0, 0, target->w, target->h);
@@ -42,6 +43,15 @@ void compose_title_menu(BITMAP *target, int hovered, int line_height)
         LEGACY_TEXT(textprintf_centre(target, resources.game_font, target->w / 2, y, colour, "%s",
                                       items[i]));
         y += line_height;
+    }
+    y += line_height;
+    if (board) {
+        LEGACY_TEXT(textprintf_centre(target, resources.game_font, target->w / 2, y,
+                                      makecol(20, 240, 170), "< %s >", board));
+    }
+    if (fault) {
+        LEGACY_TEXT(textprintf_centre(target, resources.game_font, target->w / 2, y + line_height,
+                                      makecol(255, 150, 120), "cannot be played: %s", fault));
     }
 }
 

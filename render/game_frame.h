@@ -18,7 +18,10 @@ void compose_game_frame(BITMAP *target, geometry::Point origin, int top_layer, i
 
 // The title screen: the title picture with the two items, `hovered` highlighted (any other
 // value highlights none), their tops `line_height` apart from y 180 down.
-void compose_title_menu(BITMAP *target, int hovered, int line_height);
+// `board`, when given, is the board chosen, on a line below the items; `fault`, when given, why
+// it cannot be played, on the line below that.
+void compose_title_menu(BITMAP *target, int hovered, int line_height,
+                        const char *board = nullptr, const char *fault = nullptr);
 // The distance between the tops of the two items: one and a half heights of the game's font.
 int title_menu_line_height();
 

@@ -1,4 +1,5 @@
 // gtest first: the X headers define macros (None, Bool, Status) that clash with it.
+#include <fnmatch.h>
 #include <gtest/gtest.h>
 
 #include "harness/xsession.h"
@@ -464,7 +465,8 @@ bool Desk::wait_for_window_name(const std::string &text, std::string *last,
     const bool named = poll_until(
         [&] {
             name = window_name();
-            return name == text;
+            return text.find('*') == std::string::npos ? name == text
+                                                       : fnmatch(text.c_str(), name.c_str(), 0) == 0;
         },
         limit);
     if (last)

@@ -186,7 +186,8 @@ public:
     // way (a frame, the pointer drawn where it was moved) has arrived. Left in `last`.
     bool wait_until_still(Screenshot &last,
                           std::chrono::milliseconds limit = std::chrono::seconds(30));
-    // Waits until the game's window is named `text`; `last` (when given) gets the last name.
+    // Waits until the game's window is named `text`, where a `*` stands for any run of
+    // characters (the clock of a game); `last` (when given) gets the last name.
     bool wait_for_window_name(const std::string &text, std::string *last = nullptr,
                               std::chrono::milliseconds limit = std::chrono::seconds(30));
     // Size of the game's top-level window, once it exists (0 x 0 if none within the limit).

@@ -30,6 +30,7 @@ KeptGame played_game()
     game.taken_count = 2;
     game.top_layer = 1;
     game.shading_step = shading_step_for(1);
+    game.played_ms = 0x01020304;  // each byte its own, 4:30 and a bit
     return game;
 }
 
@@ -51,6 +52,18 @@ TEST(KeptGame, WrittenAndReadBackWhole)
     ASSERT_EQ(back.pairs.size(), 3u);
     EXPECT_EQ(back.pairs[2].symbol, 4);
     EXPECT_EQ(back.board_after(3).count, 2) << "the two 3s left";
+    EXPECT_EQ(back.played_ms, game.played_ms);
+
+    // A file of version 1, without the time, still reads: the same game, no time played.
+    std::vector<unsigned char> v1 = kept_game_bytes(game);
+    v1[4] = 1;
+    v1.erase(v1.begin() + 7, v1.begin() + 7 + kept_file::time_size);
+    KeptGame old;
+    std::string why;
+    ASSERT_TRUE(parse_kept_game(v1.data(), v1.size(), symbols, old, why)) << why;
+    EXPECT_EQ(old.played_ms, 0);
+    old.played_ms = game.played_ms;
+    EXPECT_EQ(kept_game_bytes(old), kept_game_bytes(game));
 
     // A folder that cannot be written costs a line, never the game kept in memory.
     LastGame unwritable(dir.path("no-such-folder/lastgame.sav"));
@@ -73,7 +86,7 @@ TEST(KeptGame, EveryKindOfBadFileIsRefusedAndLeftAsItIs)
             b[at] = static_cast<unsigned char>(value);
         return b;
     };
-    const std::size_t cell = 7, pair = kept_file::header_size;  // where cell 0 and pair 1 start
+    const std::size_t cell = 7 + kept_file::time_size, pair = kept_file::header_size;  // where cell 0 and pair 1 start
     Bytes random(700), cut = good, longer = good;
     for (std::size_t i = 0; i < random.size(); i++)
         random[i] = static_cast<unsigned char>(i * 2654435761u >> 13);
@@ -88,7 +101,8 @@ TEST(KeptGame, EveryKindOfBadFileIsRefusedAndLeftAsItIs)
         {"cut in the header", Bytes(good.begin(), good.begin() + 300), "cut short"},
         {"cut by one byte", cut, "cut short"},
         {"one byte too long", longer, "too long"},
-        {"another version", set({{4, 2}}), "another version"},
+        {"another version", set({{4, 3}}), "another version"},
+        {"version 1 with a time in it", set({{4, 1}}), "too long"},
         {"random bytes", random, "not a kept game"},
         {"a symbol beyond the strip", set({{cell + 12, symbols + 1}}), "symbol"},
         {"a piece resting on nothing", set({{cell + Layout::index(5, 5, 1), 4}}), "on nothing"},
