@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -35,6 +36,15 @@ Layout board_of(std::initializer_list<std::array<int, 4>> pieces)
     for (const auto &[x, y, z, value] : pieces)
         board.set(x, y, z, value);
     return board;
+}
+
+int top_layer_of(const Layout &board)
+{
+    int top = 0;
+    for (int i = 0; i < Layout::cell_count; i++)
+        if (board.cell(i) != 0)
+            top = std::max(top, Layout::position(i).z);
+    return top;
 }
 
 ::testing::AssertionResult same_board(const Layout &actual, const Layout &expected)

@@ -23,6 +23,12 @@ std::string layer_text(int z, const char *const rows[7]);
 // A board holding just these pieces, each {x, y, z, value}.
 Layout board_of(std::initializer_list<std::array<int, 4>> pieces);
 
+// Deal k of shipped layout n as the rating deals it (unit tests only: player_help_test.cpp).
+Layout shipped_deal(int n, int k);
+
+// The highest layer holding a piece (0 for an empty board).
+int top_layer_of(const Layout &board);
+
 // The same cells and count; on failure both boards are printed.
 ::testing::AssertionResult same_board(const Layout &actual, const Layout &expected);
 

@@ -18,6 +18,8 @@
 
 #include <filesystem>
 
+#include "board/layout.h"
+
 TempDir::TempDir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "tilestack-test-XXXXXX").string();
@@ -111,4 +113,12 @@ std::string kind_at(const std::string &path)
     stat(path.c_str(), &through);
     return std::to_string(own.st_mode) + " " + std::to_string(through.st_mode) + " " +
            std::to_string(through.st_rdev);
+}
+
+std::vector<unsigned char> layout_bytes(std::initializer_list<std::array<int, 4>> cells)
+{
+    std::vector<unsigned char> bytes(Layout::cell_count, 0);
+    for (const auto &c : cells)
+        bytes[Layout::index(c[0], c[1], c[2])] = static_cast<unsigned char>(c[3]);
+    return bytes;
 }

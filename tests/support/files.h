@@ -1,7 +1,9 @@
 // Files for tests: a temporary folder that removes itself, whole-file reads and writes.
 #pragma once
 
+#include <array>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,8 @@ void write_file(const std::string &path, const std::vector<unsigned char> &bytes
 void write_text(const std::string &path, const std::string &text);
 std::vector<unsigned char> read_file(const std::string &path);
 void copy_file(const std::string &from, const std::string &to);
+// The 504 bytes of a layout file holding these cells, each {x, y, z, value}; the rest 0.
+std::vector<unsigned char> layout_bytes(std::initializer_list<std::array<int, 4>> cells);
 
 // Runs fn while no file of this process may grow beyond `bytes`: writes past the limit fail
 // (as on a full disk) instead of ending the process. Permissions prove nothing for root.

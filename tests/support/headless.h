@@ -3,8 +3,11 @@
 #pragma once
 
 #include <allegro.h>
+#include <gtest/gtest.h>
 
 #include <string>
+
+#include "app/input.h"
 
 // A memory bitmap as `screen` with a stand-in graphics driver, so that SCREEN_W, SCREEN_H,
 // `screen` and makecol behave as in a real mode of the given size and depth. Also gives
@@ -48,6 +51,25 @@ void buttons(int b);
 void key_down(int scancode);
 void key_up(int scancode);
 }  // namespace input
+
+// The game's input recorder hooked to the library's callbacks, fed as its input thread feeds
+// them; the buttons and keys the tests press are let go again after each test.
+class RecordedInput : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        install_input();
+        input::reset();
+        discard_pending_input();
+    }
+    void TearDown() override
+    {
+        mouse_callback(MOUSE_FLAG_LEFT_UP | MOUSE_FLAG_RIGHT_UP);
+        for (int k : {KEY_S, KEY_LCONTROL, KEY_LSHIFT, KEY_Z})
+            keyboard_lowlevel_callback(k | 0x80);
+        SetUp();
+    }
+};
 
 struct Rgb {
     int r, g, b;

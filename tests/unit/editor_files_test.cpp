@@ -57,9 +57,8 @@ TEST_F(EditorTest, SaveWritesEveryCellAndCancelWritesNothing)
     in_dialog = [] {};
     chosen_path = dir.path("mine.lyt");
     tap(KEY_S);
-    std::vector<unsigned char> expected(504, 0);
-    expected[0] = expected[83] = expected[84 + 83] = 1;
-    EXPECT_EQ(read_file(dir.path("mine.lyt")), expected);
+    EXPECT_EQ(read_file(dir.path("mine.lyt")),
+              layout_bytes({{0, 0, 0, 1}, {11, 6, 0, 1}, {11, 6, 1, 1}}));
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"mine.lyt"});
     EXPECT_TRUE(questions.empty());
     EXPECT_TRUE(marked()) << "saving changes nothing on screen";
@@ -68,11 +67,7 @@ TEST_F(EditorTest, SaveWritesEveryCellAndCancelWritesNothing)
 TEST_F(EditorTest, LoadShowsTheLayoutAndItsCountOnTheSelectedLayer)
 {
     TempDir dir;
-    std::vector<unsigned char> bytes(504, 0);
-    bytes[Layout::index(2, 1, 0)] = 1;
-    bytes[Layout::index(2, 1, 1)] = 200;
-    bytes[Layout::index(7, 4, 0)] = 3;
-    write_file(dir.path("shape.lyt"), bytes);
+    write_file(dir.path("shape.lyt"), layout_bytes({{2, 1, 0, 1}, {2, 1, 1, 200}, {7, 4, 0, 3}}));
 
     tap(KEY_2);
     chosen_path = dir.path("shape.lyt");
@@ -89,12 +84,8 @@ TEST_F(EditorTest, LoadShowsTheLayoutAndItsCountOnTheSelectedLayer)
 TEST_F(EditorTest, OtherValuesFromAFileAreSavedBackUnlessAStrokeEnteredThem)
 {
     TempDir dir;
-    std::vector<unsigned char> bytes(504, 0);
-    bytes[Layout::index(0, 0, 0)] = 9;
-    bytes[Layout::index(1, 0, 0)] = 200;
-    bytes[Layout::index(2, 0, 0)] = 3;
-    bytes[Layout::index(5, 5, 0)] = 77;
-    bytes[Layout::index(0, 0, 1)] = 255;
+    std::vector<unsigned char> bytes =
+        layout_bytes({{0, 0, 0, 9}, {1, 0, 0, 200}, {2, 0, 0, 3}, {5, 5, 0, 77}, {0, 0, 1, 255}});
     write_file(dir.path("odd.lyt"), bytes);
     chosen_path = dir.path("odd.lyt");
     tap(KEY_L);

@@ -61,9 +61,7 @@ TEST_F(EditorTest, UndoAndRedoStepWholeStrokesAndLoadsOncePerPress)
 
     // A load is a step: undo gives back the edit it replaced, which is then unsaved.
     const Layout edited = layout;
-    std::vector<unsigned char> two(504, 0);
-    two[Layout::index(4, 4, 0)] = two[Layout::index(4, 4, 1)] = 1;
-    write_file(dir.path("two.lyt"), two);
+    write_file(dir.path("two.lyt"), layout_bytes({{4, 4, 0, 1}, {4, 4, 1, 1}}));
     chosen_path = dir.path("two.lyt");
     tap(KEY_L);
     EXPECT_EQ(layout.count, 2);

@@ -115,18 +115,12 @@ TEST_F(GameTest, HintFramesAPairAndAFrameIsComposedOnlyWhenItChanges)
 // the loop (here when the test runs the work) with a note meanwhile; a change cancels it.
 TEST_F(GameTest, HintLooksFurtherOffTheLoopUntilFoundOrCancelled)
 {
-    Layout shape;
-    ASSERT_TRUE(shape.load(TILESTACK_GAMEDATA "/0.lyt"));
-    ASSERT_TRUE(deal_for_rating(shape, RatingOptions(), 203, layout));
+    layout = shipped_deal(0, 203);
     for (int move = 0, a, b; move < 24 && first_free_pair(layout, a, b); move++)
         take_pair(layout, a, b);
     ASSERT_EQ(find_hint(layout).kind, HintKind::unknown) << "decided within the pass's budget";
-    int top_layer = 0;
-    for (int i = 0; i < Layout::cell_count; i++)
-        if (layout.cell(i) != 0)
-            top_layer = std::max(top_layer, Layout::position(i).z);
     std::vector<std::function<void()>> works;
-    Game game = start(layout_to_text(layout), top_layer);
+    Game game = start(layout_to_text(layout), top_layer_of(layout));
     game.start_hint = [&](std::function<void()> work) { works.push_back(work); };
     game.pass();
     tap(game, KEY_H);
@@ -215,11 +209,7 @@ TEST_F(GameTest, AGameIsClearedWithTheKeyboardAlone)
         ASSERT_TRUE(deal_for_rating(shape, RatingOptions(), k, layout));
         way = solve_board(layout);
     }
-    int top_layer = 0;
-    for (int i = 0; i < Layout::cell_count; i++)
-        if (layout.cell(i) != 0)
-            top_layer = std::max(top_layer, Layout::position(i).z);
-    Game game = start(layout_to_text(layout), top_layer);
+    Game game = start(layout_to_text(layout), top_layer_of(layout));
     game.pass();
     tap(game, KEY_RIGHT);  // shows the cursor
     for (const auto &[a, b] : way.pairs)

@@ -13,23 +13,8 @@
 namespace {
 
 // Its suite's name puts it in the thread build too (tests/CMakeLists.txt).
-class InputThread : public ::testing::Test {
+class InputThread : public RecordedInput {
 protected:
-    void SetUp() override
-    {
-        install_input();
-        input::reset();
-        discard_pending_input();
-    }
-    void TearDown() override
-    {
-        // Leave every button and key up for the tests that follow.
-        mouse_callback(MOUSE_FLAG_LEFT_UP | MOUSE_FLAG_RIGHT_UP);
-        keyboard_lowlevel_callback(KEY_S | 0x80);
-        input::reset();
-        discard_pending_input();
-    }
-
     // What the library's thread does for a press or a release at (x, y).
     static void button(int flag, int x, int y, int held_buttons)
     {

@@ -66,22 +66,8 @@ TEST(KeyTable, HistoryKeysStepOncePerPressAndLettersOnlyWithControl)
 
 // The recorder fed through the library's keyboard callback, as its input thread calls it
 // (with the library's own key[] set just before), sampled as a screen samples once a pass.
-class KeyModifiers : public ::testing::Test {
+class KeyModifiers : public RecordedInput {
 protected:
-    void SetUp() override
-    {
-        install_input();
-        input::reset();
-        discard_pending_input();
-    }
-    void TearDown() override
-    {
-        for (int k : {KEY_LCONTROL, KEY_LSHIFT, KEY_Z})
-            keyboard_lowlevel_callback(k | 0x80);
-        input::reset();
-        discard_pending_input();
-    }
-
     // Plays a script and reads the game's table on every sample: "C+" Control down, "C-" up,
     // "S" the same for Shift, "Z" for the letter; "Z^" the library shows Z down before its
     // callback has run; "|" a sample. Two more samples follow the script. Gives the steps

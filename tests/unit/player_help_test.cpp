@@ -20,9 +20,7 @@
 #include "solve/solver.h"
 #include "support/boards.h"
 
-namespace {
-
-// Deal k of shipped layout n, as the rating deals it.
+// Deal k of shipped layout n, as the rating deals it (declared in support/boards.h).
 Layout shipped_deal(int n, int k)
 {
     Layout shape;
@@ -33,6 +31,8 @@ Layout shipped_deal(int n, int k)
     EXPECT_TRUE(deal_for_rating(shape, RatingOptions(), k, board));
     return board;
 }
+
+namespace {
 
 // Two stacks that cover each other's partner (1 on 2, 2 on 1) and a free pair of 3s: a pair
 // can be taken, but the board can never be cleared.

@@ -278,17 +278,6 @@ TEST(Solver, NodeLimitGivesUnknownWhenTheSearchMustBranch)
     EXPECT_EQ(branching, 5) << "too few boards needed a search";
 }
 
-// Deal k of shipped layout n, as the rating deals it.
-Layout shipped_deal(int n, int k)
-{
-    Layout shape;
-    shape.clear();
-    EXPECT_TRUE(shape.load((std::string(TILESTACK_GAMEDATA) + "/" + std::to_string(n) + ".lyt").c_str()));
-    Layout board;
-    deal_for_rating(shape, RatingOptions{}, k, board);
-    return board;
-}
-
 // Layout 0's deal 398 cannot be cleared because of a few values alone: the search proper,
 // seeing every value at once, does not show it within 5000 positions, the small-core proof
 // does at once.

@@ -108,29 +108,21 @@ Bytes built_layout() { return read_file(built_gamedata() + "/0.lyt"); }
 TEST(BadLayoutFiles, WhatIsNotALayoutStopsTheGameNamingTheFile)
 {
     XServer server;
-    {
-        SCOPED_TRACE("a folder named 1.lyt");
+    // 1.lyt a folder, 2.lyt a pipe (which would never end), 0.lyt a link into a folder that
+    // does not exist.
+    for (const std::string name : {"1.lyt", "2.lyt", "0.lyt"}) {
+        SCOPED_TRACE(name);
         GameFolder folder;
-        std::filesystem::remove(folder.path("1.lyt"));
-        std::filesystem::create_directory(folder.path("1.lyt"));
+        const std::string path = folder.path(name);
+        std::filesystem::remove(path);
+        if (name == "1.lyt")
+            std::filesystem::create_directory(path);
+        else if (name == "2.lyt")
+            ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+        else
+            std::filesystem::create_symlink(folder.path("no-such-folder/0.lyt"), path);
         GameProcess game(&server, folder.path(), {}, started_alone());
-        EXPECT_TRUE(stops_naming(game, "1.lyt"));
-    }
-    {
-        SCOPED_TRACE("a pipe named 2.lyt, which would never end");
-        GameFolder folder;
-        std::filesystem::remove(folder.path("2.lyt"));
-        ASSERT_EQ(mkfifo(folder.path("2.lyt").c_str(), 0644), 0);
-        GameProcess game(&server, folder.path(), {}, started_alone());
-        EXPECT_TRUE(stops_naming(game, "2.lyt"));
-    }
-    {
-        SCOPED_TRACE("0.lyt leading into a folder that does not exist");
-        GameFolder folder;
-        std::filesystem::remove(folder.path("0.lyt"));
-        std::filesystem::create_symlink(folder.path("no-such-folder/0.lyt"), folder.path("0.lyt"));
-        GameProcess game(&server, folder.path(), {}, started_alone());
-        EXPECT_TRUE(stops_naming(game, "0.lyt"));
+        EXPECT_TRUE(stops_naming(game, name));
     }
 }
 
@@ -273,10 +265,7 @@ TEST(BadEditorFiles, AShortFileAndASaveCutShortAreReportedAndLoseNothing)
     XAutoRepeatOff(server.display());
     Desk desk(server);
     GameFolder folder;
-    Bytes shape(504, 0);
-    shape[Layout::index(2, 2, 0)] = 1;
-    shape[Layout::index(3, 2, 0)] = 1;
-    write_file(folder.path("shape.lyt"), shape);
+    write_file(folder.path("shape.lyt"), layout_bytes({{2, 2, 0, 1}, {3, 2, 0, 1}}));
     write_file(folder.path("short.lyt"), Bytes(503, 1));
     const Bytes old(504, 7);
     write_file(folder.path("old.lyt"), old);

@@ -95,23 +95,36 @@ TEST_F(StartupWindowSmoke, GameStartsOnlyOnceTheButtonIsReleased)
 // ---------------------------------------------------------------------------------------------
 // Start-up failures: a clear message, exit status 1, never a crash; the program started alone.
 
-TEST(StartupFailure, NoDisplaySaysSorryAndExits1)
+// No X display, no colour depth that opens, a symbol strip narrower than one 27-pixel symbol:
+// each ends with exit 1 and a message holding `said`.
+TEST(StartupFailure, NoDisplayNoColourDepthOrANarrowSymbolStripExits1Saying)
 {
-    GameFolder folder;
-    GameProcess game(nullptr, folder.path(), {}, started_alone());
-    ASSERT_TRUE(exits_with(game, 1));
-    EXPECT_NE(game.output().find("Sorry!"), std::string::npos) << game.output();
-}
-
-TEST(StartupFailure, NoColourDepthOpensSaysSorryAndExits1)
-{
-    XServer server;
-    GameFolder folder;
-    auto env = started_alone();
-    env["TILESTACK_SHIM_REFUSE_DEPTHS"] = "16,32,15,24";
-    GameProcess game(&server, folder.path(), {}, env);
-    ASSERT_TRUE(exits_with(game, 1));
-    EXPECT_NE(game.output().find("Sorry!"), std::string::npos) << game.output();
+    const struct {
+        bool display;
+        const char *refused_depths;
+        bool narrow_strip;
+        const char *said;
+    } cases[] = {{false, nullptr, false, "Sorry!"},
+                 {true, "16,32,15,24", false, "Sorry!"},
+                 {true, nullptr, true, "geek.tga"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.said);
+        std::unique_ptr<XServer> server(c.display ? new XServer : nullptr);
+        GameFolder folder;
+        auto env = started_alone();
+        if (c.refused_depths)
+            env["TILESTACK_SHIM_REFUSE_DEPTHS"] = c.refused_depths;
+        if (c.narrow_strip) {
+            set_color_depth(32);
+            BITMAP *narrow = create_bitmap(26, 27);
+            clear_to_color(narrow, makecol(255, 0, 255));
+            ASSERT_EQ(save_bitmap(folder.path("geek.tga").c_str(), narrow, nullptr), 0);
+            destroy_bitmap(narrow);
+        }
+        GameProcess game(server.get(), folder.path(), {}, env);
+        ASSERT_TRUE(exits_with(game, 1));
+        EXPECT_NE(game.output().find(c.said), std::string::npos) << game.output();
+    }
 }
 
 TEST(StartupFailure, EditorNeedsNoLayoutFiles)
@@ -126,21 +139,6 @@ TEST(StartupFailure, EditorNeedsNoLayoutFiles)
     int w, h;
     ASSERT_TRUE(desk.window_size(w, h)) << game.output();
     EXPECT_TRUE(game.running()) << game.output();
-}
-
-TEST(StartupFailure, SymbolStripNarrowerThanOneSymbolIsRefused)
-{
-    XServer server;
-    GameFolder folder;
-    set_color_depth(32);
-    BITMAP *narrow = create_bitmap(26, 27);
-    clear_to_color(narrow, makecol(255, 0, 255));
-    ASSERT_EQ(save_bitmap(folder.path("geek.tga").c_str(), narrow, nullptr), 0);
-    destroy_bitmap(narrow);
-
-    GameProcess game(&server, folder.path(), {}, started_alone());
-    ASSERT_TRUE(exits_with(game, 1));
-    EXPECT_NE(game.output().find("geek.tga"), std::string::npos) << game.output();
 }
 
 TEST(StartupFailure, MessageGoesToTheDesktopMessageBoxWhenThereIsOne)
