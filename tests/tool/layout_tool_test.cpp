@@ -144,6 +144,36 @@ TEST(LayoutTool, TextFormRoundTripsRandomLayoutsExactly)
     }
 }
 
+TEST(LayoutTool, TheNameTravelsInASideFileAndBack)
+{
+    TempDir dir;
+    const std::string grid = layout_to_text(sound_layout());
+    write_text(dir.path("plain.txt"), grid);
+    write_text(dir.path("named.txt"), "name: Wide \xc3\x89toile\n" + grid);
+    ToolRun run = tool("from-text " + shell_word(dir.path("named.txt")) + " " +
+                       shell_word(dir.path("star.lyt")));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::string side = "Wide \xc3\x89toile\n";
+    EXPECT_EQ(read_file(dir.path("star.name")), std::vector<unsigned char>(side.begin(), side.end()));
+    EXPECT_EQ(tool("to-text " + shell_word(dir.path("star.lyt"))).output,
+              "name: Wide \xc3\x89toile\n" + grid);
+
+    // Without a name: no side file written, and today's text.
+    run = tool("from-text " + shell_word(dir.path("plain.txt")) + " " +
+               shell_word(dir.path("plain.lyt")));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(tool("to-text " + shell_word(dir.path("plain.lyt"))).output, grid);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"named.txt", "plain.lyt", "plain.txt",
+                                                       "star.lyt", "star.name"}));
+
+    // A bad name line is named and nothing is written.
+    write_text(dir.path("bad.txt"), grid + "name: Late\n");
+    run = tool("from-text " + shell_word(dir.path("bad.txt")) + " " + shell_word(dir.path("x.lyt")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(has(run, "the name must come before the first layer")) << run.output;
+    EXPECT_EQ(dir.entries().size(), 6u) << "no x.lyt, no x.name";
+}
+
 TEST(LayoutTool, FromTextReportsTheBadLineAndWritesNothing)
 {
     TempDir dir;
