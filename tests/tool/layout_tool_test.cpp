@@ -43,6 +43,7 @@ TEST(LayoutTool, HelpAndBadArguments)
                          "rate", "rate a.lyt --deals 0", "rate a.lyt --deals many",
                          "rate a.lyt --seed -1", "rate a.lyt --symbols 0", "rate a.lyt --nodes",
                          "rate a.lyt --colour red", "rate a.lyt b.lyt",
+                         "rate a.lyt --more-nodes -1", "rate a.lyt --more-nodes lots",
                          // generate: an odd count, more than the layers hold, a share outside
                          // 0 to 100, and the like; improve: the two files and its options
                          "generate", "generate a.lyt b.lyt", "generate a.lyt --pieces 143",
@@ -224,6 +225,26 @@ TEST(LayoutTool, RateGivesSharesThatFollowFromTheShape)
     EXPECT_EQ(lost.status, 0) << lost.output;
     EXPECT_TRUE(has(lost, "cannot be cleared:              100.0 %")) << lost.output;
     EXPECT_TRUE(has(lost, "cleared taking the first pair:    0.0 %")) << lost.output;
+}
+
+TEST(LayoutTool, RateLooksAgainAtTheDealsTheFirstLimitLeftOpen)
+{
+    // 40 deals of a shipped shape within 50 positions each leave two open; the second look
+    // decides them as a search without a limit does, and names its limits.
+    const std::string shape = shell_word(std::string(TILESTACK_GAMEDATA) + "/1.lyt") +
+                              " --deals 40 --symbols 36";
+    ToolRun first = tool("rate " + shape + " --nodes 50 --more-nodes 0");
+    ASSERT_EQ(first.status, 0) << first.output;
+    EXPECT_TRUE(has(first, "unknown (search limit):           5.0 %")) << first.output;
+    EXPECT_FALSE(has(first, "then up to")) << first.output;
+    ToolRun again = tool("rate " + shape + " --nodes 50");
+    ASSERT_EQ(again.status, 0) << again.output;
+    EXPECT_TRUE(has(again, "then up to 5000000 for each deal left open, 2000 in all"))
+        << again.output;
+    EXPECT_TRUE(has(again, "unknown (search limit):           0.0 %")) << again.output;
+    ToolRun whole = tool("rate " + shape + " --nodes 5000000 --more-nodes 0");
+    auto shares = [](const std::string &out) { return out.substr(out.find("can be cleared")); };
+    EXPECT_EQ(shares(again.output), shares(whole.output));
 }
 
 TEST(LayoutTool, RateIsTheSameForTheSameSeedAndReadsTheStrip)
