@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -199,6 +200,37 @@ TEST(LayoutTool, ShippedLayoutsComeFromTheirTextSources)
             << name;
         ToolRun check = tool("check " + shell_word(dir.path(name + ".lyt")));
         EXPECT_EQ(check.status, 0) << check.output;
+    }
+}
+
+TEST(LayoutTool, EveryGalleryBoardIsSoundNamedAndFromItsSource)
+{
+    std::ifstream list(std::string(TILESTACK_GAMEDATA) + "/gallery.txt");
+    ASSERT_TRUE(list.good());
+    std::vector<std::string> files;
+    for (std::string line; std::getline(list, line);)
+        files.push_back(line);
+    EXPECT_GE(files.size(), 7u);
+    TempDir dir;
+    for (const std::string &file : files) {
+        ASSERT_GT(file.size(), 4u);
+        const std::string stem = file.substr(0, file.size() - 4), shipped =
+            std::string(TILESTACK_GAMEDATA) + "/" + file;
+        EXPECT_EQ(file.substr(stem.size()), ".lyt");
+        EXPECT_TRUE(std::string("012").find(stem) == std::string::npos || stem.size() != 1)
+            << "the design files are not in the gallery";
+        // Sound (an even count, every piece resting on something) and named.
+        ToolRun check = tool("check " + shell_word(shipped));
+        EXPECT_EQ(check.status, 0) << file << "\n" << check.output;
+        ToolRun text = tool("to-text " + shell_word(shipped));
+        EXPECT_EQ(text.output.rfind("name: ", 0), 0u) << file << "\n" << text.output;
+        ToolRun made = tool("from-text " + shell_word(std::string(TILESTACK_DATA_SOURCES) +
+                                                      "/layouts/" + stem + ".txt") +
+                            " " + shell_word(dir.path(file)));
+        ASSERT_EQ(made.status, 0) << made.output;
+        EXPECT_EQ(read_file(dir.path(file)), read_file(shipped)) << file;
+        EXPECT_EQ(read_file(dir.path(stem + ".name")),
+                  read_file(std::string(TILESTACK_GAMEDATA) + "/" + stem + ".name"));
     }
 }
 
