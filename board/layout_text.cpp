@@ -30,6 +30,48 @@ std::string layout_to_text(const Layout &source)
     return out.str();
 }
 
+std::string layout_to_text(const Layout &source, const std::string &name)
+{
+    if (name.empty())
+        return layout_to_text(source);
+    return "name: " + name + "\n" + layout_to_text(source);
+}
+
+std::string board_name_problem(const std::string &name)
+{
+    if (name.empty())
+        return "the name is empty";
+    if (name.size() > static_cast<size_t>(board_name_max_bytes))
+        return "the name is longer than " + std::to_string(board_name_max_bytes) + " bytes";
+    if (name.front() == ' ' || name.back() == ' ')
+        return "the name starts or ends with a space";
+    for (size_t p = 0; p < name.size();) {
+        const unsigned char c = static_cast<unsigned char>(name[p]);
+        if (c < 0x20 || c == 0x7f)
+            return "the name holds a control character";
+        // The bytes that follow a lead byte, and the least value the sequence may encode
+        // (so that no character is spelt longer than it needs).
+        int follow = c < 0x80 ? 0 : c >= 0xc2 && c < 0xe0 ? 1 : c >= 0xe0 && c < 0xf0 ? 2
+                   : c >= 0xf0 && c < 0xf5 ? 3 : -1;
+        if (follow < 0 || p + follow >= name.size())
+            return "the name is not well-formed UTF-8";
+        unsigned long code = follow == 0 ? c : c & (0x3f >> follow);
+        for (int i = 1; i <= follow; i++) {
+            const unsigned char f = static_cast<unsigned char>(name[p + i]);
+            if ((f & 0xc0) != 0x80)
+                return "the name is not well-formed UTF-8";
+            code = code << 6 | (f & 0x3f);
+        }
+        const unsigned long least[] = {0, 0x80, 0x800, 0x10000};
+        if (code < least[follow] || code > 0x10ffff || (code >= 0xd800 && code < 0xe000))
+            return "the name is not well-formed UTF-8";
+        if (code >= 0x80 && code < 0xa0)
+            return "the name holds a control character";
+        p += follow + 1;
+    }
+    return "";
+}
+
 namespace {
 
 // Parses one grid row of exactly 12 cells; false with a message otherwise.
@@ -84,6 +126,15 @@ bool is_blank_or_comment(const std::string &line)
 
 bool layout_from_text(const std::string &text, Layout &result, std::string &error)
 {
+    std::string name;
+    return layout_from_text(text, result, error, name);
+}
+
+bool layout_from_text(const std::string &text, Layout &result, std::string &error,
+                      std::string &name)
+{
+    std::string named;
+    bool layers_begun = false;
     Layout parsed;
     parsed.clear();
     bool seen[Layout::layers] = {};
@@ -101,6 +152,19 @@ bool layout_from_text(const std::string &text, Layout &result, std::string &erro
         line_number++;
         if (is_blank_or_comment(line))
             continue;
+        if (line.compare(0, 5, "name:") == 0) {
+            if (layers_begun || !named.empty())
+                return fail(layers_begun ? "the name must come before the first layer"
+                                         : "the name is given twice");
+            size_t first = line.find_first_not_of(" \t", 5);
+            size_t last = line.find_last_not_of(" \t\r");
+            named = first == std::string::npos ? "" : line.substr(first, last + 1 - first);
+            std::string why = board_name_problem(named);
+            if (!why.empty())
+                return fail(why);
+            continue;
+        }
+        layers_begun = true;
         if (layer < 0) {
             std::istringstream words(line);
             std::string word, extra;
@@ -129,5 +193,6 @@ bool layout_from_text(const std::string &text, Layout &result, std::string &erro
         return fail("layer " + std::to_string(layer) + " ends after " + std::to_string(row) +
                     " of 7 rows");
     result = parsed;
+    name = named;
     return true;
 }

@@ -39,6 +39,8 @@ struct SearchOptions {
     unsigned seed = 1;        // deal k is dealt right after srand(seed + k); also seeds the search
     int symbols = shipped_symbol_count;
     long node_limit = 20000;  // search positions per deal, as for rate_layout
+    // The final rating's second look, as for rate_layout (the search's own judging has none).
+    long second_node_limit = RatingOptions::default_second_node_limit;
     long budget = 0;          // work before giving up, in search positions; 0: 8000 a deal
     std::function<void(const SearchProgress &)> progress;
     int threads = 0;  // worker threads; 0: one per core

@@ -73,6 +73,14 @@ void share_out(int count, int threads, const std::atomic<bool> *cancel,
         t.join();
 }
 
+long second_look_limit(const RatingOptions &options, int open)
+{
+    if (options.second_node_limit <= 0 || open == 0)
+        return 0;
+    const long budget = static_cast<long>(options.deals) * options.node_limit;
+    return std::min(options.second_node_limit, budget / open);
+}
+
 Rating rate_layout(const Layout &shape, const RatingOptions &options)
 {
     Rating rating;
@@ -84,20 +92,45 @@ Rating rate_layout(const Layout &shape, const RatingOptions &options)
     std::vector<unsigned char> outcomes(options.deals, 0);
     std::mutex reporting;
     int done = 0;
-    share_out(options.deals, options.threads, options.cancel, [&](int k) {
-        Layout board;
-        deal_for_rating(shape, options, k, board);
-        const SolveResult result = solve_board(board, options.node_limit).result;
-        unsigned char o = done_bit;
-        o |= result == SolveResult::cleared ? cleared_bit : 0;
-        o |= result == SolveResult::stuck ? stuck_bit : 0;
-        o |= first_pair_player_clears(board) ? first_pair_bit : 0;
-        outcomes[k] = o;
+    // A deal is reported once its outcome is final: a deal left open by the first look only
+    // after its second one, so the count reaches `deals` when the rating ends.
+    auto report = [&] {
         if (options.progress) {
             std::lock_guard<std::mutex> lock(reporting);
             options.progress(++done);
         }
+    };
+    const bool second_look = options.second_node_limit > 0;
+    auto outcome = [](SolveResult result) -> unsigned char {
+        return (result == SolveResult::cleared ? cleared_bit : 0) |
+               (result == SolveResult::stuck ? stuck_bit : 0);
+    };
+    share_out(options.deals, options.threads, options.cancel, [&](int k) {
+        Layout board;
+        deal_for_rating(shape, options, k, board);
+        unsigned char o = done_bit | outcome(solve_board(board, options.node_limit).result);
+        o |= first_pair_player_clears(board) ? first_pair_bit : 0;
+        outcomes[k] = o;
+        if (!second_look || (o & (cleared_bit | stuck_bit)))
+            report();
     });
+
+    std::vector<int> open;
+    for (int k = 0; k < options.deals; k++)
+        if (outcomes[k] == done_bit || outcomes[k] == (done_bit | first_pair_bit))
+            open.push_back(k);
+    const long limit = second_look_limit(options, static_cast<int>(open.size()));
+    if (limit > options.node_limit) {
+        share_out(static_cast<int>(open.size()), options.threads, options.cancel, [&](int i) {
+            Layout board;
+            deal_for_rating(shape, options, open[i], board);
+            outcomes[open[i]] |= outcome(solve_board(board, limit, options.cancel).result);
+            report();
+        });
+    } else {
+        for (size_t i = 0; i < open.size(); i++)
+            report();
+    }
     for (unsigned char o : outcomes) {
         if (!(o & done_bit))
             continue;

@@ -46,6 +46,7 @@ public:
         rating_.seed = options.seed;
         rating_.symbols = options.symbols;
         rating_.node_limit = options.node_limit;
+        rating_.second_node_limit = options.second_node_limit;
         rating_.threads = threads_;
         rating_.cancel = options.cancel;
         needed_ = needed_for(options.min_clear, options.deals);

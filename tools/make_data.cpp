@@ -23,7 +23,9 @@
 #include "art/font.h"
 #include "board/layout.h"
 #include "board/layout_check.h"
+#include "board/layout_name.h"
 #include "board/layout_text.h"
+#include "platform/files.h"
 #include "png_file.h"
 
 namespace {
@@ -44,6 +46,8 @@ void save(BITMAP *image, const std::string &path)
     destroy_bitmap(image);
 }
 
+// Writes the layout file of a text source, and its name's side file when the text names the
+// board.
 void convert_layout(const std::string &source, const std::string &target)
 {
     std::ifstream in(source);
@@ -52,14 +56,40 @@ void convert_layout(const std::string &source, const std::string &target)
     std::stringstream text;
     text << in.rdbuf();
     Layout shape;
-    std::string error;
-    if (!layout_from_text(text.str(), shape, error))
+    std::string error, name;
+    if (!layout_from_text(text.str(), shape, error, name))
         die(source + ": " + error);
     // The game deals whatever it is given; a shipped layout must be playable to the end.
     for (const std::string &problem : layout_problems(shape))
         die(source + ": " + problem);
     if (!shape.save(target.c_str()))
         die("cannot write " + target);
+    if (!name.empty() && !write_layout_name(target, name))
+        die("cannot write " + name_file_for(target));
+}
+
+// The gallery of shipped boards: each stem listed in SOURCE/gallery.txt, in its order, made
+// from SOURCE/layouts/STEM.txt into STEM.lyt and STEM.name, and gallery.txt listing the
+// layout files. Every gallery board must be named.
+void write_gallery(const std::string &source, const std::string &out)
+{
+    std::ifstream list(source + "/gallery.txt");
+    if (!list)
+        die("cannot read " + source + "/gallery.txt");
+    std::string stem, files;
+    while (std::getline(list, stem)) {
+        if (stem.empty())
+            continue;
+        const std::string target = out + "/" + stem + ".lyt";
+        convert_layout(source + "/layouts/" + stem + ".txt", target);
+        if (read_layout_name(target).empty())
+            die(source + "/layouts/" + stem + ".txt: a gallery board needs a name line");
+        files += stem + ".lyt\n";
+    }
+    const std::string path = out + "/gallery.txt";
+    if (!replace_file(path.c_str(), reinterpret_cast<const unsigned char *>(files.data()),
+                      files.size()))
+        die("cannot write " + path);
 }
 
 // The icon as an XPM picture in C source: the array `name`. Pixels less than half covered are
@@ -174,6 +204,7 @@ int main(int argc, char *argv[])
         std::string name = std::to_string(n);
         convert_layout(source + "/layouts/" + name + ".txt", out + "/" + name + ".lyt");
     }
+    write_gallery(source, out);
     return 0;
 }
 END_OF_MAIN()

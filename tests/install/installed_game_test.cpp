@@ -27,8 +27,9 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 const std::string trees = TILESTACK_INSTALL_TREES;
-const char *const shipped_files[] = {"empty.tga", "bg.tga", "geek.tga", "title.tga",
-                                     "font.dat",  "0.lyt",  "1.lyt",    "2.lyt"};
+const char *const shipped_files[] = {"empty.tga",   "bg.tga", "geek.tga",    "title.tga",
+                                     "font.dat",    "0.lyt",  "1.lyt",       "2.lyt",
+                                     "gallery.txt", "keep.lyt", "keep.name"};
 
 // The value of `key` in the group `group` of a desktop entry file, "" when there is none.
 std::string desktop_value(const std::string &file, const std::string &group,
@@ -195,7 +196,8 @@ TEST_F(InstalledGame, StartsFromItsMenuEntryInAFolderOfThePlayersOwnWithItsClass
             const std::string mine = player_folder() + "/" + name;
             const std::string theirs = install->data() + "/" + name;
             EXPECT_EQ(read_file(mine), read_file(theirs)) << name;
-            const bool layout = std::string(name).find(".lyt") != std::string::npos;
+            const bool layout = std::string(name).find(".lyt") != std::string::npos ||
+                                std::string(name).find(".name") != std::string::npos;
             EXPECT_EQ(fs::is_symlink(mine), !layout) << name;
             if (!layout) {
                 EXPECT_EQ(fs::read_symlink(mine), fs::canonical(theirs)) << name;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,7 @@ TEST(LayoutTool, HelpAndBadArguments)
                          "rate", "rate a.lyt --deals 0", "rate a.lyt --deals many",
                          "rate a.lyt --seed -1", "rate a.lyt --symbols 0", "rate a.lyt --nodes",
                          "rate a.lyt --colour red", "rate a.lyt b.lyt",
+                         "rate a.lyt --more-nodes -1", "rate a.lyt --more-nodes lots",
                          // generate: an odd count, more than the layers hold, a share outside
                          // 0 to 100, and the like; improve: the two files and its options
                          "generate", "generate a.lyt b.lyt", "generate a.lyt --pieces 143",
@@ -144,6 +146,36 @@ TEST(LayoutTool, TextFormRoundTripsRandomLayoutsExactly)
     }
 }
 
+TEST(LayoutTool, TheNameTravelsInASideFileAndBack)
+{
+    TempDir dir;
+    const std::string grid = layout_to_text(sound_layout());
+    write_text(dir.path("plain.txt"), grid);
+    write_text(dir.path("named.txt"), "name: Wide \xc3\x89toile\n" + grid);
+    ToolRun run = tool("from-text " + shell_word(dir.path("named.txt")) + " " +
+                       shell_word(dir.path("star.lyt")));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::string side = "Wide \xc3\x89toile\n";
+    EXPECT_EQ(read_file(dir.path("star.name")), std::vector<unsigned char>(side.begin(), side.end()));
+    EXPECT_EQ(tool("to-text " + shell_word(dir.path("star.lyt"))).output,
+              "name: Wide \xc3\x89toile\n" + grid);
+
+    // Without a name: no side file written, and today's text.
+    run = tool("from-text " + shell_word(dir.path("plain.txt")) + " " +
+               shell_word(dir.path("plain.lyt")));
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(tool("to-text " + shell_word(dir.path("plain.lyt"))).output, grid);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"named.txt", "plain.lyt", "plain.txt",
+                                                       "star.lyt", "star.name"}));
+
+    // A bad name line is named and nothing is written.
+    write_text(dir.path("bad.txt"), grid + "name: Late\n");
+    run = tool("from-text " + shell_word(dir.path("bad.txt")) + " " + shell_word(dir.path("x.lyt")));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(has(run, "the name must come before the first layer")) << run.output;
+    EXPECT_EQ(dir.entries().size(), 6u) << "no x.lyt, no x.name";
+}
+
 TEST(LayoutTool, FromTextReportsTheBadLineAndWritesNothing)
 {
     TempDir dir;
@@ -171,6 +203,37 @@ TEST(LayoutTool, ShippedLayoutsComeFromTheirTextSources)
     }
 }
 
+TEST(LayoutTool, EveryGalleryBoardIsSoundNamedAndFromItsSource)
+{
+    std::ifstream list(std::string(TILESTACK_GAMEDATA) + "/gallery.txt");
+    ASSERT_TRUE(list.good());
+    std::vector<std::string> files;
+    for (std::string line; std::getline(list, line);)
+        files.push_back(line);
+    EXPECT_GE(files.size(), 7u);
+    TempDir dir;
+    for (const std::string &file : files) {
+        ASSERT_GT(file.size(), 4u);
+        const std::string stem = file.substr(0, file.size() - 4), shipped =
+            std::string(TILESTACK_GAMEDATA) + "/" + file;
+        EXPECT_EQ(file.substr(stem.size()), ".lyt");
+        EXPECT_TRUE(std::string("012").find(stem) == std::string::npos || stem.size() != 1)
+            << "the design files are not in the gallery";
+        // Sound (an even count, every piece resting on something) and named.
+        ToolRun check = tool("check " + shell_word(shipped));
+        EXPECT_EQ(check.status, 0) << file << "\n" << check.output;
+        ToolRun text = tool("to-text " + shell_word(shipped));
+        EXPECT_EQ(text.output.rfind("name: ", 0), 0u) << file << "\n" << text.output;
+        ToolRun made = tool("from-text " + shell_word(std::string(TILESTACK_DATA_SOURCES) +
+                                                      "/layouts/" + stem + ".txt") +
+                            " " + shell_word(dir.path(file)));
+        ASSERT_EQ(made.status, 0) << made.output;
+        EXPECT_EQ(read_file(dir.path(file)), read_file(shipped)) << file;
+        EXPECT_EQ(read_file(dir.path(stem + ".name")),
+                  read_file(std::string(TILESTACK_GAMEDATA) + "/" + stem + ".name"));
+    }
+}
+
 TEST(LayoutTool, RateGivesSharesThatFollowFromTheShape)
 {
     TempDir dir;
@@ -194,6 +257,26 @@ TEST(LayoutTool, RateGivesSharesThatFollowFromTheShape)
     EXPECT_EQ(lost.status, 0) << lost.output;
     EXPECT_TRUE(has(lost, "cannot be cleared:              100.0 %")) << lost.output;
     EXPECT_TRUE(has(lost, "cleared taking the first pair:    0.0 %")) << lost.output;
+}
+
+TEST(LayoutTool, RateLooksAgainAtTheDealsTheFirstLimitLeftOpen)
+{
+    // 40 deals of a shipped shape within 50 positions each leave two open; the second look
+    // decides them as a search without a limit does, and names its limits.
+    const std::string shape = shell_word(std::string(TILESTACK_GAMEDATA) + "/1.lyt") +
+                              " --deals 40 --symbols 36";
+    ToolRun first = tool("rate " + shape + " --nodes 50 --more-nodes 0");
+    ASSERT_EQ(first.status, 0) << first.output;
+    EXPECT_TRUE(has(first, "unknown (search limit):           5.0 %")) << first.output;
+    EXPECT_FALSE(has(first, "then up to")) << first.output;
+    ToolRun again = tool("rate " + shape + " --nodes 50");
+    ASSERT_EQ(again.status, 0) << again.output;
+    EXPECT_TRUE(has(again, "then up to 5000000 for each deal left open, 2000 in all"))
+        << again.output;
+    EXPECT_TRUE(has(again, "unknown (search limit):           0.0 %")) << again.output;
+    ToolRun whole = tool("rate " + shape + " --nodes 5000000 --more-nodes 0");
+    auto shares = [](const std::string &out) { return out.substr(out.find("can be cleared")); };
+    EXPECT_EQ(shares(again.output), shares(whole.output));
 }
 
 TEST(LayoutTool, RateIsTheSameForTheSameSeedAndReadsTheStrip)

@@ -37,6 +37,29 @@ TEST(FirstPairPlayer, EmptyBoardIsCleared)
     EXPECT_TRUE(first_pair_player_clears(b));
 }
 
+TEST(RatingSecondLook, EachOpenDealGetsTheLimitOrItsShareOfTheBudget)
+{
+    const struct {
+        int deals;
+        long node_limit, second_node_limit;
+        int open;
+        long expected;
+    } cases[] = {
+        {1000, 20000, 5000000, 4, 5000000},  // few open: the limit itself
+        {1000, 20000, 5000000, 10, 2000000}, // more: 20 million shared out
+        {300, 20000, 5000000, 300, 20000},   // every deal open: no more than the first look
+        {1000, 20000, 0, 4, 0},              // no second look
+        {1000, 20000, 5000000, 0, 0},        // nothing open
+    };
+    for (const auto &c : cases) {
+        RatingOptions options;
+        options.deals = c.deals;
+        options.node_limit = c.node_limit;
+        options.second_node_limit = c.second_node_limit;
+        EXPECT_EQ(second_look_limit(options, c.open), c.expected) << c.deals << " " << c.open;
+    }
+}
+
 TEST(RatingOnThreads, SharesAddUpAndRepeatForTheSameSeed)
 {
     Layout shape;
@@ -79,6 +102,7 @@ TEST(RatingOnThreads, SameCountsOnAnyNumberOfThreadsAndStopsWhenCancelled)
     RatingOptions options;
     options.deals = 120;
     options.threads = 1;
+    options.node_limit = 50;  // so small that the second look has deals to decide
     std::srand(31);
     const int untouched = std::rand();
     std::srand(31);
@@ -102,7 +126,10 @@ TEST(RatingOnThreads, SameCountsOnAnyNumberOfThreadsAndStopsWhenCancelled)
         EXPECT_EQ(many.first_pair, one.first_pair);
     }
 
+    EXPECT_EQ(one.unknown, 0);
+
     // Cancelled after 30 deals: no more are started, and the rating covers those done.
+    options.node_limit = RatingOptions().node_limit;
     std::atomic<bool> cancel{false};
     options.threads = 2;
     options.cancel = &cancel;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "board/layout_check.h"
+#include "board/layout_name.h"
 #include "board/layout_text.h"
 #include "layout/tool.h"
 #include "platform/files.h"
@@ -101,12 +102,17 @@ int from_text(const std::vector<std::string> &args)
     std::stringstream text;
     text << in.rdbuf();
     Layout shape;
-    std::string error;
-    if (!layout_from_text(text.str(), shape, error)) {
+    std::string error, name;
+    if (!layout_from_text(text.str(), shape, error, name)) {
         std::fprintf(stderr, "tilestack-layout: %s: %s\n", args[0].c_str(), error.c_str());
         return 1;
     }
-    return save_layout_file(shape, args[1]);
+    if (int status = save_layout_file(shape, args[1]))
+        return status;
+    std::string why;
+    if (!name.empty() && !write_layout_name(args[1], name, &why))
+        return cannot_write(name_file_for(args[1]), why);
+    return 0;
 }
 
 int to_text(const std::vector<std::string> &args)
@@ -114,7 +120,7 @@ int to_text(const std::vector<std::string> &args)
     Layout shape;
     if (int status = load_layout_file(args[0], shape, Pieces::any))
         return status;
-    std::fputs(layout_to_text(shape).c_str(), stdout);
+    std::fputs(layout_to_text(shape, read_layout_name(args[0])).c_str(), stdout);
     return 0;
 }
 
@@ -138,13 +144,17 @@ const Command from_text_command = {
     "from-text",
     "usage: tilestack-layout from-text SOURCE OUT.lyt\n"
     "Writes the layout file for a text source: 'layer N' lines, each followed by 7 rows of\n"
-    "12 cells ('.' empty, 'o' a piece, [v] a value from 0 to 255); '#' starts a comment.\n",
+    "12 cells ('.' empty, 'o' a piece, [v] a value from 0 to 255); '#' starts a comment.\n"
+    "A line 'name: NAME' before the first layer names the board: the name is written to\n"
+    "a side file beside OUT.lyt of the same stem, OUT.name (a missing name leaves any\n"
+    "such file as it is).\n",
     2, 2, from_text};
 
 const Command to_text_command = {
     "to-text",
     "usage: tilestack-layout to-text FILE.lyt\n"
-    "Prints a layout file in the text form that from-text reads; the two round-trip exactly.\n",
+    "Prints a layout file in the text form that from-text reads; the two round-trip exactly.\n"
+    "The board's name, from the side file FILE.name beside it, comes first as 'name: NAME'.\n",
     1, 1, to_text};
 
 }  // namespace layout_tool

@@ -66,6 +66,8 @@ int read_rating_settings(const Arguments &a, RatingSettings &s)
     if (error.empty())
         error = number_option(a, "--nodes", 1, 1000000000, s.nodes);
     if (error.empty())
+        error = number_option(a, "--more-nodes", 0, 1000000000, s.more_nodes);
+    if (error.empty())
         error = number_option(a, "--threads", 0, 256, s.threads);
     if (!error.empty())
         return bad_arguments(error);
@@ -90,8 +92,8 @@ int read_rating_settings(const Arguments &a, RatingSettings &s)
     return 1;
 }
 
-const std::set<std::string> rating_option_names = {"--deals", "--seed",  "--symbols",
-                                                    "--strip", "--nodes", "--threads"};
+const std::set<std::string> rating_option_names = {
+    "--deals", "--seed", "--symbols", "--strip", "--nodes", "--more-nodes", "--threads"};
 
 
 void print_rating(const std::string &file, int pieces, const Rating &r, const RatingSettings &s)
@@ -100,6 +102,9 @@ void print_rating(const std::string &file, int pieces, const Rating &r, const Ra
     std::printf("%s: %d pieces, %d deals from seed %ld, %ld symbols, at most %ld search "
                 "positions a deal\n",
                 file.c_str(), pieces, r.deals, s.seed, s.symbols, s.nodes);
+    if (s.more_nodes > 0)
+        std::printf("  then up to %ld for each deal left open, %ld in all\n", s.more_nodes,
+                    s.deals * s.nodes);
     std::printf("  can be cleared:                %6.1f %%\n", share(r.cleared));
     std::printf("  cannot be cleared:             %6.1f %%\n", share(r.stuck));
     std::printf("  unknown (search limit):        %6.1f %%\n", share(r.unknown));
@@ -137,11 +142,14 @@ const Command rate_command = {
     "rate",
     "usage: tilestack-layout rate FILE.lyt [--deals N] [--seed S] [--symbols N | --strip "
     "FILE.tga] [--nodes N]\n"
-    "         [--threads N]\n"
+    "         [--more-nodes M] [--threads N]\n"
     "Deals the shape N times (default 1000) exactly as the game does, deal k right after\n"
     "srand(S + k) (S defaults to 1), and prints the share of deals that can be cleared,\n"
     "that cannot, and that the search gave up on within N positions (--nodes, default\n"
     "20000), and the share that a player who always takes the first pair available clears.\n"
+    "The deals left open within N positions are searched again, each within M positions\n"
+    "(--more-nodes, default 5000000; 0: none), the deals' count times N in all: each open\n"
+    "deal gets the smaller of M and its share of that.\n"
     "The number of symbols is --symbols, or the width of the symbol strip (--strip, default\n"
     "geek.tga in the current folder) divided by the width of one symbol; without --strip\n"
     "and with no geek.tga in the folder, the 36 symbols of the strip the game ships.\n"

@@ -259,7 +259,8 @@ const Command generate_command = {
     "usage: tilestack-layout generate OUT.lyt [--pieces N] [--layers L] [--symmetry "
     "mirror|none]\n"
     "         [--min-clear P] [--deals K] [--seed S] [--symbols N | --strip FILE.tga] "
-    "[--nodes N] [--threads N]\n"
+    "[--nodes N]\n"
+    "         [--more-nodes M] [--threads N]\n"
     "Makes a new shape of exactly N pieces (even; default 144) in at most L layers (1 to 6,\n"
     "default 5; a layer holds 84 pieces), each piece on the bottom layer or directly on a\n"
     "piece, the same in column x and column 11 - x unless --symmetry none. It is built to\n"
@@ -267,7 +268,7 @@ const Command generate_command = {
     "stray pieces) and kept only when at least P % (0 to 100, default 95) of K deals\n"
     "(default 300) can be cleared, dealt and searched as 'rate' does (deal k right after\n"
     "srand(S + k), S defaults to 1; --symbols, --strip, --nodes and --threads as for\n"
-    "'rate'). The seed\n"
+    "'rate'; --more-nodes, as for 'rate', only in the final rating). The seed\n"
     "also drives the search, and its budget is counted in work, not time: the same\n"
     "arguments always give the same shape. On a terminal a progress line shows the search;\n"
     "a last line on standard error says how long it took.\n"
@@ -283,7 +284,7 @@ const Command generate_command = {
 const Command improve_command = {
     "improve",
     "usage: tilestack-layout improve IN.lyt OUT.lyt [--min-clear P] [--deals K] [--seed S]\n"
-    "         [--symbols N | --strip FILE.tga] [--nodes N] [--threads N]\n"
+    "         [--symbols N | --strip FILE.tga] [--nodes N] [--more-nodes M] [--threads N]\n"
     "Moves as few pieces of IN as it can, one at a time (a mirrored pair at a time when IN is\n"
     "the same in column x and column 11 - x), keeping their count, every piece on the bottom\n"
     "layer or on a piece, no piece above IN's top layer, and that symmetry, until at least\n"

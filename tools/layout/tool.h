@@ -66,17 +66,19 @@ int save_layout_file(const Layout &shape, const std::string &path);
 // to exit with.
 int cannot_write(const std::string &path, const std::string &why);
 
-// How deals are rated, as --deals, --seed, --nodes and --symbols or --strip give it.
+// How deals are rated, as --deals, --seed, --nodes, --more-nodes and --symbols or --strip
+// give it.
 struct RatingSettings {
     long deals = 1000;
     long seed = 1;
     long symbols = -1;
     long nodes = 20000;
+    long more_nodes = RatingOptions::default_second_node_limit;  // 0: no second look
     long threads = 0;  // 0: one per core
 };
 
-// The options of every command that rates: --deals, --seed, --symbols, --strip, --nodes and
-// --threads.
+// The options of every command that rates: --deals, --seed, --symbols, --strip, --nodes,
+// --more-nodes and --threads.
 extern const std::set<std::string> rating_option_names;
 
 // Hands the rating settings to the options of a rating or of a search, which name them alike.
@@ -87,6 +89,7 @@ void apply_rating_settings(const RatingSettings &s, Options &options)
     options.seed = static_cast<unsigned>(s.seed);
     options.symbols = static_cast<int>(s.symbols);
     options.node_limit = s.nodes;
+    options.second_node_limit = s.more_nodes;
     options.threads = static_cast<int>(s.threads);
 }
 
