@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
+#include <cwchar>
 #include <vector>
 #include <windows.h>
 
@@ -83,9 +84,10 @@ std::wstring program_folder()
     return slash == std::wstring::npos ? L"." : full.substr(0, slash);
 }
 
-bool is_layout(const std::wstring &name)
+bool ends_with(const std::wstring &name, const wchar_t *ending)
 {
-    return name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".lyt") == 0;
+    const size_t n = wcslen(ending);
+    return name.size() > n && _wcsicmp(name.c_str() + name.size() - n, ending) == 0;
 }
 
 // The program's data files copied over those in the player's folder (they belong to the
@@ -101,8 +103,8 @@ void copy_program_files(const std::wstring &from, const std::wstring &to)
         const std::wstring name = found.cFileName;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
-        const bool layout = is_layout(name);
-        const bool data = name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".dat") == 0;
+        const bool layout = ends_with(name, L".lyt");
+        const bool data = ends_with(name, L".dat") || ends_with(name, L".tga");
         if (layout || data)
             CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(),
                       layout ? TRUE : FALSE);
