@@ -12,13 +12,11 @@
 #include "board/constants.h"
 #include "board/layout.h"
 #include "editor/editor.h"
+#include "platform/system.h"
+#include "platform/window.h"
 #include "play/game.h"
 #include "play/records.h"
 #include "tilestack_icon.xpm"  // drawn by the data tool at build time
-
-// The picture the library gives the window it makes at start-up (the library defines it
-// without declaring it).
-extern void *allegro_icon;
 
 namespace {
 
@@ -88,7 +86,8 @@ int main(int argc, char *argv[])
 {
     (void)argv;  // only the number of arguments matters
     std::srand(std::time(nullptr));
-    allegro_icon = tilestack_icon;  // before init_game, which makes the window
+    prepare_game_process();
+    set_window_icon(tilestack_icon);  // before init_game, which makes the window
     init_game();
 
     if (argc > 1)

@@ -2,6 +2,8 @@
 #include "platform/system.h"
 
 #include <climits>
+#include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -38,4 +40,16 @@ StandardOutputSetAside::~StandardOutputSetAside()
         close(nowhere_);
     if (kept_ >= 0)
         close(kept_);
+}
+
+void end_after_broken_pipe()
+{
+    std::signal(SIGPIPE, SIG_DFL);
+    std::raise(SIGPIPE);
+    std::_Exit(141);  // as a shell reports the signal, should it be blocked
+}
+
+void prepare_game_process()
+{
+    // The Linux launcher sets the game's surroundings; the program leaves them as they are.
 }

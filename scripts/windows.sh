@@ -142,3 +142,39 @@ build_windows_programs() {
         build_in "$WINDOWS_DIR/tilestack" -DCMAKE_TOOLCHAIN_FILE="$WINDOWS_TOOLCHAIN" \
         -DTILESTACK_NATIVE_BUILD="$BUILD_DIR" -DTILESTACK_WINDOWS_LIBRARY="$WINDOWS_LIBRARY_DIR"
 }
+
+# The version, as project() in CMakeLists.txt says it.
+windows_version() {
+    sed -n 's/^project(tilestack VERSION \([0-9.]*\).*/\1/p' "$TOP/CMakeLists.txt"
+}
+
+# The players' part of the README (its opening, playing, the window, the editor, the
+# licence), with Windows line ends.
+players_readme() {
+    awk '/^## / { keep = ($0 ~ /^## (Playing|The layout editor|On Windows|Licence)$/) }
+         NR < 12 || keep' "$TOP/README.md" | grep -v '^!\[' | sed 's/$/\r/'
+}
+
+# The zip and the installer, from the cross-built programs and the native build's data.
+package_windows() {
+    local version stage zip setup
+    version=$(windows_version)
+    stage=$WINDOWS_DIR/stage/tilestack-$version
+    zip=$WINDOWS_DIR/tilestack-$version-windows-x86_64.zip
+    setup=$WINDOWS_DIR/tilestack-$version-setup.exe
+    rm -rf "$WINDOWS_DIR/stage" "$zip" "$setup"
+    mkdir -p "$stage" || exit 1
+    cp "$WINDOWS_DIR/tilestack/tilestack.exe" "$WINDOWS_DIR/tilestack/tools/tilestack-layout.exe" \
+        "$BUILD_DIR"/gamedata/* "$stage/" || exit 1
+    players_readme >"$stage/README.txt"
+    sed 's/$/\r/' "$TOP/LICENSE" >"$stage/LICENSE.txt"
+    awk '/^Files: \*\/font.dat/ { on = 1 } on && /^$/ { exit } on' "$TOP/packaging/copyright" |
+        sed 's/$/\r/' >"$stage/FONT-LICENCE.txt"
+    (cd "$WINDOWS_DIR/stage" && zip -q -X -r "$zip" "tilestack-$version") || exit 1
+    # The uninstaller removes the files the installer put there, named one by one.
+    (cd "$stage" && for f in *; do echo "  Delete \"\$INSTDIR\\$f\""; done) >"$stage.uninstall.nsh"
+    run_logged "$WINDOWS_DIR/makensis.log" "making the installer" \
+        makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$setup" \
+        -DICON="$BUILD_DIR/generated/tilestack.ico" "$TOP/packaging/windows/installer.nsi"
+    ls -l "$zip" "$setup"
+}

@@ -13,13 +13,13 @@
 // Exit status: 0 when all is well, 1 when a file is unsound or cannot be read or written or
 // when generate or improve found no shape clearing its deals often enough, 2 on bad arguments.
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "layout/tool.h"
+#include "platform/system.h"
 
 using namespace layout_tool;
 
@@ -53,10 +53,8 @@ int output_checked(int status)
     errno = 0;
     if (std::fflush(stdout) == 0 && !std::ferror(stdout))
         return status;
-    if (errno == EPIPE) {
-        std::signal(SIGPIPE, SIG_DFL);
-        std::raise(SIGPIPE);
-    }
+    if (errno == EPIPE)
+        end_after_broken_pipe();
     std::fprintf(stderr, "tilestack-layout: cannot write to standard output%s%s\n",
                  errno != 0 ? ": " : "", errno != 0 ? std::strerror(errno) : "");
     return 1;
