@@ -229,8 +229,7 @@ GameProcess::GameProcess(const XServer *server, const std::string &folder,
             setenv("DISPLAY", server->name().c_str(), 1);
         else
             unsetenv("DISPLAY");
-        // An empty PATH folder: the library finds no xmessage and writes its messages to
-        // standard error instead of waiting for a click on a message box.
+        // An empty PATH: no xmessage, so messages go to standard error, not a message box.
         setenv("PATH", empty_path.c_str(), 1);
         // A game built with AddressSanitizer refuses to start when a preloaded library
         // comes before the sanitizer's runtime; the test shim has to. A finding of the

@@ -4,6 +4,8 @@
 // window's title.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <allegro.h>
 
 #include <cstdlib>
@@ -128,6 +130,12 @@ protected:
 TEST_F(GalleryWindow, RightChoosesAShippedBoardAndAFileOfOneselfAndStartDealsIt)
 {
     ASSERT_TRUE(pictures.loaded());
+    // Only this test's boards beside the three: the shipped gallery's files go.
+    for (const auto &entry : std::filesystem::directory_iterator(folder.path()))
+        if (const std::string n = entry.path().filename().string();
+            (entry.path().extension() == ".lyt" && n.size() != 5) ||
+            entry.path().extension() == ".name")
+            std::filesystem::remove(entry.path());
     ASSERT_TRUE(shape(0, 6).save(folder.path("ring.lyt").c_str()));
     write_text(folder.path("ring.name"), "The ring\n");
     write_text(folder.path("gallery.txt"), "ring.lyt\n");
